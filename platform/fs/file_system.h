@@ -1,0 +1,98 @@
+// The file-system seam: everything the commands do to drives, folders and
+// files goes through this interface.
+//
+// Paths are Windows paths in UTF-8 ("E:\docs\a.exe"). Names match without
+// regard to letter case. Every operation reports failure through its result;
+// nothing throws.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace veltrano::fs {
+
+// DOS attribute bits.
+inline constexpr uint32_t kAttrReadOnly = 0x01;
+inline constexpr uint32_t kAttrHidden = 0x02;
+inline constexpr uint32_t kAttrSystem = 0x04;
+inline constexpr uint32_t kAttrDirectory = 0x10;
+inline constexpr uint32_t kAttrArchive = 0x20;
+inline constexpr uint32_t kAttrNormal = 0x00;  // the value written to clear all bits
+// Returned by GetAttributes when the path does not exist or cannot be read.
+inline constexpr uint32_t kInvalidAttributes = 0xFFFFFFFFu;
+
+// Drive-type codes, as the operating system defines them.
+enum DriveType : uint32_t {
+  kDriveUnknown = 0,    // type could not be determined
+  kDriveNoRootDir = 1,  // no such drive
+  kDriveRemovable = 2,
+  kDriveFixed = 3,
+  kDriveRemote = 4,
+  kDriveCdRom = 5,
+  kDriveRamDisk = 6,
+};
+
+// One entry of a directory listing: the record that find-first/find-next fill.
+struct FindData {
+  uint32_t dwFileAttributes = 0;
+  int64_t ftCreationTime = 0;    // seconds since the Unix epoch
+  int64_t ftLastAccessTime = 0;  // seconds since the Unix epoch
+  int64_t ftLastWriteTime = 0;   // seconds since the Unix epoch
+  uint64_t nFileSize = 0;
+  std::string cFileName;  // the entry's name, UTF-8, without any path
+};
+
+// An open directory listing. Destroying it closes it.
+class FindSession {
+ public:
+  virtual ~FindSession() = default;
+  // Fills `out` with the next entry; false when there is none (or on error).
+  virtual bool FindNext(FindData& out) = 0;
+};
+
+class FileSystem {
+ public:
+  virtual ~FileSystem() = default;
+
+  // Bit n set means drive letter n ('A' + n) exists.
+  virtual uint32_t GetLogicalDrives() = 0;
+  // Type of a drive root such as "E:\"; kDriveNoRootDir when there is no such drive.
+  virtual uint32_t GetDriveType(std::string_view root) = 0;
+
+  // Opens a listing of `pattern`, which is a folder path followed by "*.*" or "*"
+  // ("E:\*.*", "E:\docs\*.*"). On success fills `first` with the first entry and
+  // returns the session; returns nullptr when the folder cannot be listed or is
+  // empty. The listing never returns the "." and ".." entries.
+  virtual std::unique_ptr<FindSession> FindFirst(std::string_view pattern, FindData& first) = 0;
+
+  // DOS attributes of a file or folder, or kInvalidAttributes.
+  virtual uint32_t GetAttributes(std::string_view path) = 0;
+  // Sets the read-only, hidden, system and archive bits of a file or folder to
+  // exactly those in `attributes` (other bits are ignored). False on failure.
+  virtual bool SetAttributes(std::string_view path, uint32_t attributes) = 0;
+
+  // Deletes a file (or a link, never its target). Folders are not deleted. False on failure.
+  virtual bool DeleteFile(std::string_view path) = 0;
+  // True only when a file (not a folder) exists at `path`.
+  virtual bool FileExists(std::string_view path) = 0;
+  // True only when a folder exists at `path`.
+  virtual bool FolderExists(std::string_view path) = 0;
+  // Deletes a folder and everything in it, read-only entries included. Never
+  // follows a link: a link inside is removed itself. False when anything stayed.
+  virtual bool DeleteFolderForced(std::string_view path) = 0;
+  // Names (no path) of the immediate sub-folders of a folder, in the platform's
+  // order; nullopt when the folder cannot be listed.
+  virtual std::optional<std::vector<std::string>> SubFolders(std::string_view folder) = 0;
+
+  // Whole content of a file, at most `maxBytes`; nullopt when it cannot be read.
+  virtual std::optional<std::vector<uint8_t>> ReadFile(std::string_view path,
+                                                       std::size_t maxBytes) = 0;
+  // Copies a file, replacing an existing target. False on failure.
+  virtual bool CopyFile(std::string_view from, std::string_view to) = 0;
+};
+
+}  // namespace veltrano::fs

@@ -1,0 +1,39 @@
+#!/usr/bin/env bash
+# Installs every Debian package that building, testing and running Veltrano need.
+# Safe to run again: it installs only what is missing.
+set -euo pipefail
+
+PACKAGES=(
+  # build
+  cmake ninja-build g++ clang pkg-config
+  # tests, benchmarks, fuzzing
+  libgtest-dev libgmock-dev libbenchmark-dev libclang-rt-14-dev
+  # peers used only by tests and benchmarks
+  libgif-dev libstb-dev imagemagick gifsicle
+  # Qt 6 widgets and network
+  qt6-base-dev qt6-base-dev-tools libgl-dev
+  # GUI tests and a Song-style CJK font
+  xvfb xauth xdotool x11-utils fonts-arphic-uming xdg-user-dirs
+  # real-mount tests
+  dosfstools mtools attr
+  # helpers used by the scripts
+  python3 hyperfine
+)
+
+missing=()
+for p in "${PACKAGES[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$p")
+  fi
+done
+
+if [ ${#missing[@]} -eq 0 ]; then
+  exit 0
+fi
+
+echo "setup: installing ${missing[*]}"
+SUDO=""
+if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
+export DEBIAN_FRONTEND=noninteractive
+$SUDO apt-get update -qq
+$SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
