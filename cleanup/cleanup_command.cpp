@@ -1,0 +1,125 @@
+#include "cleanup/cleanup_command.h"
+
+#include <algorithm>
+#include <bit>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "app/form1.h"
+#include "app/form1_texts.h"
+#include "cleanup/cleanup_texts.h"
+#include "cleanup/find_junk.h"
+
+namespace veltrano::cleanup {
+namespace {
+
+constexpr int kFirstDrive = 2;  // C:; A: and B: are never searched
+constexpr int kLastDrive = 25;  // Z:
+
+// The windows on which a cleanup is running. One UI thread: no lock.
+std::vector<const Form1*>& RunningCleanups() {
+  static std::vector<const Form1*> running;
+  return running;
+}
+
+// Marks a cleanup as running for as long as it is in scope, also when the
+// process ends in the middle of it.
+class RunningScope {
+ public:
+  explicit RunningScope(const Form1& form) : form_(&form) { RunningCleanups().push_back(form_); }
+  ~RunningScope() {
+    auto& running = RunningCleanups();
+    running.erase(std::find(running.begin(), running.end(), form_));
+  }
+  RunningScope(const RunningScope&) = delete;
+  RunningScope& operator=(const RunningScope&) = delete;
+
+ private:
+  const Form1* form_;
+};
+
+// Deletes every listed file and replaces its line: "删除 " + path when the
+// file is gone afterwards, "删除失败 " + path when it is still there.
+void DeleteListed(Form1& form) {
+  fs::FileSystem& fileSystem = form.FileSystem();
+  const int n = form.List1.Count();
+  for (int k = 0; k < n; ++k) {
+    form.List1.Select(k);
+    std::string path = form.List1.SelectedText();
+    fileSystem.SetAttributes(path, fs::kAttrNormal);
+    fileSystem.DeleteFile(path);
+    const bool gone = !fileSystem.FileExists(path);
+    std::string line(gone ? texts::kDeleted : texts::kDeleteFailed);
+    line += path;
+    form.List1.ReplaceAt(k, std::move(line));
+  }
+}
+
+host::MsgAnswer Ask(Form1& form, std::string_view text, std::string_view caption,
+                    host::MsgButtons buttons, host::MsgIcon icon, host::MsgAnswer defaultButton) {
+  host::MessageBoxRequest request;
+  request.text = std::string(text);
+  request.caption = std::string(caption);
+  request.buttons = buttons;
+  request.icon = icon;
+  request.defaultButton = defaultButton;
+  return form.Host().MessageBox(request);
+}
+
+void Tell(Form1& form, std::string_view text) {
+  Ask(form, text, veltrano::texts::kAppTitle, host::MsgButtons::kOk, host::MsgIcon::kNone,
+      host::MsgAnswer::kOk);
+}
+
+}  // namespace
+
+bool CleanupRunning(const Form1& form) {
+  const auto& running = RunningCleanups();
+  return std::find(running.begin(), running.end(), &form) != running.end();
+}
+
+void menuclean_Click(Form1& form) {
+  if (form.Busy != 0) {  // a stop request for the running sweep or search
+    form.Busy = 0;
+    return;
+  }
+  // A stopped search is still unwinding: starting again now would clear the
+  // list it is about to count and delete.
+  if (CleanupRunning(form)) return;
+  RunningScope running(form);
+
+  form.Busy = -1;
+  form.menuclean.SetCaption(veltrano::texts::kMenuCleanStop);
+  form.List1.Clear();
+
+  const uint32_t mask = form.FileSystem().GetLogicalDrives();
+  if (mask != 0) {
+    const int highest = std::min(kLastDrive, static_cast<int>(std::bit_width(mask)) - 1);
+    for (int i = kFirstDrive; i <= highest; ++i) {
+      // Once a stop request has cleared Busy the remaining drives are passed over.
+      if (((mask >> i) & 1u) == 0 || form.Busy == 0) continue;
+      const std::string root{static_cast<char>('A' + i), ':', '\\'};
+      FindJunk(form, root);
+    }
+  }
+  form.Busy = 0;
+
+  const int found = form.List1.Count();
+  form.Picture1.Clear();
+  form.Picture1.Print(std::string(texts::kFoundCount) + std::to_string(found));
+  if (found > 0) {
+    const host::MsgAnswer answer =
+        Ask(form, texts::kConfirmText, texts::kConfirmCaption, host::MsgButtons::kYesNo,
+            host::MsgIcon::kExclamation, host::MsgAnswer::kYes);
+    if (answer == host::MsgAnswer::kYes) {
+      DeleteListed(form);
+      Tell(form, texts::kCleanupDone);
+    }
+  } else {
+    Tell(form, texts::kNothingToClean);
+  }
+  form.menuclean.SetCaption(veltrano::texts::kMenuClean);
+}
+
+}  // namespace veltrano::cleanup

@@ -1,0 +1,24 @@
+// The junk-file search: one folder and, depth first, every folder below it.
+#pragma once
+
+#include <cstddef>
+#include <string_view>
+
+namespace veltrano {
+class Form1;
+}
+
+namespace veltrano::cleanup {
+
+// Sub-folders beyond this many in one folder are neither remembered nor searched.
+inline constexpr size_t kMaxJunkDirs = 32760;
+
+// Searches the folder `P` (a path ending with '\') and all folders below it.
+// Each junk file found is appended to the scan log as its full path and
+// selected; the status strip shows the folder being searched. Window events
+// are handled once per folder, and the search ends early once Busy is no
+// longer -1. Links are never followed, and on a Unix system root the system's
+// folders and package-owned files are left alone (see SystemGuard).
+void FindJunk(Form1& form, std::string_view P);
+
+}  // namespace veltrano::cleanup
