@@ -1,0 +1,27 @@
+#include "app/form1.h"
+#include "platform/fs/file_system.h"
+#include "sweep/sweep_run.h"
+#include "sweep/sweep_texts.h"
+
+namespace veltrano::sweep {
+
+void ClearFile(SweepRun& run, std::string_view path, std::string_view prefix,
+               std::string_view shownName) {
+  run.fs.SetAttributes(path, fs::kAttrNormal);  // a failure shows in the test below
+  // A file counts as removed only when the delete itself succeeded and the
+  // file is gone: a path that no longer (or never) named a file, say one the
+  // file system refused to reach, is not a removal.
+  const bool deleted = run.fs.DeleteFile(path);
+  const bool gone = !run.fs.FileExists(path);
+  std::string line(prefix);
+  line += shownName;
+  if (deleted && gone) {
+    line += texts::kRemoved;
+    run.CountRemoval();
+  } else {
+    line += texts::kRemoveFailed;
+  }
+  run.form.List1.Append(std::move(line));
+}
+
+}  // namespace veltrano::sweep
