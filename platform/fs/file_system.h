@@ -21,6 +21,10 @@ inline constexpr uint32_t kAttrHidden = 0x02;
 inline constexpr uint32_t kAttrSystem = 0x04;
 inline constexpr uint32_t kAttrDirectory = 0x10;
 inline constexpr uint32_t kAttrArchive = 0x20;
+// Set on a link (a symbolic link on Linux). A link is never a folder: it has no
+// directory bit, is never entered by a listing or a delete, and deleting it
+// removes the link itself.
+inline constexpr uint32_t kAttrReparsePoint = 0x400;
 inline constexpr uint32_t kAttrNormal = 0x00;  // the value written to clear all bits
 // Returned by GetAttributes when the path does not exist or cannot be read.
 inline constexpr uint32_t kInvalidAttributes = 0xFFFFFFFFu;
@@ -46,6 +50,18 @@ struct FindData {
   std::string cFileName;  // the entry's name, UTF-8, without any path
 };
 
+// How much of each entry a listing fills.
+enum class FindMode {
+  // Every field of FindData.
+  kFull,
+  // Only cFileName and, in dwFileAttributes, the directory bit (and the link
+  // bit where the listing tells it for free); every other field is 0. On real
+  // disks this reads nothing per entry beyond the directory listing itself, so
+  // a walk over a large tree costs about what `find` costs. Use it when only
+  // names and the file/folder distinction matter (the junk search).
+  kNamesOnly,
+};
+
 // An open directory listing. Destroying it closes it.
 class FindSession {
  public:
@@ -68,6 +84,14 @@ class FileSystem {
   // returns the session; returns nullptr when the folder cannot be listed or is
   // empty. The listing never returns the "." and ".." entries.
   virtual std::unique_ptr<FindSession> FindFirst(std::string_view pattern, FindData& first) = 0;
+  // The same listing with a choice of how much each entry carries; the session
+  // fills the later entries the same way. FindFirst(pattern, first) is
+  // FindFirst(pattern, first, FindMode::kFull).
+  virtual std::unique_ptr<FindSession> FindFirst(std::string_view pattern, FindData& first,
+                                                 FindMode mode) {
+    (void)mode;
+    return FindFirst(pattern, first);
+  }
 
   // DOS attributes of a file or folder, or kInvalidAttributes.
   virtual uint32_t GetAttributes(std::string_view path) = 0;
@@ -93,6 +117,11 @@ class FileSystem {
                                                        std::size_t maxBytes) = 0;
   // Copies a file, replacing an existing target. False on failure.
   virtual bool CopyFile(std::string_view from, std::string_view to) = 0;
+
+  // Lets go of any folder handles kept to speed up path lookups, so that a
+  // removable drive can be unmounted. A command may call it when it ends; the
+  // next operation works as before.
+  virtual void ReleaseHandles() {}
 };
 
 }  // namespace veltrano::fs

@@ -1,0 +1,446 @@
+#include "platform/fs/memory_file_system.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "platform/fs/win_path.h"
+
+namespace veltrano::fs {
+namespace {
+
+constexpr uint32_t kSettableBits = kAttrReadOnly | kAttrHidden | kAttrSystem | kAttrArchive;
+
+enum class Kind { kFile, kFolder, kLink };
+
+}  // namespace
+
+struct MemoryFileSystem::Node {
+  std::string name;
+  Kind kind = Kind::kFile;
+  uint32_t attributes = 0;  // only kSettableBits
+  std::string content;      // file content, or the target of a link
+  int64_t created = 0, accessed = 0, written = 0;
+  bool inUse = false;
+  bool listingDenied = false;
+  bool accessDenied = false;
+  Node* parent = nullptr;
+  std::vector<std::unique_ptr<Node>> children;
+
+  Node* Child(std::string_view childName) const {
+    for (const auto& c : children) {
+      if (c->name == childName) return c.get();
+    }
+    for (const auto& c : children) {
+      if (SameName(c->name, childName)) return c.get();
+    }
+    return nullptr;
+  }
+  uint32_t Attributes() const {
+    switch (kind) {
+      case Kind::kFolder:
+        return attributes | kAttrDirectory;
+      case Kind::kLink:
+        return attributes | kAttrReparsePoint;
+      case Kind::kFile:
+        break;
+    }
+    return attributes;
+  }
+  void Remove(Node* child) {
+    children.erase(std::find_if(children.begin(), children.end(),
+                                [child](const auto& c) { return c.get() == child; }));
+  }
+};
+
+struct MemoryFileSystem::Drive {
+  char letter = 'C';
+  uint32_t type = kDriveFixed;
+  bool mediumPresent = true;
+  bool writeProtected = false;
+  Node root;
+
+  Drive() { root.kind = Kind::kFolder; }
+};
+
+struct MemoryFileSystem::Located {
+  Drive* drive = nullptr;
+  Node* parent = nullptr;  // the folder that holds (or would hold) the entry
+  Node* node = nullptr;    // the entry itself; the root for a root path
+  std::string leaf;        // the last name of the path ("" for the root)
+};
+
+namespace {
+
+class MemoryFindSession : public FindSession {
+ public:
+  MemoryFindSession(std::vector<FindData> entries, std::shared_ptr<int> counter)
+      : entries_(std::move(entries)), counter_(std::move(counter)) {
+    ++*counter_;
+  }
+  ~MemoryFindSession() override { --*counter_; }
+  bool FindNext(FindData& out) override {
+    if (next_ >= entries_.size()) return false;
+    out = entries_[next_++];
+    return true;
+  }
+
+ private:
+  std::vector<FindData> entries_;
+  size_t next_ = 1;  // entry 0 went out with FindFirst
+  std::shared_ptr<int> counter_;
+};
+
+char UpperLetter(char letter) {
+  if (letter >= 'a' && letter <= 'z') return static_cast<char>(letter - 'a' + 'A');
+  return letter;
+}
+
+}  // namespace
+
+MemoryFileSystem::MemoryFileSystem() : openSessions_(std::make_shared<int>(0)) {}
+MemoryFileSystem::~MemoryFileSystem() = default;
+
+MemoryFileSystem::Drive* MemoryFileSystem::FindDrive(char letter) const {
+  letter = UpperLetter(letter);
+  for (const auto& d : drives_) {
+    if (d->letter == letter) return d.get();
+  }
+  return nullptr;
+}
+
+bool MemoryFileSystem::AddDrive(char letter, uint32_t type, bool mediumPresent) {
+  letter = UpperLetter(letter);
+  if (letter < 'A' || letter > 'Z') return false;
+  std::erase_if(drives_, [letter](const auto& d) { return d->letter == letter; });
+  auto drive = std::make_unique<Drive>();
+  drive->letter = letter;
+  drive->type = type;
+  drive->mediumPresent = mediumPresent;
+  drives_.push_back(std::move(drive));
+  return true;
+}
+
+bool MemoryFileSystem::SetMediumPresent(char letter, bool present) {
+  Drive* d = FindDrive(letter);
+  if (!d) return false;
+  d->mediumPresent = present;
+  return true;
+}
+
+bool MemoryFileSystem::SetWriteProtected(char letter, bool on) {
+  Drive* d = FindDrive(letter);
+  if (!d) return false;
+  d->writeProtected = on;
+  return true;
+}
+
+MemoryFileSystem::Located MemoryFileSystem::Locate(std::string_view path) const {
+  Located at;
+  const auto parsed = ParseWinPath(path);
+  if (!parsed) return at;
+  Drive* drive = FindDrive(parsed->letter);
+  if (!drive) return at;
+  at.drive = drive;
+  Node* folder = &drive->root;
+  if (parsed->parts.empty()) {
+    at.node = folder;
+    return at;
+  }
+  for (size_t i = 0; i + 1 < parsed->parts.size(); ++i) {
+    folder = folder->Child(parsed->parts[i]);
+    if (!folder || folder->kind != Kind::kFolder) return Located{drive, nullptr, nullptr, {}};
+  }
+  at.parent = folder;
+  at.leaf = parsed->parts.back();
+  at.node = folder->Child(at.leaf);
+  return at;
+}
+
+MemoryFileSystem::Located MemoryFileSystem::LocateLive(std::string_view path) const {
+  Located at = Locate(path);
+  if (at.drive && !at.drive->mediumPresent) return Located{};
+  return at;
+}
+
+MemoryFileSystem::Node* MemoryFileSystem::MakeFolders(Drive& drive,
+                                                      const std::vector<std::string>& parts,
+                                                      size_t count) {
+  Node* folder = &drive.root;
+  for (size_t i = 0; i < count; ++i) {
+    Node* next = folder->Child(parts[i]);
+    if (!next) {
+      auto made = std::make_unique<Node>();
+      made->name = parts[i];
+      made->kind = Kind::kFolder;
+      made->parent = folder;
+      next = made.get();
+      folder->children.push_back(std::move(made));
+    }
+    if (next->kind != Kind::kFolder) return nullptr;
+    folder = next;
+  }
+  return folder;
+}
+
+bool MemoryFileSystem::AddFolder(std::string_view path, uint32_t attributes) {
+  const auto parsed = ParseWinPath(path);
+  if (!parsed) return false;
+  Drive* drive = FindDrive(parsed->letter);
+  if (!drive) return false;
+  Node* folder = MakeFolders(*drive, parsed->parts, parsed->parts.size());
+  if (!folder) return false;
+  if (folder != &drive->root) folder->attributes = attributes & kSettableBits;
+  return true;
+}
+
+bool MemoryFileSystem::AddFile(std::string_view path, std::string_view content,
+                               uint32_t attributes) {
+  const auto parsed = ParseWinPath(path);
+  if (!parsed || parsed->parts.empty()) return false;
+  Drive* drive = FindDrive(parsed->letter);
+  if (!drive) return false;
+  Node* folder = MakeFolders(*drive, parsed->parts, parsed->parts.size() - 1);
+  if (!folder) return false;
+  Node* file = folder->Child(parsed->parts.back());
+  if (file && file->kind != Kind::kFile) return false;
+  if (!file) {
+    auto made = std::make_unique<Node>();
+    made->name = parsed->parts.back();
+    made->parent = folder;
+    file = made.get();
+    folder->children.push_back(std::move(made));
+  }
+  file->content = std::string(content);
+  file->attributes = attributes & kSettableBits;
+  return true;
+}
+
+bool MemoryFileSystem::AddLink(std::string_view path, std::string_view target) {
+  const auto parsed = ParseWinPath(path);
+  if (!parsed || parsed->parts.empty()) return false;
+  Drive* drive = FindDrive(parsed->letter);
+  if (!drive) return false;
+  Node* folder = MakeFolders(*drive, parsed->parts, parsed->parts.size() - 1);
+  if (!folder || folder->Child(parsed->parts.back())) return false;
+  auto made = std::make_unique<Node>();
+  made->name = parsed->parts.back();
+  made->kind = Kind::kLink;
+  made->attributes = kAttrArchive;
+  made->content = std::string(target);
+  made->parent = folder;
+  folder->children.push_back(std::move(made));
+  return true;
+}
+
+bool MemoryFileSystem::SetTimes(std::string_view path, int64_t creation, int64_t access,
+                                int64_t write) {
+  Located at = Locate(path);
+  if (!at.node) return false;
+  at.node->created = creation;
+  at.node->accessed = access;
+  at.node->written = write;
+  return true;
+}
+
+bool MemoryFileSystem::SetFlag(std::string_view path, bool Node::*flag, bool on) {
+  Located at = Locate(path);
+  if (!at.node) return false;
+  at.node->*flag = on;
+  return true;
+}
+
+bool MemoryFileSystem::SetInUse(std::string_view path, bool on) {
+  return SetFlag(path, &Node::inUse, on);
+}
+bool MemoryFileSystem::SetListingDenied(std::string_view path, bool on) {
+  return SetFlag(path, &Node::listingDenied, on);
+}
+bool MemoryFileSystem::SetAccessDenied(std::string_view path, bool on) {
+  return SetFlag(path, &Node::accessDenied, on);
+}
+
+bool MemoryFileSystem::Exists(std::string_view path) const {
+  return Locate(path).node;
+}
+
+std::optional<std::string> MemoryFileSystem::Content(std::string_view path) const {
+  Located at = Locate(path);
+  if (!at.node || at.node->kind != Kind::kFile) return std::nullopt;
+  return at.node->content;
+}
+
+std::vector<std::string> MemoryFileSystem::Names(std::string_view folder) const {
+  std::vector<std::string> names;
+  Located at = Locate(folder);
+  if (!at.node || at.node->kind != Kind::kFolder) return names;
+  for (const auto& c : at.node->children) names.push_back(c->name);
+  return names;
+}
+
+int MemoryFileSystem::OpenFindSessions() const {
+  return *openSessions_;
+}
+
+uint32_t MemoryFileSystem::GetLogicalDrives() {
+  uint32_t mask = 0;
+  for (const auto& d : drives_) mask |= 1u << (d->letter - 'A');
+  return mask;
+}
+
+uint32_t MemoryFileSystem::GetDriveType(std::string_view root) {
+  const auto parsed = ParseWinPath(root);
+  if (!parsed || !parsed->parts.empty()) return kDriveNoRootDir;
+  const Drive* d = FindDrive(parsed->letter);
+  return d ? d->type : kDriveNoRootDir;
+}
+
+std::unique_ptr<FindSession> MemoryFileSystem::FindFirst(std::string_view pattern,
+                                                         FindData& first) {
+  return FindFirst(pattern, first, FindMode::kFull);
+}
+
+std::unique_ptr<FindSession> MemoryFileSystem::FindFirst(std::string_view pattern, FindData& first,
+                                                         FindMode mode) {
+  const auto parsed = ParseWinPattern(pattern);
+  if (!parsed) return nullptr;
+  Located at = LocateLive(parsed->folder.ToString());
+  Node* folder = at.node;
+  if (!folder || folder->kind != Kind::kFolder || folder->listingDenied || folder->accessDenied) {
+    return nullptr;
+  }
+  std::vector<FindData> entries;
+  for (const auto& c : folder->children) {
+    if (!MatchesPattern(parsed->name, c->name)) continue;
+    FindData d;
+    d.cFileName = c->name;
+    if (mode == FindMode::kNamesOnly) {
+      d.dwFileAttributes = c->Attributes() & (kAttrDirectory | kAttrReparsePoint);
+    } else {
+      d.dwFileAttributes = c->Attributes();
+      d.ftCreationTime = c->created;
+      d.ftLastAccessTime = c->accessed;
+      d.ftLastWriteTime = c->written;
+      d.nFileSize = c->kind == Kind::kFile ? c->content.size() : 0;
+    }
+    entries.push_back(std::move(d));
+  }
+  if (entries.empty()) return nullptr;
+  first = entries.front();
+  return std::make_unique<MemoryFindSession>(std::move(entries), openSessions_);
+}
+
+uint32_t MemoryFileSystem::GetAttributes(std::string_view path) {
+  Located at = LocateLive(path);
+  return at.node ? at.node->Attributes() : kInvalidAttributes;
+}
+
+bool MemoryFileSystem::SetAttributes(std::string_view path, uint32_t attributes) {
+  Located at = LocateLive(path);
+  Node* n = at.node;
+  if (!n || n == &at.drive->root || at.drive->writeProtected || n->accessDenied) return false;
+  attributes &= kSettableBits;
+  if (n->kind == Kind::kLink) {
+    // A link carries no hidden, system or read-only state of its own.
+    return (attributes & (kAttrReadOnly | kAttrHidden | kAttrSystem)) == 0;
+  }
+  n->attributes = attributes;
+  return true;
+}
+
+bool MemoryFileSystem::DeleteFile(std::string_view path) {
+  Located at = LocateLive(path);
+  Node* n = at.node;
+  if (!n || n->kind == Kind::kFolder || at.drive->writeProtected) return false;
+  if (n->inUse || n->accessDenied || (n->attributes & kAttrReadOnly) != 0) return false;
+  at.parent->Remove(n);
+  return true;
+}
+
+bool MemoryFileSystem::FileExists(std::string_view path) {
+  Located at = LocateLive(path);
+  return at.node && at.node->kind != Kind::kFolder;
+}
+
+bool MemoryFileSystem::FolderExists(std::string_view path) {
+  Located at = LocateLive(path);
+  return at.node && at.node->kind == Kind::kFolder;
+}
+
+bool MemoryFileSystem::RemoveTree(Node& folder) {
+  bool all = true;
+  for (size_t i = 0; i < folder.children.size();) {
+    Node& c = *folder.children[i];
+    bool removable;
+    if (c.kind == Kind::kFolder) {
+      removable = RemoveTree(c) && !c.accessDenied;
+    } else {
+      removable = !c.inUse && !c.accessDenied;
+    }
+    if (removable) {
+      folder.children.erase(folder.children.begin() + static_cast<std::ptrdiff_t>(i));
+    } else {
+      all = false;
+      ++i;
+    }
+  }
+  return all;
+}
+
+bool MemoryFileSystem::DeleteFolderForced(std::string_view path) {
+  Located at = LocateLive(path);
+  Node* n = at.node;
+  // The root of a drive is never deleted.
+  if (!n || n == &at.drive->root || n->kind != Kind::kFolder) return false;
+  if (at.drive->writeProtected) return false;
+  if (!RemoveTree(*n) || n->accessDenied) return false;
+  at.parent->Remove(n);
+  return true;
+}
+
+std::optional<std::vector<std::string>> MemoryFileSystem::SubFolders(std::string_view folder) {
+  Located at = LocateLive(folder);
+  Node* n = at.node;
+  if (!n || n->kind != Kind::kFolder || n->listingDenied || n->accessDenied) return std::nullopt;
+  std::vector<std::string> names;
+  for (const auto& c : n->children) {
+    if (c->kind == Kind::kFolder) names.push_back(c->name);
+  }
+  return names;
+}
+
+std::optional<std::vector<uint8_t>> MemoryFileSystem::ReadFile(std::string_view path,
+                                                               std::size_t maxBytes) {
+  Located at = LocateLive(path);
+  Node* n = at.node;
+  if (!n || n->kind != Kind::kFile || n->accessDenied) return std::nullopt;
+  const size_t size = std::min(maxBytes, n->content.size());
+  return std::vector<uint8_t>(n->content.begin(),
+                              n->content.begin() + static_cast<std::ptrdiff_t>(size));
+}
+
+bool MemoryFileSystem::CopyFile(std::string_view from, std::string_view to) {
+  Located src = LocateLive(from);
+  if (!src.node || src.node->kind != Kind::kFile || src.node->accessDenied) return false;
+  Located dst = LocateLive(to);
+  if (!dst.parent || dst.drive->writeProtected || dst.parent->accessDenied) return false;
+  Node* target = dst.node;
+  if (target == src.node) return true;
+  if (target) {
+    if (target->kind != Kind::kFile || target->inUse || target->accessDenied ||
+        (target->attributes & kAttrReadOnly) != 0) {
+      return false;
+    }
+  } else {
+    auto made = std::make_unique<Node>();
+    made->name = dst.leaf;
+    made->parent = dst.parent;
+    target = made.get();
+    dst.parent->children.push_back(std::move(made));
+  }
+  target->content = src.node->content;
+  target->attributes = src.node->attributes | kAttrArchive;
+  target->written = src.node->written;
+  return true;
+}
+
+}  // namespace veltrano::fs

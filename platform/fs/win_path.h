@@ -1,0 +1,55 @@
+// Windows paths as the file-system layer reads them, and the rules for
+// comparing and matching entry names. Portable: used by every backend.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace veltrano::fs {
+
+// A path taken apart: the drive letter (upper case) and the names below the
+// root. `..` never climbs above the root ("E:\..\x" is "E:\x"), `.` and empty
+// names (doubled separators) are dropped, and both '\' and '/' separate.
+struct WinPath {
+  char letter = 'C';
+  std::vector<std::string> parts;  // empty for the drive root
+
+  bool IsRoot() const { return parts.empty(); }
+  // "E:\" for the root, otherwise "E:\a\b" (no trailing separator).
+  std::string ToString() const;
+};
+
+// Parses a full path "E:\a\b". Fails (nullopt) for anything that is not a
+// full path of a drive (relative paths, "\\server\share"), for names holding a
+// character that Windows names cannot hold (\ / : * ? " < > | or NUL) and for
+// names that are not valid UTF-8.
+std::optional<WinPath> ParseWinPath(std::string_view path);
+
+// A listing pattern: a folder path followed by the name pattern ("E:\docs\*.*").
+struct WinPattern {
+  WinPath folder;
+  std::string name;  // "*", "*.*", or a name that may hold '*' and '?'
+};
+std::optional<WinPattern> ParseWinPattern(std::string_view pattern);
+
+// True when `c` cannot appear in a Windows entry name.
+bool IsReservedNameChar(char c);
+
+// Case folding of a UTF-8 name for comparisons: ASCII, Latin-1, Latin
+// Extended-A, Greek, Cyrillic and full-width Latin letters are lowered; every
+// other character (and any byte that is not UTF-8) is kept as it is.
+std::string FoldName(std::string_view name);
+// Names equal without regard to letter case.
+bool SameName(std::string_view a, std::string_view b);
+
+// Matches a name against a listing pattern without regard to letter case:
+// '*' is any run of characters, '?' one character; "*" and "*.*" match every
+// name, with or without a dot.
+bool MatchesPattern(std::string_view pattern, std::string_view name);
+
+// True when `text` is well-formed UTF-8 (no overlong forms, no surrogates).
+bool IsValidUtf8(std::string_view text);
+
+}  // namespace veltrano::fs
