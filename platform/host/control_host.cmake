@@ -1,0 +1,7 @@
+# The control host seam and its headless implementation with a virtual clock.
+add_library(veltrano_control_host STATIC
+  ${CMAKE_CURRENT_LIST_DIR}/headless_control_host.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/virtual_clock.cpp
+)
+target_include_directories(veltrano_control_host PUBLIC ${PROJECT_SOURCE_DIR})
+target_link_libraries(veltrano_control_host PUBLIC veltrano_gdi)
