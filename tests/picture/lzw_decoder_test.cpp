@@ -1,0 +1,211 @@
+#include "platform/picture/lzw_decoder.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <vector>
+
+#include "gif_writer.h"
+#include "test_images.h"
+
+namespace veltrano::picture {
+namespace {
+
+using testing::EncodeLzw;
+using testing::LzwOptions;
+using testing::LzwStream;
+using testing::MakeImage;
+using testing::Pattern;
+using testing::PixelsWithin;
+using testing::ToSubBlocks;
+
+constexpr std::uint8_t kGuard = 0xA5;
+constexpr std::size_t kGuardBytes = 64;
+
+// Decodes into a buffer of `count` bytes followed by guard bytes, and checks
+// that nothing was written past `count`.
+struct Decoded {
+  std::vector<std::uint8_t> pixels;  // the first `written` bytes
+  LzwOutcome outcome;
+};
+
+Decoded Decode(const std::vector<std::uint8_t>& chain, int min_code_size, std::size_t count) {
+  std::vector<std::uint8_t> buffer(count + kGuardBytes, kGuard);
+  Decoded d;
+  d.outcome = DecodeLzw(chain, min_code_size, buffer.data(), count);
+  EXPECT_LE(d.outcome.written, count);
+  EXPECT_TRUE(std::all_of(buffer.begin() + count, buffer.end(), [](std::uint8_t b) {
+    return b == kGuard;
+  })) << "wrote past the end of the output";
+  d.pixels.assign(buffer.begin(), buffer.begin() + d.outcome.written);
+  return d;
+}
+
+// Packs hand-written codes of the given widths, least significant bit first.
+std::vector<std::uint8_t> Codes(std::initializer_list<std::pair<unsigned, unsigned>> codes) {
+  std::vector<std::uint8_t> bytes;
+  std::uint64_t acc = 0;
+  unsigned n = 0;
+  for (auto [code, width] : codes) {
+    acc |= std::uint64_t{code} << n;
+    n += width;
+    while (n >= 8) {
+      bytes.push_back(static_cast<std::uint8_t>(acc));
+      acc >>= 8;
+      n -= 8;
+    }
+  }
+  if (n > 0) bytes.push_back(static_cast<std::uint8_t>(acc));
+  return ToSubBlocks(bytes);
+}
+
+struct RoundTripCase {
+  const char* name;
+  LzwOptions options;
+  bool expect_full_table;  // the encoder must have run on a full table
+};
+
+TEST(LzwDecoder, RoundTripsEveryCodeSizeAndEncoderStyle) {
+  LzwOptions no_leading_clear;
+  no_leading_clear.leading_clear = false;
+  LzwOptions frequent_clears;
+  frequent_clears.clear_every = 7;
+  LzwOptions full_no_clear;
+  full_no_clear.defer_clear = true;
+  LzwOptions full_late_clear;
+  full_late_clear.defer_clear = true;
+  full_late_clear.clear_after_full = 300;
+  LzwOptions no_end_code;
+  no_end_code.end_code = false;
+  const RoundTripCase cases[] = {
+      {"default", {}, false},
+      {"no leading clear", no_leading_clear, false},
+      {"clear every 7 codes", frequent_clears, false},
+      {"full table, no clear", full_no_clear, true},
+      {"full table, deferred clear", full_late_clear, true},
+      {"no end code", no_end_code, false},
+  };
+  for (const auto& c : cases) {
+    for (int mcs = 2; mcs <= 8; ++mcs) {
+      const int colors = 1 << mcs;
+      for (Pattern pattern : {Pattern::kNoise, Pattern::kRuns, Pattern::kPhoto}) {
+        const auto pixels = MakeImage(pattern, 263, 161, colors, 1000u * mcs + 7);
+        const LzwStream stream = EncodeLzw(pixels, mcs, c.options);
+        if (c.expect_full_table && pattern == Pattern::kNoise) {
+          ASSERT_GT(stream.full_codes, 0u) << c.name << " mcs " << mcs;
+        }
+        const Decoded d = Decode(ToSubBlocks(stream.bytes), mcs, pixels.size());
+        ASSERT_EQ(d.outcome.stop, LzwStop::kFull) << c.name << " mcs " << mcs;
+        ASSERT_EQ(d.pixels, pixels) << c.name << " mcs " << mcs;
+      }
+    }
+  }
+}
+
+TEST(LzwDecoder, SubBlockSizeDoesNotMatter) {
+  const auto pixels = MakeImage(Pattern::kPhoto, 64, 64, 256, 5);
+  const LzwStream stream = EncodeLzw(pixels, 8);
+  for (int block : {1, 2, 7, 8, 9, 100, 255}) {
+    const Decoded d = Decode(ToSubBlocks(stream.bytes, block), 8, pixels.size());
+    EXPECT_EQ(d.pixels, pixels) << "block " << block;
+  }
+}
+
+TEST(LzwDecoder, KwKwKCodeRepeatsThePreviousString) {
+  // Code size 2: clear 4, end 5, first free 6; codes are 3 bits wide.
+  // 1, then 6 (not yet defined: "1" + "1"), then 7 (= "1 1" + "1"), after
+  // which the table reaches 8 entries and the end code is 4 bits wide.
+  const Decoded d = Decode(Codes({{4, 3}, {1, 3}, {6, 3}, {7, 3}, {5, 4}}), 2, 6);
+  EXPECT_EQ(d.outcome.stop, LzwStop::kFull);
+  EXPECT_EQ(d.pixels, std::vector<std::uint8_t>({1, 1, 1, 1, 1, 1}));
+}
+
+TEST(LzwDecoder, ImpossibleCodesEndTheData) {
+  // A code beyond the next free one (6).
+  Decoded d = Decode(Codes({{4, 3}, {1, 3}, {7, 3}, {0, 3}}), 2, 10);
+  EXPECT_EQ(d.outcome.stop, LzwStop::kBadCode);
+  EXPECT_EQ(d.pixels, std::vector<std::uint8_t>({1}));
+  // "KwKwK" right after a clear: there is no previous string to repeat.
+  d = Decode(Codes({{4, 3}, {2, 3}, {4, 3}, {6, 3}, {1, 3}}), 2, 10);
+  EXPECT_EQ(d.outcome.stop, LzwStop::kBadCode);
+  EXPECT_EQ(d.pixels, std::vector<std::uint8_t>({2}));
+  // The same at the very start, with no leading clear.
+  d = Decode(Codes({{6, 3}}), 2, 10);
+  EXPECT_EQ(d.outcome.stop, LzwStop::kBadCode);
+  EXPECT_EQ(d.outcome.written, 0u);
+}
+
+TEST(LzwDecoder, ClearInTheMiddleRestartsTableAndWidth) {
+  // 1, 2 (adds 6 = "1 2"), 6 -> "1 2" (adds 7, width becomes 4), a clear
+  // read at 4 bits, then codes are 3 bits wide again: 3, 3 and the end code.
+  const Decoded d =
+      Decode(Codes({{4, 3}, {1, 3}, {2, 3}, {6, 3}, {4, 4}, {3, 3}, {3, 3}, {5, 3}}), 2, 20);
+  EXPECT_EQ(d.outcome.stop, LzwStop::kEndCode);
+  EXPECT_EQ(d.pixels, std::vector<std::uint8_t>({1, 2, 1, 2, 3, 3}));
+}
+
+TEST(LzwDecoder, EarlyEndCodeKeepsWhatCameBefore) {
+  const auto pixels = MakeImage(Pattern::kRuns, 50, 40, 16, 3);
+  LzwOptions options;
+  options.stop_after = 777;
+  const Decoded d = Decode(ToSubBlocks(EncodeLzw(pixels, 4, options).bytes), 4, pixels.size());
+  EXPECT_EQ(d.outcome.stop, LzwStop::kEndCode);
+  ASSERT_EQ(d.outcome.written, 777u);
+  EXPECT_TRUE(std::equal(d.pixels.begin(), d.pixels.end(), pixels.begin()));
+}
+
+TEST(LzwDecoder, StringsLongerThanThePixelsLeftAreCut) {
+  // Long runs make long strings; decode into ever smaller outputs so that the
+  // last string is cut at every possible point, near the chunked copies.
+  const auto pixels = MakeImage(Pattern::kBlocks, 120, 80, 4, 11);
+  const auto chain = ToSubBlocks(EncodeLzw(pixels, 2).bytes);
+  for (std::size_t count = 1; count <= 400; ++count) {
+    const Decoded d = Decode(chain, 2, count);
+    ASSERT_EQ(d.outcome.stop, LzwStop::kFull) << count;
+    ASSERT_TRUE(std::equal(d.pixels.begin(), d.pixels.end(), pixels.begin())) << count;
+  }
+  // A "KwKwK" string that is cut.
+  const Decoded d = Decode(Codes({{4, 3}, {1, 3}, {6, 3}, {7, 3}, {5, 4}}), 2, 4);
+  EXPECT_EQ(d.outcome.stop, LzwStop::kFull);
+  EXPECT_EQ(d.pixels, std::vector<std::uint8_t>({1, 1, 1, 1}));
+}
+
+TEST(LzwDecoder, DataCutAnywhereDecodesEveryWholeCode) {
+  const auto pixels = MakeImage(Pattern::kPhoto, 40, 30, 64, 21);
+  const LzwStream stream = EncodeLzw(pixels, 6);
+  for (std::size_t cut = 0; cut < stream.bytes.size(); ++cut) {
+    const std::span<const std::uint8_t> head(stream.bytes.data(), cut);
+    const std::size_t expected = PixelsWithin(stream, cut);
+    // Without a terminator (the input ends) and with one (the chain ends).
+    for (bool terminate : {false, true}) {
+      const Decoded d = Decode(ToSubBlocks(head, 13, terminate), 6, pixels.size());
+      ASSERT_EQ(d.outcome.stop, expected == pixels.size() ? LzwStop::kFull : LzwStop::kOutOfData)
+          << cut;
+      ASSERT_EQ(d.outcome.written, expected) << cut;
+      ASSERT_TRUE(std::equal(d.pixels.begin(), d.pixels.end(), pixels.begin())) << cut;
+    }
+  }
+}
+
+TEST(LzwDecoder, SubBlockLongerThanTheInputIsReadUpToTheEnd) {
+  // Clear, 1, 2, 3 at 3 bits and 1 at 4 bits: exactly two bytes, in a block
+  // that claims 200.
+  std::vector<std::uint8_t> chain = Codes({{4, 3}, {1, 3}, {2, 3}, {3, 3}, {1, 4}});
+  chain.pop_back();  // drop the terminator
+  chain[0] = 200;
+  const Decoded d = Decode(chain, 2, 10);
+  EXPECT_EQ(d.outcome.stop, LzwStop::kOutOfData);
+  EXPECT_EQ(d.pixels, std::vector<std::uint8_t>({1, 2, 3, 1}));
+}
+
+TEST(LzwDecoder, RefusesCodeSizesOutsideTwoToEight) {
+  const auto chain = Codes({{4, 3}, {1, 3}});
+  for (int mcs : {0, 1, 9, 12}) {
+    const Decoded d = Decode(chain, mcs, 4);
+    EXPECT_EQ(d.outcome.stop, LzwStop::kBadCode) << mcs;
+    EXPECT_EQ(d.outcome.written, 0u) << mcs;
+  }
+}
+
+}  // namespace
+}  // namespace veltrano::picture
