@@ -426,10 +426,11 @@ bool MemoryFileSystem::CopyFile(std::string_view from, std::string_view to) {
   Node* target = dst.node;
   if (target == src.node) return true;
   if (target) {
-    if (target->kind != Kind::kFile || target->inUse || target->accessDenied ||
-        (target->attributes & kAttrReadOnly) != 0) {
+    if (target->kind == Kind::kFolder || target->inUse || target->accessDenied ||
+        (target->kind == Kind::kFile && (target->attributes & kAttrReadOnly) != 0)) {
       return false;
     }
+    target->kind = Kind::kFile;  // a link in the way is replaced, never written through
   } else {
     auto made = std::make_unique<Node>();
     made->name = dst.leaf;

@@ -1,0 +1,235 @@
+#include "platform/fs/linux_dos_attributes.h"
+
+#include <fcntl.h>
+#include <linux/magic.h>
+#include <linux/msdos_fs.h>
+#include <sys/ioctl.h>
+#include <sys/statfs.h>
+#include <sys/xattr.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+
+#include "platform/fs/file_system.h"
+
+namespace veltrano::fs {
+namespace {
+
+constexpr uint32_t kChangeable = kAttrReadOnly | kAttrHidden | kAttrSystem | kAttrArchive;
+constexpr uint32_t kFileAttributeNormal = 0x80;
+constexpr const char* kNtfsName = "system.ntfs_attrib";
+constexpr const char* kCifsName = "user.cifs.dosattrib";
+constexpr const char* kWineName = "user.DOSATTRIB";
+
+// Magic numbers of file systems that <linux/magic.h> does not name.
+constexpr long kExfatMagic = 0x2011BAB0;
+constexpr long kNtfs3Magic = 0x7366746E;
+constexpr long kNtfsMagic = 0x5346544E;
+constexpr long kFuseMagic = 0x65735546;
+constexpr long kCifsMagic = static_cast<long>(0xFF534D42);
+constexpr long kSmb2Magic = static_cast<long>(0xFE534D42);
+
+bool IsDir(const struct statx& st) {
+  return S_ISDIR(st.stx_mode);
+}
+
+uint32_t BaseBits(const struct statx& st) {
+  uint32_t bits = IsDir(st) ? kAttrDirectory : kAttrArchive;
+  if ((st.stx_mode & S_IWUSR) == 0) bits |= kAttrReadOnly;
+  return bits;
+}
+
+bool ReadWord(const std::string& path, const char* xattr, uint32_t& value) {
+  unsigned char raw[4];
+  if (lgetxattr(path.c_str(), xattr, raw, sizeof raw) != 4) return false;
+  value = raw[0] | (raw[1] << 8) | (raw[2] << 16) | (static_cast<uint32_t>(raw[3]) << 24);
+  return true;
+}
+
+bool WriteWord(const std::string& path, const char* xattr, uint32_t value) {
+  const unsigned char raw[4] = {
+      static_cast<unsigned char>(value), static_cast<unsigned char>(value >> 8),
+      static_cast<unsigned char>(value >> 16), static_cast<unsigned char>(value >> 24)};
+  return lsetxattr(path.c_str(), xattr, raw, sizeof raw, 0) == 0;
+}
+
+// Read-only as the owner's write permission.
+bool WritePermission(int dirFd, const std::string& name, const struct statx& st, bool readOnly) {
+  const mode_t mode = st.stx_mode & 07777;
+  mode_t wanted = mode;
+  if (readOnly) {
+    wanted &= ~static_cast<mode_t>(0222);
+  } else if ((mode & S_IWUSR) == 0) {
+    wanted |= S_IWUSR;
+  }
+  if (wanted == mode) return true;
+  return fchmodat(dirFd, name.c_str(), wanted, AT_SYMLINK_NOFOLLOW) == 0;
+}
+
+int OpenForIoctl(int dirFd, const std::string& name) {
+  return openat(dirFd, name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+}
+
+uint32_t ReadFat(int dirFd, const std::string& name, const struct statx& st) {
+  const int fd = OpenForIoctl(dirFd, name);
+  if (fd < 0) return BaseBits(st);
+  uint32_t raw = 0;
+  const int rc = ioctl(fd, FAT_IOCTL_GET_ATTRIBUTES, &raw);
+  close(fd);
+  if (rc != 0) return BaseBits(st);
+  return (raw & (kChangeable | kAttrDirectory)) | (IsDir(st) ? kAttrDirectory : 0);
+}
+
+bool WriteFat(int dirFd, const std::string& name, const struct statx& st, uint32_t attributes) {
+  const int fd = OpenForIoctl(dirFd, name);
+  if (fd < 0) return false;
+  uint32_t raw = 0;
+  bool ok = ioctl(fd, FAT_IOCTL_GET_ATTRIBUTES, &raw) == 0;
+  if (ok) {
+    const uint32_t wanted = (raw & ~kChangeable) | (attributes & kChangeable);
+    ok = wanted == raw || ioctl(fd, FAT_IOCTL_SET_ATTRIBUTES, &wanted) == 0;
+  } else if (errno == ENOTTY || errno == EINVAL) {
+    // A FAT-like file system without the ioctl (older exfat): only read-only
+    // can be expressed, through the write permission.
+    ok = (attributes & (kAttrHidden | kAttrSystem)) == 0 &&
+         WritePermission(dirFd, name, st, (attributes & kAttrReadOnly) != 0);
+  }
+  close(fd);
+  return ok;
+}
+
+uint32_t ReadWordStore(const char* xattr, int dirFd, const std::string& name,
+                       const struct statx& st) {
+  uint32_t raw = 0;
+  if (!ReadWord(EntryProcPath(dirFd, name), xattr, raw)) return BaseBits(st);
+  return (raw & kChangeable) | (IsDir(st) ? kAttrDirectory : 0);
+}
+
+bool WriteWordStore(const char* xattr, int dirFd, const std::string& name, const struct statx& st,
+                    uint32_t attributes) {
+  const std::string path = EntryProcPath(dirFd, name);
+  uint32_t raw = 0;
+  if (!ReadWord(path, xattr, raw)) return false;
+  uint32_t wanted = (raw & ~(kChangeable | kFileAttributeNormal)) | (attributes & kChangeable);
+  if (wanted == 0 && !IsDir(st)) wanted = kFileAttributeNormal;
+  if ((wanted & ~kFileAttributeNormal) == (raw & ~kFileAttributeNormal)) return true;
+  return WriteWord(path, xattr, wanted);
+}
+
+uint32_t ParseWineValue(const char* text, ssize_t size) {
+  if (size < 3 || text[0] != '0' || (text[1] != 'x' && text[1] != 'X')) return 0;
+  uint32_t value = 0;
+  for (ssize_t i = 2; i < size && i < 10; ++i) {
+    const char c = text[i];
+    uint32_t digit;
+    if (c >= '0' && c <= '9') {
+      digit = static_cast<uint32_t>(c - '0');
+    } else if (c >= 'a' && c <= 'f') {
+      digit = static_cast<uint32_t>(c - 'a' + 10);
+    } else if (c >= 'A' && c <= 'F') {
+      digit = static_cast<uint32_t>(c - 'A' + 10);
+    } else {
+      break;
+    }
+    value = value * 16 + digit;
+  }
+  return value;
+}
+
+uint32_t ReadWine(int dirFd, const std::string& name, const struct statx& st) {
+  uint32_t bits = BaseBits(st);
+  char text[256];
+  const ssize_t size = lgetxattr(EntryProcPath(dirFd, name).c_str(), kWineName, text, sizeof text);
+  if (size > 0) bits |= ParseWineValue(text, size) & (kAttrHidden | kAttrSystem);
+  return bits;
+}
+
+bool WriteWine(int dirFd, const std::string& name, const struct statx& st, uint32_t attributes) {
+  const std::string path = EntryProcPath(dirFd, name);
+  const uint32_t wanted = attributes & (kAttrHidden | kAttrSystem);
+  const uint32_t current = ReadWine(dirFd, name, st) & (kAttrHidden | kAttrSystem);
+  bool ok = true;
+  if (wanted != current) {
+    if (wanted == 0) {
+      ok = lremovexattr(path.c_str(), kWineName) == 0 || errno == ENODATA;
+    } else {
+      char text[16];
+      const int len = std::snprintf(text, sizeof text, "0x%x", static_cast<unsigned>(wanted));
+      ok = lsetxattr(path.c_str(), kWineName, text, static_cast<size_t>(len), 0) == 0;
+    }
+  }
+  return WritePermission(dirFd, name, st, (attributes & kAttrReadOnly) != 0) && ok;
+}
+
+}  // namespace
+
+std::string EntryProcPath(int dirFd, const std::string& name) {
+  std::string path = "/proc/self/fd/" + std::to_string(dirFd);
+  path += '/';
+  path += name;
+  return path;
+}
+
+DosAttributeStore StoreForFsType(std::string_view fsType) {
+  if (fsType == "vfat" || fsType == "msdos" || fsType == "exfat")
+    return DosAttributeStore::kFatIoctl;
+  if (fsType == "ntfs3" || fsType == "ntfs" || fsType == "fuseblk") {
+    // fuseblk is almost always ntfs-3g; the other FUSE block file systems
+    // have no such attribute and fall back to the permission bits.
+    return DosAttributeStore::kNtfsXattr;
+  }
+  if (fsType == "cifs" || fsType == "smb3" || fsType == "smbfs")
+    return DosAttributeStore::kCifsXattr;
+  return DosAttributeStore::kWineXattr;
+}
+
+DosAttributeStore StoreForFolder(int fd) {
+  struct statfs info {};
+  if (fstatfs(fd, &info) != 0) return DosAttributeStore::kWineXattr;
+  const long magic = static_cast<long>(info.f_type);
+  if (magic == MSDOS_SUPER_MAGIC || magic == kExfatMagic) return DosAttributeStore::kFatIoctl;
+  if (magic == kNtfs3Magic || magic == kNtfsMagic) {
+    return DosAttributeStore::kNtfsXattr;
+  }
+  if (magic == kCifsMagic || magic == kSmb2Magic) return DosAttributeStore::kCifsXattr;
+  if (magic == kFuseMagic) {
+    uint32_t raw;
+    if (ReadWord("/proc/self/fd/" + std::to_string(fd), kNtfsName, raw)) {
+      return DosAttributeStore::kNtfsXattr;
+    }
+  }
+  return DosAttributeStore::kWineXattr;
+}
+
+uint32_t ReadDosAttributes(DosAttributeStore store, int dirFd, const std::string& name,
+                           const struct statx& st) {
+  switch (store) {
+    case DosAttributeStore::kFatIoctl:
+      return ReadFat(dirFd, name, st);
+    case DosAttributeStore::kNtfsXattr:
+      return ReadWordStore(kNtfsName, dirFd, name, st);
+    case DosAttributeStore::kCifsXattr:
+      return ReadWordStore(kCifsName, dirFd, name, st);
+    case DosAttributeStore::kWineXattr:
+      break;
+  }
+  return ReadWine(dirFd, name, st);
+}
+
+bool WriteDosAttributes(DosAttributeStore store, int dirFd, const std::string& name,
+                        const struct statx& st, uint32_t attributes) {
+  switch (store) {
+    case DosAttributeStore::kFatIoctl:
+      return WriteFat(dirFd, name, st, attributes);
+    case DosAttributeStore::kNtfsXattr:
+      return WriteWordStore(kNtfsName, dirFd, name, st, attributes);
+    case DosAttributeStore::kCifsXattr:
+      return WriteWordStore(kCifsName, dirFd, name, st, attributes);
+    case DosAttributeStore::kWineXattr:
+      break;
+  }
+  return WriteWine(dirFd, name, st, attributes);
+}
+
+}  // namespace veltrano::fs

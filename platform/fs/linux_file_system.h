@@ -1,0 +1,89 @@
+// The file-system layer on Linux: drive letters over the host's real mounts,
+// or over folders given by hand ("directory mode").
+//
+// Paths: every operation resolves its path below the root of its drive and
+// never leaves it. A path whose resolution would pass through a link or into
+// another mount (C:\proc when / is C:) fails as if nothing were there; this
+// is what keeps every command, the junk search included, on its own drive.
+// Names are looked up exactly first and, only when that finds nothing,
+// without regard to letter case (the first match in listing order wins).
+// Linux names are shown as Windows names through the mapping of
+// linux_name_map.h.
+//
+// Links are entries of their own: they list with kAttrReparsePoint and
+// without the directory bit, are never entered, and a delete removes the link
+// and never its target. The forced folder delete works through open folder
+// descriptors (openat/unlinkat), so a folder swapped for a link while it runs
+// is not followed either.
+//
+// DOS attributes come from where the file system keeps them (see
+// linux_dos_attributes.h). A file that is read-only cannot be deleted until
+// its attributes are cleared, as on Windows.
+//
+// Speed: paths are resolved by one openat2 call (refusing links and mount
+// crossings) from the nearest recently used folder, whose descriptor is kept
+// in a small cache; FindMode::kNamesOnly listings read nothing but the
+// directory itself. ReleaseHandles() closes the cached descriptors, which
+// otherwise keep a removable drive from being unmounted.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/fs/drive_table.h"
+#include "platform/fs/file_system.h"
+
+namespace veltrano::fs {
+
+struct LinuxHostConfig {
+  std::string mountInfoPath = "/proc/self/mountinfo";
+  std::string sysfsRoot = "/sys";
+};
+
+class LinuxFileSystem : public FileSystem {
+ public:
+  // Drives over the host's mounts (see linux_mount_table.h for the rules).
+  // The mount table is read again at every GetLogicalDrives call, so drives
+  // plugged in or removed while the program runs are seen by the next command.
+  explicit LinuxFileSystem(LinuxHostConfig config = {});
+  // Directory mode: each folder of the table is the root of its drive.
+  explicit LinuxFileSystem(std::vector<DriveSpec> drives);
+  ~LinuxFileSystem() override;
+  LinuxFileSystem(const LinuxFileSystem&) = delete;
+  LinuxFileSystem& operator=(const LinuxFileSystem&) = delete;
+
+  struct DriveInfo {
+    char letter;
+    uint32_t type;
+    std::string hostPath;
+  };
+  // The drives as mapped now, in letter order.
+  std::vector<DriveInfo> Drives() const;
+
+  uint32_t GetLogicalDrives() override;
+  uint32_t GetDriveType(std::string_view root) override;
+  std::unique_ptr<FindSession> FindFirst(std::string_view pattern, FindData& first) override;
+  std::unique_ptr<FindSession> FindFirst(std::string_view pattern, FindData& first,
+                                         FindMode mode) override;
+  uint32_t GetAttributes(std::string_view path) override;
+  bool SetAttributes(std::string_view path, uint32_t attributes) override;
+  bool DeleteFile(std::string_view path) override;
+  bool FileExists(std::string_view path) override;
+  bool FolderExists(std::string_view path) override;
+  bool DeleteFolderForced(std::string_view path) override;
+  std::optional<std::vector<std::string>> SubFolders(std::string_view folder) override;
+  std::optional<std::vector<uint8_t>> ReadFile(std::string_view path,
+                                               std::size_t maxBytes) override;
+  bool CopyFile(std::string_view from, std::string_view to) override;
+  void ReleaseHandles() override;
+
+ private:
+  class Impl;
+  std::unique_ptr<Impl> impl_;
+};
+
+}  // namespace veltrano::fs

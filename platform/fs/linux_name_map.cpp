@@ -1,0 +1,124 @@
+#include "platform/fs/linux_name_map.h"
+
+#include <cstdint>
+
+namespace veltrano::fs {
+namespace {
+
+constexpr char32_t kMapBase = 0xF000;
+
+bool IsMappedAscii(unsigned char c) {
+  switch (c) {
+    case '\\':
+    case ':':
+    case '*':
+    case '?':
+    case '"':
+    case '<':
+    case '>':
+    case '|':
+      return true;
+    default:
+      return false;
+  }
+}
+
+// Length of the well-formed UTF-8 character at `i`, or 0.
+size_t Utf8Length(std::string_view s, size_t i, char32_t& cp) {
+  const auto b0 = static_cast<unsigned char>(s[i]);
+  size_t len;
+  char32_t min;
+  if (b0 < 0x80) {
+    cp = b0;
+    return 1;
+  } else if ((b0 & 0xE0) == 0xC0) {
+    len = 2, cp = b0 & 0x1F, min = 0x80;
+  } else if ((b0 & 0xF0) == 0xE0) {
+    len = 3, cp = b0 & 0x0F, min = 0x800;
+  } else if ((b0 & 0xF8) == 0xF0) {
+    len = 4, cp = b0 & 0x07, min = 0x10000;
+  } else {
+    return 0;
+  }
+  if (i + len > s.size()) return 0;
+  for (size_t k = 1; k < len; ++k) {
+    const auto b = static_cast<unsigned char>(s[i + k]);
+    if ((b & 0xC0) != 0x80) return 0;
+    cp = (cp << 6) | (b & 0x3F);
+  }
+  if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return 0;
+  return len;
+}
+
+// U+F000..U+F0FF in UTF-8: EF 80 80 .. EF 83 BF.
+void AppendMapped(std::string& out, unsigned char low) {
+  const char32_t cp = kMapBase + low;
+  out += static_cast<char>(0xE0 | (cp >> 12));
+  out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+  out += static_cast<char>(0x80 | (cp & 0x3F));
+}
+
+}  // namespace
+
+std::string LinuxToWindowsName(std::string_view linuxName) {
+  // Most names are plain ASCII without any mapped character.
+  size_t i = 0;
+  while (i < linuxName.size()) {
+    const auto c = static_cast<unsigned char>(linuxName[i]);
+    if (c >= 0x80 || IsMappedAscii(c)) break;
+    ++i;
+  }
+  if (i == linuxName.size()) return std::string(linuxName);
+
+  std::string out(linuxName.substr(0, i));
+  while (i < linuxName.size()) {
+    char32_t cp;
+    const size_t len = Utf8Length(linuxName, i, cp);
+    if (len == 0) {
+      AppendMapped(out, static_cast<unsigned char>(linuxName[i]));
+      ++i;
+    } else if (len == 1) {
+      if (IsMappedAscii(static_cast<unsigned char>(cp))) {
+        AppendMapped(out, static_cast<unsigned char>(cp));
+      } else {
+        out += static_cast<char>(cp);
+      }
+      ++i;
+    } else if (cp >= kMapBase && cp <= kMapBase + 0xFF) {
+      for (size_t k = 0; k < len; ++k)
+        AppendMapped(out, static_cast<unsigned char>(linuxName[i + k]));
+      i += len;
+    } else {
+      out.append(linuxName.substr(i, len));
+      i += len;
+    }
+  }
+  return out;
+}
+
+std::optional<std::string> WindowsToLinuxName(std::string_view windowsName) {
+  std::string out;
+  out.reserve(windowsName.size());
+  bool mapped = false;
+  for (size_t i = 0; i < windowsName.size();) {
+    char32_t cp;
+    const size_t len = Utf8Length(windowsName, i, cp);
+    if (len == 0 || cp == 0 || cp == '/') return std::nullopt;
+    if (len == 1 && IsMappedAscii(static_cast<unsigned char>(cp))) return std::nullopt;
+    if (cp >= kMapBase && cp <= kMapBase + 0xFF) {
+      out += static_cast<char>(cp - kMapBase);
+      mapped = true;
+    } else {
+      out.append(windowsName.substr(i, len));
+    }
+    i += len;
+  }
+  if (out.empty() || out.find('\0') != std::string::npos || out.find('/') != std::string::npos) {
+    return std::nullopt;
+  }
+  // Only a name that the forward mapping produces stands for a Linux name.
+  if (mapped && LinuxToWindowsName(out) != windowsName) return std::nullopt;
+  return out;
+}
+
+}  // namespace veltrano::fs

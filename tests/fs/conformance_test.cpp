@@ -1,0 +1,385 @@
+// The contract of the FileSystem seam, checked on every backend: the memory
+// backend, and the Linux backend in directory mode on real temporary folders.
+#include <fcntl.h>
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/xattr.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <functional>
+#include <memory>
+
+#include "platform/fs/linux_file_system.h"
+#include "platform/fs/memory_file_system.h"
+#include "tests/fs/fs_test_support.h"
+
+namespace veltrano::fs {
+namespace {
+
+using ::testing::ElementsAre;
+using testing::TempDir;
+using ::testing::UnorderedElementsAre;
+
+// Drive E: (removable) under test, laid out through the backend's own means,
+// and something outside the drive that links may point at.
+class Backend {
+ public:
+  virtual ~Backend() = default;
+  virtual FileSystem& fs() = 0;
+  virtual void Folder(const std::string& path, uint32_t attributes = 0) = 0;
+  virtual void File(const std::string& path, const std::string& content = "",
+                    uint32_t attributes = kAttrArchive) = 0;
+  // A link at `path` to the folder outside the drive, which holds precious.txt.
+  virtual void LinkOutside(const std::string& path) = 0;
+  // A link at `path` to precious.txt outside the drive.
+  virtual void LinkOutsideFile(const std::string& path) = 0;
+  virtual bool OutsideIntact() = 0;
+  // Whether listings come in creation order (else any order).
+  virtual bool OrderedListing() const = 0;
+};
+
+class MemoryBackend : public Backend {
+ public:
+  MemoryBackend() {
+    fs_.AddDrive('E', kDriveRemovable);
+    fs_.AddDrive('F', kDriveFixed);
+    fs_.AddFile("F:\\outside\\precious.txt", "keep me");
+  }
+  FileSystem& fs() override { return fs_; }
+  void Folder(const std::string& path, uint32_t attributes) override {
+    ASSERT_TRUE(fs_.AddFolder(path, attributes)) << path;
+  }
+  void File(const std::string& path, const std::string& content, uint32_t attributes) override {
+    ASSERT_TRUE(fs_.AddFile(path, content, attributes)) << path;
+  }
+  void LinkOutside(const std::string& path) override {
+    ASSERT_TRUE(fs_.AddLink(path, "F:\\outside"));
+  }
+  void LinkOutsideFile(const std::string& path) override {
+    ASSERT_TRUE(fs_.AddLink(path, "F:\\outside\\precious.txt"));
+  }
+  bool OutsideIntact() override { return fs_.Content("F:\\outside\\precious.txt") == "keep me"; }
+  bool OrderedListing() const override { return true; }
+
+ private:
+  MemoryFileSystem fs_;
+};
+
+class LinuxBackend : public Backend {
+ public:
+  LinuxBackend() {
+    mkdir((dir_ / "E").c_str(), 0755);
+    mkdir((dir_ / "outside").c_str(), 0755);
+    testing::WriteHostFile(dir_ / "outside/precious.txt", "keep me");
+    fs_ = std::make_unique<LinuxFileSystem>(
+        std::vector<DriveSpec>{{'E', kDriveRemovable, dir_ / "E"}});
+  }
+  FileSystem& fs() override { return *fs_; }
+  void Folder(const std::string& path, uint32_t attributes) override {
+    std::filesystem::create_directories(Host(path));
+    Apply(path, attributes);
+  }
+  void File(const std::string& path, const std::string& content, uint32_t attributes) override {
+    std::filesystem::create_directories(std::filesystem::path(Host(path)).parent_path());
+    testing::WriteHostFile(Host(path), content);
+    Apply(path, attributes);
+  }
+  void LinkOutside(const std::string& path) override {
+    std::filesystem::create_directories(std::filesystem::path(Host(path)).parent_path());
+    ASSERT_EQ(symlink((dir_ / "outside").c_str(), Host(path).c_str()), 0);
+  }
+  void LinkOutsideFile(const std::string& path) override {
+    std::filesystem::create_directories(std::filesystem::path(Host(path)).parent_path());
+    ASSERT_EQ(symlink((dir_ / "outside/precious.txt").c_str(), Host(path).c_str()), 0);
+  }
+  bool OutsideIntact() override {
+    return testing::ReadHostFile(dir_ / "outside/precious.txt") == "keep me";
+  }
+  bool OrderedListing() const override { return false; }
+
+ private:
+  // "E:\a\b" -> <temp>/E/a/b
+  std::string Host(const std::string& path) {
+    std::string out = dir_ / "E";
+    for (char c : path.substr(2)) out += c == '\\' ? '/' : c;
+    return out;
+  }
+  // Attributes set the way other programs leave them, not through the code under test.
+  void Apply(const std::string& path, uint32_t attributes) {
+    const std::string host = Host(path);
+    const uint32_t hs = attributes & (kAttrHidden | kAttrSystem);
+    if (hs != 0) {
+      char text[16];
+      const int len = std::snprintf(text, sizeof text, "0x%x", hs);
+      ASSERT_EQ(setxattr(host.c_str(), "user.DOSATTRIB", text, static_cast<size_t>(len), 0), 0);
+    }
+    if ((attributes & kAttrReadOnly) != 0) {
+      struct stat info {};
+      ASSERT_EQ(stat(host.c_str(), &info), 0);
+      ASSERT_EQ(chmod(host.c_str(), info.st_mode & ~0222), 0);
+    }
+  }
+
+  TempDir dir_;
+  std::unique_ptr<LinuxFileSystem> fs_;
+};
+
+using BackendFactory = std::function<std::unique_ptr<Backend>()>;
+
+class ConformanceTest : public ::testing::TestWithParam<BackendFactory> {
+ protected:
+  void SetUp() override { backend_ = GetParam()(); }
+  FileSystem& fs() { return backend_->fs(); }
+  Backend& b() { return *backend_; }
+
+  std::vector<std::string> List(std::string_view pattern, FindMode mode = FindMode::kFull) {
+    std::vector<std::string> names;
+    FindData d;
+    auto s = fs().FindFirst(pattern, d, mode);
+    if (!s) return names;
+    do names.push_back(d.cFileName);
+    while (s->FindNext(d));
+    if (!b().OrderedListing()) std::sort(names.begin(), names.end());
+    return names;
+  }
+  // The attribute bits both backends keep exactly (archive is always set on
+  // Linux files).
+  uint32_t Attrs(std::string_view path) {
+    const uint32_t a = fs().GetAttributes(path);
+    return a == kInvalidAttributes ? a : a & ~kAttrArchive;
+  }
+
+  std::unique_ptr<Backend> backend_;
+};
+
+TEST_P(ConformanceTest, DriveIsReportedWithItsType) {
+  EXPECT_NE(fs().GetLogicalDrives() & (1u << ('E' - 'A')), 0u);
+  EXPECT_EQ(fs().GetDriveType("E:\\"), kDriveRemovable);
+  EXPECT_EQ(fs().GetDriveType("e:"), kDriveRemovable);
+  EXPECT_EQ(fs().GetDriveType("Q:\\"), kDriveNoRootDir);
+  EXPECT_TRUE(fs().FolderExists("E:\\"));
+  EXPECT_FALSE(fs().FileExists("E:\\"));
+  EXPECT_EQ(fs().GetAttributes("E:\\"), kAttrDirectory);
+}
+
+TEST_P(ConformanceTest, NamesMatchWithoutCaseAndKeepTheirStoredCase) {
+  b().File("E:\\Docs\\ReadMe.TXT", "hello");
+  EXPECT_TRUE(fs().FileExists("e:\\DOCS\\readme.txt"));
+  EXPECT_TRUE(fs().FolderExists("E:\\docs"));
+  EXPECT_THAT(List("E:\\docs\\*.*"), ElementsAre("ReadMe.TXT"));
+  EXPECT_THAT(fs().SubFolders("e:\\"), ::testing::Optional(ElementsAre("Docs")));
+  const auto data = fs().ReadFile("E:\\DOCS\\README.txt", 100);
+  ASSERT_TRUE(data);
+  EXPECT_EQ(std::string(data->begin(), data->end()), "hello");
+}
+
+TEST_P(ConformanceTest, ExistenceTestsTellFilesFromFoldersAndNeverFail) {
+  b().File("E:\\autorun.inf");
+  b().Folder("E:\\photos");
+  EXPECT_TRUE(fs().FileExists("E:\\autorun.inf"));
+  EXPECT_FALSE(fs().FolderExists("E:\\autorun.inf"));
+  EXPECT_TRUE(fs().FolderExists("E:\\photos\\"));
+  EXPECT_FALSE(fs().FileExists("E:\\photos"));
+  for (const char* missing : {"E:\\nothing", "E:\\photos\\x\\y", "E:\\autorun.inf\\x", "Q:\\x",
+                              "x.exe", "", "E:\\a*b", "\\\\server\\share"}) {
+    EXPECT_FALSE(fs().FileExists(missing)) << missing;
+    EXPECT_FALSE(fs().FolderExists(missing)) << missing;
+    EXPECT_EQ(fs().GetAttributes(missing), kInvalidAttributes) << missing;
+  }
+}
+
+TEST_P(ConformanceTest, PathsNeverClimbAboveTheDriveRoot) {
+  b().File("E:\\x.exe", "worm");
+  EXPECT_TRUE(fs().FileExists("E:\\..\\x.exe"));
+  EXPECT_TRUE(fs().FileExists("E:\\..\\..\\sub\\..\\x.exe"));
+  // On Linux the folder "outside" sits beside the drive's folder.
+  EXPECT_FALSE(fs().FileExists("E:\\..\\outside\\precious.txt"));
+  EXPECT_FALSE(fs().DeleteFolderForced("E:\\..\\outside"));
+  EXPECT_FALSE(fs().DeleteFolderForced("E:\\..\\"));
+  EXPECT_FALSE(fs().DeleteFolderForced("E:\\"));
+  EXPECT_TRUE(fs().FileExists("E:\\x.exe"));
+  EXPECT_TRUE(b().OutsideIntact());
+}
+
+TEST_P(ConformanceTest, AttributesAreReadAndWritten) {
+  b().File("E:\\run.exe", "x", kAttrHidden | kAttrSystem | kAttrReadOnly);
+  b().Folder("E:\\photos", kAttrHidden | kAttrSystem);
+  b().File("E:\\.profile", "x");
+  EXPECT_EQ(Attrs("E:\\run.exe"), kAttrHidden | kAttrSystem | kAttrReadOnly);
+  EXPECT_EQ(Attrs("E:\\photos"), kAttrDirectory | kAttrHidden | kAttrSystem);
+  EXPECT_EQ(Attrs("E:\\.profile"), 0u);  // a leading dot does not hide
+
+  EXPECT_TRUE(fs().SetAttributes("E:\\photos", kAttrNormal));
+  EXPECT_EQ(Attrs("E:\\photos"), kAttrDirectory);
+  EXPECT_TRUE(fs().SetAttributes("E:\\run.exe", kAttrHidden));
+  EXPECT_EQ(Attrs("E:\\run.exe"), kAttrHidden);
+  EXPECT_TRUE(fs().SetAttributes("E:\\run.exe", kAttrReadOnly | kAttrSystem));
+  EXPECT_EQ(Attrs("E:\\run.exe"), kAttrReadOnly | kAttrSystem);
+  EXPECT_TRUE(fs().SetAttributes("E:\\RUN.EXE", kAttrNormal));
+  EXPECT_EQ(Attrs("E:\\run.exe"), 0u);
+
+  EXPECT_FALSE(fs().SetAttributes("E:\\missing", kAttrNormal));
+  EXPECT_FALSE(fs().SetAttributes("E:\\", kAttrHidden));
+}
+
+TEST_P(ConformanceTest, ReadOnlyFileIsDeletedOnlyAfterItsAttributesAreCleared) {
+  b().File("E:\\x.pif", "x", kAttrReadOnly | kAttrHidden);
+  EXPECT_FALSE(fs().DeleteFile("E:\\x.pif"));
+  EXPECT_TRUE(fs().FileExists("E:\\x.pif"));
+  ASSERT_TRUE(fs().SetAttributes("E:\\x.pif", kAttrNormal));
+  EXPECT_TRUE(fs().DeleteFile("E:\\X.PIF"));
+  EXPECT_FALSE(fs().FileExists("E:\\x.pif"));
+  EXPECT_FALSE(fs().DeleteFile("E:\\x.pif"));  // already gone
+}
+
+TEST_P(ConformanceTest, DeleteFileLeavesFoldersAlone) {
+  b().Folder("E:\\photos");
+  b().File("E:\\photos\\a.jpg");
+  EXPECT_FALSE(fs().DeleteFile("E:\\photos"));
+  EXPECT_TRUE(fs().FolderExists("E:\\photos"));
+  EXPECT_TRUE(fs().FileExists("E:\\photos\\a.jpg"));
+}
+
+TEST_P(ConformanceTest, ForcedFolderDeleteRemovesEverythingInside) {
+  b().Folder("E:\\Autorun.inf", kAttrHidden | kAttrSystem | kAttrReadOnly);
+  b().File("E:\\Autorun.inf\\a.exe", "a", kAttrReadOnly | kAttrHidden);
+  b().Folder("E:\\Autorun.inf\\deep\\deeper", kAttrHidden);
+  b().File("E:\\Autorun.inf\\deep\\deeper\\b.exe", "b", kAttrReadOnly);
+  b().File("E:\\keep.txt", "k");
+  EXPECT_TRUE(fs().DeleteFolderForced("e:\\autorun.inf"));
+  EXPECT_FALSE(fs().FolderExists("E:\\Autorun.inf"));
+  EXPECT_TRUE(fs().FileExists("E:\\keep.txt"));
+  EXPECT_FALSE(fs().DeleteFolderForced("E:\\Autorun.inf"));  // nothing left to delete
+  EXPECT_FALSE(fs().DeleteFolderForced("E:\\keep.txt"));     // not a folder
+  EXPECT_TRUE(fs().FileExists("E:\\keep.txt"));
+}
+
+TEST_P(ConformanceTest, LinksAreDeletedThemselvesAndNeverFollowed) {
+  b().LinkOutside("E:\\Autorun.inf");
+  b().LinkOutsideFile("E:\\setup.exe");
+  b().LinkOutside("E:\\box\\jump");
+  b().File("E:\\box\\a.txt");
+
+  // A link to a folder is no folder of the drive and cannot be entered.
+  EXPECT_FALSE(fs().FolderExists("E:\\Autorun.inf"));
+  EXPECT_TRUE(fs().FileExists("E:\\Autorun.inf"));
+  EXPECT_NE(fs().GetAttributes("E:\\Autorun.inf") & kAttrReparsePoint, 0u);
+  EXPECT_FALSE(fs().FileExists("E:\\Autorun.inf\\precious.txt"));
+  FindData d;
+  EXPECT_EQ(fs().FindFirst("E:\\Autorun.inf\\*.*", d), nullptr);
+  EXPECT_FALSE(fs().DeleteFolderForced("E:\\Autorun.inf"));
+  EXPECT_FALSE(fs().ReadFile("E:\\setup.exe", 100).has_value());
+  EXPECT_FALSE(fs().SetAttributes("E:\\setup.exe", kAttrHidden));
+
+  // The forced delete removes a link inside the folder, not what it points at.
+  EXPECT_TRUE(fs().DeleteFolderForced("E:\\box"));
+  EXPECT_TRUE(fs().SetAttributes("E:\\setup.exe", kAttrNormal));
+  EXPECT_TRUE(fs().DeleteFile("E:\\setup.exe"));
+  EXPECT_TRUE(fs().DeleteFile("E:\\Autorun.inf"));
+  EXPECT_FALSE(fs().FileExists("E:\\Autorun.inf"));
+  EXPECT_TRUE(b().OutsideIntact());
+}
+
+TEST_P(ConformanceTest, ListingsFillTheRecordAndHonourThePattern) {
+  FindData d;
+  EXPECT_EQ(fs().FindFirst("E:\\*.*", d), nullptr);  // an empty root
+  b().File("E:\\zeta.exe", "12345", kAttrHidden | kAttrSystem);
+  b().Folder("E:\\alpha", kAttrHidden);
+  b().File("E:\\Mid.PIF", "");
+  b().Folder("E:\\alpha\\inner");
+
+  EXPECT_EQ(fs().FindFirst("E:\\alpha\\inner\\*.*", d), nullptr);  // never "." or ".."
+  EXPECT_EQ(fs().FindFirst("E:\\missing\\*.*", d), nullptr);
+  if (b().OrderedListing()) {
+    EXPECT_THAT(List("E:\\*.*"), ElementsAre("zeta.exe", "alpha", "Mid.PIF"));
+  } else {
+    EXPECT_THAT(List("E:\\*.*"), ElementsAre("Mid.PIF", "alpha", "zeta.exe"));
+  }
+  EXPECT_THAT(List("E:\\*.pif"), ElementsAre("Mid.PIF"));
+  EXPECT_THAT(List("E:\\ZETA.EXE"), ElementsAre("zeta.exe"));
+  EXPECT_THAT(List("E:\\alpha\\*"), ElementsAre("inner"));
+
+  std::map<std::string, FindData> full, cheap;
+  for (auto [mode, out] : {std::pair{FindMode::kFull, &full}, {FindMode::kNamesOnly, &cheap}}) {
+    auto s = fs().FindFirst("E:\\*", d, mode);
+    ASSERT_TRUE(s);
+    do (*out)[d.cFileName] = d;
+    while (s->FindNext(d));
+  }
+  EXPECT_EQ(full["zeta.exe"].dwFileAttributes & ~kAttrArchive, kAttrHidden | kAttrSystem);
+  EXPECT_EQ(full["zeta.exe"].nFileSize, 5u);
+  EXPECT_EQ(full["alpha"].dwFileAttributes, kAttrDirectory | kAttrHidden);
+  EXPECT_EQ(cheap["zeta.exe"].dwFileAttributes, 0u);
+  EXPECT_EQ(cheap["zeta.exe"].nFileSize, 0u);
+  EXPECT_EQ(cheap["alpha"].dwFileAttributes, kAttrDirectory);
+  EXPECT_EQ(cheap.size(), 3u);
+}
+
+TEST_P(ConformanceTest, SubFoldersNameOnlyTheFolders) {
+  b().Folder("E:\\a", kAttrHidden);
+  b().File("E:\\b.exe");
+  b().Folder("E:\\c");
+  b().File("E:\\c\\d\\e.txt");
+  auto names = fs().SubFolders("E:\\");
+  ASSERT_TRUE(names);
+  std::sort(names->begin(), names->end());
+  EXPECT_THAT(*names, ElementsAre("a", "c"));
+  EXPECT_THAT(fs().SubFolders("E:\\c"), ::testing::Optional(ElementsAre("d")));
+  EXPECT_FALSE(fs().SubFolders("E:\\missing").has_value());
+  EXPECT_FALSE(fs().SubFolders("E:\\b.exe").has_value());
+}
+
+TEST_P(ConformanceTest, ReadFileStopsAtTheLimit) {
+  b().File("E:\\autorun.inf", "[autorun]\r\nopen=x.exe\r\n");
+  b().Folder("E:\\dir");
+  const auto whole = fs().ReadFile("E:\\autorun.inf", 1 << 20);
+  ASSERT_TRUE(whole);
+  EXPECT_EQ(std::string(whole->begin(), whole->end()), "[autorun]\r\nopen=x.exe\r\n");
+  const auto cut = fs().ReadFile("E:\\autorun.inf", 9);
+  ASSERT_TRUE(cut);
+  EXPECT_EQ(std::string(cut->begin(), cut->end()), "[autorun]");
+  EXPECT_FALSE(fs().ReadFile("E:\\dir", 10).has_value());
+  EXPECT_FALSE(fs().ReadFile("E:\\missing", 10).has_value());
+}
+
+TEST_P(ConformanceTest, CopyFileCreatesOrReplacesButNeverWritesThroughALink) {
+  b().File("E:\\setup.exe", "program");
+  b().File("E:\\old.exe", "old");
+  b().File("E:\\locked.exe", "locked", kAttrReadOnly);
+  b().Folder("E:\\folder");
+  b().LinkOutsideFile("E:\\trap.exe");
+
+  EXPECT_TRUE(fs().CopyFile("E:\\setup.exe", "E:\\folder\\copy.exe"));
+  EXPECT_TRUE(fs().CopyFile("E:\\setup.exe", "E:\\OLD.exe"));
+  EXPECT_FALSE(fs().CopyFile("E:\\setup.exe", "E:\\locked.exe"));
+  EXPECT_FALSE(fs().CopyFile("E:\\setup.exe", "E:\\folder"));
+  EXPECT_FALSE(fs().CopyFile("E:\\setup.exe", "E:\\nowhere\\copy.exe"));
+  EXPECT_FALSE(fs().CopyFile("E:\\missing.exe", "E:\\copy.exe"));
+  EXPECT_TRUE(fs().CopyFile("E:\\setup.exe", "E:\\trap.exe"));
+
+  for (const char* copy : {"E:\\folder\\copy.exe", "E:\\old.exe", "E:\\trap.exe"}) {
+    const auto data = fs().ReadFile(copy, 100);
+    ASSERT_TRUE(data) << copy;
+    EXPECT_EQ(std::string(data->begin(), data->end()), "program") << copy;
+  }
+  const auto locked = fs().ReadFile("E:\\locked.exe", 100);
+  ASSERT_TRUE(locked);
+  EXPECT_EQ(std::string(locked->begin(), locked->end()), "locked");
+  EXPECT_THAT(List("E:\\old.exe"), ElementsAre("old.exe"));  // the stored name stays
+  EXPECT_TRUE(b().OutsideIntact());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Backends, ConformanceTest,
+    ::testing::Values(BackendFactory([] { return std::make_unique<MemoryBackend>(); }),
+                      BackendFactory([] { return std::make_unique<LinuxBackend>(); })),
+    [](const ::testing::TestParamInfo<BackendFactory>& info) {
+      return info.index == 0 ? std::string("Memory") : std::string("Linux");
+    });
+
+}  // namespace
+}  // namespace veltrano::fs
