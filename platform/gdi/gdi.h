@@ -176,17 +176,16 @@ int GetDIBits(HDC hdc, HBITMAP bitmap, UINT start, UINT lines, void* bits, BITMA
 // any other operation or a bad DC; nonzero when the call was valid, even if
 // clipping left nothing to draw.
 BOOL BitBlt(HDC dst, int x, int y, int cx, int cy, HDC src, int x1, int y1, DWORD rop);
-BOOL StretchBlt(HDC dst, int xDest, int yDest, int wDest, int hDest, HDC src, int xSrc,
-                int ySrc, int wSrc, int hSrc, DWORD rop);
+BOOL StretchBlt(HDC dst, int xDest, int yDest, int wDest, int hDest, HDC src, int xSrc, int ySrc,
+                int wSrc, int hSrc, DWORD rop);
 // Draws a packed DIB (header bmi, pixels bits, laid out as CreateDIBSection
 // would) onto hdc with the DC's stretch mode. As in GDI, ySrc of a
 // bottom-up DIB is measured from its bottom line: the source rectangle is
 // the lines ySrc .. ySrc + hSrc - 1 counted from the bottom. For a top-down
 // DIB it is measured from the top. Returns the number of lines drawn
 // (nonzero on success), 0 on failure.
-int StretchDIBits(HDC hdc, int xDest, int yDest, int wDest, int hDest, int xSrc, int ySrc,
-                  int wSrc, int hSrc, const void* bits, const BITMAPINFO* bmi, UINT usage,
-                  DWORD rop);
+int StretchDIBits(HDC hdc, int xDest, int yDest, int wDest, int hDest, int xSrc, int ySrc, int wSrc,
+                  int hSrc, const void* bits, const BITMAPINFO* bmi, UINT usage, DWORD rop);
 
 // ---- Brushes, pens, fills -------------------------------------------------
 

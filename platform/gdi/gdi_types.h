@@ -45,15 +45,15 @@ struct HGDIOBJ {
   friend constexpr bool operator==(HGDIOBJ, HGDIOBJ) = default;
 };
 
-#define VELTRANO_GDI_TYPED_HANDLE(Name)                                \
-  struct Name {                                                        \
-    uint64_t value = 0;                                                \
-    constexpr Name() = default;                                        \
-    constexpr Name(std::nullptr_t) {}                                  \
-    constexpr explicit Name(HGDIOBJ o) : value(o.value) {}             \
-    constexpr operator HGDIOBJ() const { return HGDIOBJ(value); }      \
-    constexpr explicit operator bool() const { return value != 0; }    \
-    friend constexpr bool operator==(Name, Name) = default;            \
+#define VELTRANO_GDI_TYPED_HANDLE(Name)                             \
+  struct Name {                                                     \
+    uint64_t value = 0;                                             \
+    constexpr Name() = default;                                     \
+    constexpr Name(std::nullptr_t) {}                               \
+    constexpr explicit Name(HGDIOBJ o) : value(o.value) {}          \
+    constexpr operator HGDIOBJ() const { return HGDIOBJ(value); }   \
+    constexpr explicit operator bool() const { return value != 0; } \
+    friend constexpr bool operator==(Name, Name) = default;         \
   }
 
 VELTRANO_GDI_TYPED_HANDLE(HBITMAP);
@@ -235,15 +235,23 @@ constexpr COLORREF RGB(BYTE r, BYTE g, BYTE b) {
   return static_cast<COLORREF>(r) | (static_cast<COLORREF>(g) << 8) |
          (static_cast<COLORREF>(b) << 16);
 }
-constexpr BYTE GetRValue(COLORREF c) { return static_cast<BYTE>(c); }
-constexpr BYTE GetGValue(COLORREF c) { return static_cast<BYTE>(c >> 8); }
-constexpr BYTE GetBValue(COLORREF c) { return static_cast<BYTE>(c >> 16); }
+constexpr BYTE GetRValue(COLORREF c) {
+  return static_cast<BYTE>(c);
+}
+constexpr BYTE GetGValue(COLORREF c) {
+  return static_cast<BYTE>(c >> 8);
+}
+constexpr BYTE GetBValue(COLORREF c) {
+  return static_cast<BYTE>(c >> 16);
+}
 
 // 0x00RRGGBB (RGBQUAD value) <-> 0x00BBGGRR (COLORREF): swaps red and blue.
 constexpr uint32_t ColorRefToQuadValue(COLORREF c) {
   return ((c & 0xFFu) << 16) | (c & 0xFF00u) | ((c >> 16) & 0xFFu);
 }
-constexpr COLORREF QuadValueToColorRef(uint32_t v) { return ColorRefToQuadValue(v); }
+constexpr COLORREF QuadValueToColorRef(uint32_t v) {
+  return ColorRefToQuadValue(v);
+}
 
 constexpr uint32_t QuadValue(RGBQUAD q) {
   return static_cast<uint32_t>(q.rgbBlue) | (static_cast<uint32_t>(q.rgbGreen) << 8) |

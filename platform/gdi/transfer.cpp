@@ -1,0 +1,205 @@
+#include "platform/gdi/transfer.h"
+
+#include <algorithm>
+#include <climits>
+#include <cstring>
+#include <vector>
+
+#include "platform/gdi/axis_plan.h"
+
+namespace veltrano::gdi::detail {
+
+namespace {
+
+int64_t Abs(int64_t v) {
+  return v < 0 ? -v : v;
+}
+
+bool RangesMeet(int aLo, int aHi, int bLo, int bHi) {
+  return aLo <= bHi && bLo <= aHi;
+}
+
+// A copy of the source pixels a transfer reads, for transfers within one
+// bitmap whose source and destination overlap (mirroring in place). The
+// copy starts on a byte boundary so that 1-bit rows copy as bytes.
+std::unique_ptr<Bitmap> CopyRegion(const Bitmap& src, const AxisPlan& px, const AxisPlan& py,
+                                   int* ox, int* oy) {
+  int x0 = px.srcMin & ~7;
+  BITMAPINFOHEADER h;
+  h.biWidth = px.srcMax + 1 - x0;
+  h.biHeight = -(py.srcMax + 1 - py.srcMin);
+  h.biBitCount = static_cast<WORD>(src.bpp);
+  auto copy = NewBitmap(h, nullptr);
+  if (!copy) return nullptr;
+  std::memcpy(copy->colors, src.colors, sizeof(src.colors));
+  copy->tableSize = src.tableSize;
+  ptrdiff_t start = static_cast<ptrdiff_t>(x0) * src.bpp / 8;
+  size_t bytes = static_cast<size_t>(std::min(copy->stride, src.stride - start));
+  for (int y = py.srcMin; y <= py.srcMax; ++y)
+    std::memcpy(copy->Row(y - py.srcMin), src.Row(y) + start, bytes);
+  *ox = x0;
+  *oy = py.srcMin;
+  return copy;
+}
+
+struct Plans {
+  const AxisPlan& x;
+  const AxisPlan& y;
+  const Bitmap& from;  // the source or its copy
+  int ox, oy;          // offset of `from` in source coordinates
+};
+
+// Nearest and AND/OR scans: everything happens in destination values.
+void ValueRows(const TransferRequest& r, const Plans& p, int mode) {
+  Bitmap& dst = *r.dst;
+  const AxisPlan& px = p.x;
+  const AxisPlan& py = p.y;
+  ColorMapper mapper(dst, r.srcBackground);
+  uint32_t lut[256] = {};
+  if (p.from.Indexed()) SourceLut(p.from, dst, mapper, lut);
+  const bool mapColours = !p.from.Indexed() && !mapper.Identity();
+  const bool useAnd = mode == BLACKONWHITE;
+  const int spanLength = px.srcMax - px.srcMin + 1;
+
+  std::vector<uint32_t> span(static_cast<size_t>(spanLength));
+  std::vector<uint32_t> values(static_cast<size_t>(px.count));
+  std::vector<uint32_t> extra(py.maxTaps > 1 ? static_cast<size_t>(px.count) : 0);
+
+  auto horizontal = [&](int sy, uint32_t* out) {
+    const int y = sy - p.oy;
+    if (px.unscaled) {
+      ReadSpan(p.from, y, px.srcMin - p.ox, px.count, lut, out);
+      if (mapColours) mapper.MapSpan(out, px.count);
+      if (px.reversed) std::reverse(out, out + px.count);
+      return;
+    }
+    ReadSpan(p.from, y, px.srcMin - p.ox, spanLength, lut, span.data());
+    if (mapColours) mapper.MapSpan(span.data(), spanLength);
+    const int32_t* idx = px.tapIndex.data();
+    const int32_t* start = px.tapStart.data();
+    const uint32_t* s = span.data() - px.srcMin;
+    if (px.maxTaps == 1) {
+      for (int j = 0; j < px.count; ++j) out[j] = s[idx[j]];
+      return;
+    }
+    for (int j = 0; j < px.count; ++j) {
+      uint32_t v = s[idx[start[j]]];
+      for (int t = start[j] + 1; t < start[j + 1]; ++t)
+        v = useAnd ? (v & s[idx[t]]) : (v | s[idx[t]]);
+      out[j] = v;
+    }
+  };
+
+  int cachedRow = INT_MIN;
+  for (int jy = 0; jy < py.count; ++jy) {
+    const int first = py.tapStart[jy];
+    const int end = py.tapStart[jy + 1];
+    if (end - first != 1 || py.tapIndex[first] != cachedRow) {
+      horizontal(py.tapIndex[first], values.data());
+      for (int t = first + 1; t < end; ++t) {
+        horizontal(py.tapIndex[t], extra.data());
+        for (int j = 0; j < px.count; ++j)
+          values[j] = useAnd ? (values[j] & extra[j]) : (values[j] | extra[j]);
+      }
+      cachedRow = end - first == 1 ? py.tapIndex[first] : INT_MIN;
+    }
+    StoreSpan(dst, py.destBegin + jy, px.destBegin, px.count, values.data(), r.rop);
+  }
+}
+
+// HALFTONE: weighted RGB sums, horizontally per source row (kept in a small
+// ring so each source row is filtered once), then vertically per
+// destination row.
+void HalftoneRows(const TransferRequest& r, const Plans& p) {
+  Bitmap& dst = *r.dst;
+  const AxisPlan& px = p.x;
+  const AxisPlan& py = p.y;
+  ColorMapper mapper(dst, r.srcBackground);
+  const int n = px.count;
+  const int spanLength = px.srcMax - px.srcMin + 1;
+  const int ringSize = py.maxTaps + 1;
+
+  std::vector<uint32_t> span(static_cast<size_t>(spanLength));
+  std::vector<uint32_t> ring(static_cast<size_t>(ringSize) * 3 * n);
+  std::vector<int> ringRow(static_cast<size_t>(ringSize), INT_MIN);
+  std::vector<uint32_t> sums(3 * static_cast<size_t>(n));
+  std::vector<uint32_t> out(static_cast<size_t>(n));
+
+  auto filtered = [&](int sy) -> const uint32_t* {
+    const int slot = ((sy % ringSize) + ringSize) % ringSize;
+    uint32_t* h = ring.data() + static_cast<size_t>(slot) * 3 * n;
+    if (ringRow[slot] == sy) return h;
+    ringRow[slot] = sy;
+    ReadSpan(p.from, sy - p.oy, px.srcMin - p.ox, spanLength, p.from.colors, span.data());
+    const uint32_t* s = span.data() - px.srcMin;
+    const int32_t* idx = px.tapIndex.data();
+    const uint16_t* wt = px.tapWeight.data();
+    for (int j = 0; j < n; ++j) {
+      uint32_t red = 0, green = 0, blue = 0;
+      for (int t = px.tapStart[j]; t < px.tapStart[j + 1]; ++t) {
+        const uint32_t c = s[idx[t]];
+        const uint32_t w = wt[t];
+        red += w * ((c >> 16) & 0xFF);
+        green += w * ((c >> 8) & 0xFF);
+        blue += w * (c & 0xFF);
+      }
+      h[3 * j] = red;
+      h[3 * j + 1] = green;
+      h[3 * j + 2] = blue;
+    }
+    return h;
+  };
+
+  for (int jy = 0; jy < py.count; ++jy) {
+    std::fill(sums.begin(), sums.end(), 0u);
+    for (int t = py.tapStart[jy]; t < py.tapStart[jy + 1]; ++t) {
+      const uint32_t* h = filtered(py.tapIndex[t]);
+      const uint32_t w = py.tapWeight[t];
+      for (int k = 0; k < 3 * n; ++k) sums[k] += w * h[k];
+    }
+    constexpr uint32_t kHalf = 1u << 23;
+    for (int j = 0; j < n; ++j) {
+      const uint32_t red = (sums[3 * j] + kHalf) >> 24;
+      const uint32_t green = (sums[3 * j + 1] + kHalf) >> 24;
+      const uint32_t blue = (sums[3 * j + 2] + kHalf) >> 24;
+      out[j] = (red << 16) | (green << 8) | blue;
+    }
+    mapper.MapSpan(out.data(), n);
+    StoreSpan(dst, py.destBegin + jy, px.destBegin, n, out.data(), r.rop);
+  }
+}
+
+}  // namespace
+
+int Transfer(const TransferRequest& r) {
+  if (!r.dst || !r.src) return 0;
+  const bool stretched = Abs(r.wSrc) != Abs(r.wDest) || Abs(r.hSrc) != Abs(r.hDest);
+  const int mode = stretched ? r.stretchMode : COLORONCOLOR;
+  AxisFilter filter = AxisFilter::kNearest;
+  if (mode == HALFTONE) filter = AxisFilter::kHalftone;
+  if (mode == BLACKONWHITE || mode == WHITEONBLACK) filter = AxisFilter::kCombine;
+
+  AxisPlan px, py;
+  if (!PlanAxis(r.xDest, r.wDest, r.dst->width, r.xSrc, r.wSrc, r.src->width, filter, &px))
+    return 0;
+  if (!PlanAxis(r.yDest, r.hDest, r.dst->height, r.ySrc, r.hSrc, r.src->height, filter, &py))
+    return 0;
+
+  std::unique_ptr<Bitmap> copy;
+  int ox = 0, oy = 0;
+  if (r.src == r.dst &&
+      RangesMeet(px.srcMin, px.srcMax, px.destBegin, px.destBegin + px.count - 1) &&
+      RangesMeet(py.srcMin, py.srcMax, py.destBegin, py.destBegin + py.count - 1)) {
+    copy = CopyRegion(*r.src, px, py, &ox, &oy);
+    if (!copy) return 0;
+  }
+  const Plans plans{px, py, copy ? *copy : *r.src, ox, oy};
+  if (mode == HALFTONE) {
+    HalftoneRows(r, plans);
+  } else {
+    ValueRows(r, plans, mode);
+  }
+  return py.count;
+}
+
+}  // namespace veltrano::gdi::detail
