@@ -1,0 +1,258 @@
+// The Linux backend on real folders: what only real disks show (name
+// mapping, mounts, links swapped in, caches, FAT attributes).
+#include "platform/fs/linux_file_system.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <sys/xattr.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+
+#include "tests/fs/fs_test_support.h"
+
+namespace veltrano::fs {
+namespace {
+
+namespace stdfs = std::filesystem;
+using ::testing::ElementsAre;
+using testing::TempDir;
+
+class LinuxFileSystemTest : public ::testing::Test {
+ protected:
+  LinuxFileSystemTest() : fs_({{'E', kDriveRemovable, dir_.path()}}) {}
+
+  std::vector<std::string> List(std::string_view pattern, FindMode mode = FindMode::kFull) {
+    std::vector<std::string> names;
+    FindData d;
+    auto s = fs_.FindFirst(pattern, d, mode);
+    if (!s) return names;
+    do names.push_back(d.cFileName);
+    while (s->FindNext(d));
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+  std::string Xattr(const std::string& host) {
+    char buf[64];
+    const ssize_t n = getxattr(host.c_str(), "user.DOSATTRIB", buf, sizeof buf);
+    return n < 0 ? "<none>" : std::string(buf, static_cast<size_t>(n));
+  }
+
+  TempDir dir_;
+  LinuxFileSystem fs_;
+};
+
+TEST_F(LinuxFileSystemTest, NamesWindowsCannotHoldAreShownMappedAndReachedExactly) {
+  testing::WriteHostFile(dir_ / "a:b.exe", "colon");
+  testing::WriteHostFile(dir_ / "a\uF03Ab.exe", "look-alike");  // already private use
+  testing::WriteHostFile(dir_ / "\xB2\xA1.pif", "gbk");         // not UTF-8
+  testing::WriteHostFile(dir_ / "back\\slash.scr", "slash");
+  const std::string colon = "a\uF03Ab.exe";
+  const std::string lookAlike = "a\uF0EF\uF080\uF0BAb.exe";
+  const std::string gbk = "\uF0B2\uF0A1.pif";
+  const std::string slash = "back\uF05Cslash.scr";
+  EXPECT_THAT(List("E:\\*.*"), ElementsAre(colon, lookAlike, slash, gbk));
+
+  // Each shown name leads back to its own file and no other.
+  for (const auto& [shown, content] :
+       {std::pair{colon, "colon"}, {lookAlike, "look-alike"}, {gbk, "gbk"}, {slash, "slash"}}) {
+    const auto data = fs_.ReadFile("E:\\" + shown, 100);
+    ASSERT_TRUE(data) << shown;
+    EXPECT_EQ(std::string(data->begin(), data->end()), content);
+  }
+  EXPECT_TRUE(fs_.DeleteFile("E:\\" + colon));
+  EXPECT_FALSE(testing::HostExists(dir_ / "a:b.exe"));
+  EXPECT_TRUE(testing::HostExists(dir_ / "a\uF03Ab.exe"));
+  EXPECT_TRUE(fs_.DeleteFile("E:\\" + gbk));
+  EXPECT_FALSE(testing::HostExists(dir_ / "\xB2\xA1.pif"));
+  EXPECT_TRUE(fs_.SetAttributes("E:\\" + slash, kAttrHidden));
+  EXPECT_EQ(Xattr(dir_ / "back\\slash.scr"), "0x2");
+}
+
+TEST_F(LinuxFileSystemTest, ExactNameWinsOverOneThatDiffersInCase) {
+  mkdir((dir_ / "Docs").c_str(), 0755);
+  mkdir((dir_ / "docs").c_str(), 0755);
+  testing::WriteHostFile(dir_ / "Docs/upper.txt", "");
+  testing::WriteHostFile(dir_ / "docs/lower.txt", "");
+  EXPECT_THAT(List("E:\\Docs\\*"), ElementsAre("upper.txt"));
+  EXPECT_THAT(List("E:\\docs\\*"), ElementsAre("lower.txt"));
+  EXPECT_TRUE(fs_.FileExists("E:\\DOCS\\upper.txt") || fs_.FileExists("E:\\DOCS\\lower.txt"));
+}
+
+TEST_F(LinuxFileSystemTest, WineAttributeFormIsWrittenAndRemoved) {
+  testing::WriteHostFile(dir_ / "x.exe", "");
+  mkdir((dir_ / "folder").c_str(), 0755);
+  ASSERT_TRUE(fs_.SetAttributes("E:\\x.exe", kAttrHidden | kAttrSystem | kAttrArchive));
+  EXPECT_EQ(Xattr(dir_ / "x.exe"), "0x6");
+  ASSERT_TRUE(fs_.SetAttributes("E:\\folder", kAttrHidden));
+  EXPECT_EQ(Xattr(dir_ / "folder"), "0x2");
+  ASSERT_TRUE(fs_.SetAttributes("E:\\x.exe", kAttrReadOnly));
+  EXPECT_EQ(Xattr(dir_ / "x.exe"), "<none>");
+  struct stat info {};
+  ASSERT_EQ(stat((dir_ / "x.exe").c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 0222, 0u);
+  ASSERT_TRUE(fs_.SetAttributes("E:\\x.exe", kAttrNormal));
+  ASSERT_EQ(stat((dir_ / "x.exe").c_str(), &info), 0);
+  EXPECT_NE(info.st_mode & S_IWUSR, 0u);
+  // Values other programs write: Samba's upper-case hex with more bits after it.
+  ASSERT_EQ(setxattr((dir_ / "x.exe").c_str(), "user.DOSATTRIB", "0x26\0junk", 9, 0), 0);
+  EXPECT_EQ(fs_.GetAttributes("E:\\x.exe"), kAttrHidden | kAttrSystem | kAttrArchive);
+}
+
+TEST_F(LinuxFileSystemTest, FolderDeletedAndRemadeBehindOurBackIsSeenAfresh) {
+  stdfs::create_directories(dir_ / "a/b");
+  testing::WriteHostFile(dir_ / "a/b/old.txt", "");
+  EXPECT_THAT(List("E:\\a\\b\\*"), ElementsAre("old.txt"));  // now cached
+  stdfs::remove_all(dir_ / "a");
+  stdfs::create_directories(dir_ / "a/b");
+  testing::WriteHostFile(dir_ / "a/b/new.txt", "");
+  EXPECT_THAT(List("E:\\a\\b\\*"), ElementsAre("new.txt"));
+  EXPECT_FALSE(fs_.FileExists("E:\\a\\b\\old.txt"));
+  EXPECT_TRUE(fs_.FileExists("E:\\a\\b\\new.txt"));
+}
+
+TEST_F(LinuxFileSystemTest, FolderSwappedForALinkIsNotFollowed) {
+  TempDir outside;
+  testing::WriteHostFile(outside / "precious.txt", "keep");
+  stdfs::create_directories(dir_ / "a/b");
+  EXPECT_TRUE(fs_.FolderExists("E:\\a\\b"));  // cached
+  stdfs::remove_all(dir_ / "a");
+  ASSERT_EQ(symlink(outside.path().c_str(), (dir_ / "a").c_str()), 0);
+  EXPECT_FALSE(fs_.FileExists("E:\\a\\precious.txt"));
+  EXPECT_FALSE(fs_.DeleteFile("E:\\a\\precious.txt"));
+  EXPECT_FALSE(fs_.DeleteFolderForced("E:\\a"));
+  EXPECT_EQ(testing::ReadHostFile(outside / "precious.txt"), "keep");
+  EXPECT_TRUE(fs_.DeleteFile("E:\\a"));  // the link itself
+  EXPECT_TRUE(testing::HostExists(outside / "precious.txt"));
+}
+
+TEST_F(LinuxFileSystemTest, SpecialFilesAreNeitherReadNorBlockedOn) {
+  ASSERT_EQ(mkfifo((dir_ / "pipe").c_str(), 0644), 0);
+  EXPECT_TRUE(fs_.FileExists("E:\\pipe"));
+  EXPECT_FALSE(fs_.ReadFile("E:\\pipe", 10).has_value());
+  EXPECT_FALSE(fs_.CopyFile("E:\\pipe", "E:\\copy"));
+  EXPECT_TRUE(fs_.DeleteFile("E:\\pipe"));
+}
+
+TEST_F(LinuxFileSystemTest, ReleasedHandlesAreReopenedOnDemand) {
+  stdfs::create_directories(dir_ / "x/y");
+  EXPECT_TRUE(fs_.FolderExists("E:\\x\\y"));
+  fs_.ReleaseHandles();
+  EXPECT_TRUE(fs_.FolderExists("E:\\x\\y"));
+  EXPECT_THAT(List("E:\\x\\*"), ElementsAre("y"));
+}
+
+// The host's own drive C: is "/": the walk must not enter /proc, /sys or /dev.
+TEST(LinuxHostDrivesTest, RootDriveStopsAtOtherMounts) {
+  LinuxFileSystem fs;
+  ASSERT_NE(fs.GetLogicalDrives() & (1u << 2), 0u);
+  EXPECT_EQ(fs.GetDriveType("C:\\"), kDriveFixed);
+  EXPECT_TRUE(fs.FolderExists("C:\\"));
+  EXPECT_TRUE(fs.FolderExists("C:\\etc"));
+  for (const char* other : {"C:\\proc", "C:\\sys", "C:\\dev"}) {
+    struct stat info {};
+    if (stat(other + 2, &info) != 0) continue;
+    FindData d;
+    EXPECT_FALSE(fs.FolderExists(other)) << other;
+    EXPECT_EQ(fs.FindFirst(std::string(other) + "\\*.*", d), nullptr) << other;
+  }
+  EXPECT_FALSE(fs.FileExists("C:\\proc\\self\\status"));
+  EXPECT_FALSE(fs.FileExists("C:\\PROC\\version"));
+}
+
+// Mounting needs root (or a user namespace); where that is impossible the
+// tests below skip.
+bool CanMount(const std::string& where) {
+  if (mount("tmpfs", where.c_str(), "tmpfs", 0, "size=1m") != 0) return false;
+  umount(where.c_str());
+  return true;
+}
+
+TEST(LinuxMountBoundaryTest, MountInsideADriveFolderIsNotPartOfTheDrive) {
+  TempDir dir;
+  mkdir((dir / "mnt").c_str(), 0755);
+  testing::WriteHostFile(dir / "keep.txt", "");
+  if (!CanMount(dir / "mnt")) GTEST_SKIP() << "cannot mount here";
+  ASSERT_EQ(mount("tmpfs", (dir / "mnt").c_str(), "tmpfs", 0, "size=1m"), 0);
+  testing::WriteHostFile(dir / "mnt/inside.tmp", "other mount");
+  {
+    LinuxFileSystem fs({{'E', kDriveFixed, dir.path()}});
+    FindData d;
+    EXPECT_FALSE(fs.FolderExists("E:\\mnt"));
+    EXPECT_FALSE(fs.FileExists("E:\\mnt\\inside.tmp"));
+    EXPECT_EQ(fs.FindFirst("E:\\mnt\\*.*", d), nullptr);
+    EXPECT_FALSE(fs.DeleteFolderForced("E:\\mnt"));
+    EXPECT_FALSE(fs.DeleteFile("E:\\mnt\\inside.tmp"));
+    EXPECT_EQ(fs.GetAttributes("E:\\mnt"), kInvalidAttributes);
+    // The mount point still lists as a folder, and the rest of the drive works.
+    EXPECT_TRUE(fs.FileExists("E:\\keep.txt"));
+  }
+  EXPECT_TRUE(testing::HostExists(dir / "mnt/inside.tmp"));
+  umount((dir / "mnt").c_str());
+}
+
+// A real FAT file system on a loop device: the attribute byte through the ioctls.
+class FatImageTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    image_ = dir_ / "fat.img";
+    mountPoint_ = dir_ / "mnt";
+    mkdir(mountPoint_.c_str(), 0755);
+    const std::string make =
+        "truncate -s 8M '" + image_ + "' && mkfs.vfat '" + image_ + "' >/dev/null 2>&1";
+    if (std::system(make.c_str()) != 0) GTEST_SKIP() << "mkfs.vfat is not available";
+    if (!Mount()) GTEST_SKIP() << "cannot mount a loop device here";
+  }
+  void TearDown() override {
+    if (mounted_) Unmount();
+  }
+  bool Mount() {
+    const std::string cmd = "mount -o loop '" + image_ + "' '" + mountPoint_ + "' 2>/dev/null";
+    mounted_ = std::system(cmd.c_str()) == 0;
+    return mounted_;
+  }
+  void Unmount() {
+    std::system(("umount '" + mountPoint_ + "'").c_str());
+    mounted_ = false;
+  }
+
+  TempDir dir_;
+  std::string image_, mountPoint_;
+  bool mounted_ = false;
+};
+
+TEST_F(FatImageTest, AttributesLiveInTheFatEntries) {
+  mkdir((mountPoint_ + "/PHOTOS").c_str(), 0755);
+  testing::WriteHostFile(mountPoint_ + "/PHOTOS.EXE", "worm");
+  {
+    LinuxFileSystem fs({{'E', kDriveRemovable, mountPoint_}});
+    EXPECT_EQ(fs.GetAttributes("E:\\photos"), kAttrDirectory);
+    ASSERT_TRUE(fs.SetAttributes("E:\\photos", kAttrHidden | kAttrSystem));
+    ASSERT_TRUE(fs.SetAttributes("E:\\photos.exe", kAttrHidden | kAttrSystem | kAttrReadOnly));
+    EXPECT_FALSE(fs.DeleteFile("E:\\photos.exe"));  // read-only
+    fs.ReleaseHandles();
+  }
+  Unmount();
+  ASSERT_TRUE(Mount());  // what was written is on the medium
+  LinuxFileSystem fs({{'E', kDriveRemovable, mountPoint_}});
+  EXPECT_EQ(fs.GetAttributes("E:\\PHOTOS"), kAttrDirectory | kAttrHidden | kAttrSystem);
+  EXPECT_EQ(fs.GetAttributes("E:\\photos.exe"),
+            kAttrHidden | kAttrSystem | kAttrReadOnly | kAttrArchive);
+  FindData d;
+  auto s = fs.FindFirst("E:\\PHOTOS.*", d);
+  ASSERT_TRUE(s);
+  EXPECT_EQ(d.dwFileAttributes & (kAttrHidden | kAttrSystem), kAttrHidden | kAttrSystem);
+  ASSERT_TRUE(fs.SetAttributes("E:\\photos", kAttrNormal));
+  EXPECT_EQ(fs.GetAttributes("E:\\photos"), kAttrDirectory);
+  ASSERT_TRUE(fs.SetAttributes("E:\\photos.exe", kAttrNormal));
+  EXPECT_TRUE(fs.DeleteFile("E:\\photos.exe"));
+  fs.ReleaseHandles();
+}
+
+}  // namespace
+}  // namespace veltrano::fs
