@@ -3,6 +3,7 @@
 
 #include "app/form1.h"
 #include "platform/fs/file_system.h"
+#include "platform/fs/win_path.h"
 #include "sweep/drive_path.h"
 #include "sweep/sweep_run.h"
 #include "sweep/sweep_texts.h"
@@ -31,13 +32,13 @@ void CheckEntry(SweepRun& run, int16_t drive, const std::string& root, std::stri
                 std::string_view lower) {
   const std::string path = root + std::string(name);
   if (lower.ends_with(".exe")) {
-    // Lower-casing keeps byte offsets, so the stem of both forms has one length.
-    const size_t stemLength = lower.size() - 4;
-    const std::string folderPath = root + std::string(name.substr(0, stemLength));
+    // Only ASCII folds to ASCII, so the listed name ends in ".exe" in some
+    // letter case too: both stems are the names without their last 4 bytes.
+    const std::string folderPath = root + std::string(name.substr(0, name.size() - 4));
     if (run.fs.GetDriveType(root) == fs::kDriveRemovable && run.fs.FolderExists(folderPath) &&
         HasBits(run.fs.GetAttributes(folderPath), fs::kAttrHidden)) {
       ClearFile(run, path, texts::kFakeFolder, lower);
-      RestoreFolder(run, folderPath, lower.substr(0, stemLength));
+      RestoreFolder(run, folderPath, lower.substr(0, lower.size() - 4));
     }
     if (drive > 2 && run.fs.FileExists(path) &&
         HasBits(run.fs.GetAttributes(path), fs::kAttrHidden | fs::kAttrSystem)) {
@@ -59,14 +60,17 @@ bool CheckRoot(SweepRun& run, int16_t drive) {
     form.DoEvents();
     if (form.Busy != -1) return true;  // a stop request; the listing closes with `listing`
 
-    // The name holder cuts the name at a NUL, as it does for every caption.
-    form.Label1.SetCaption(LowerAscii(form.FindData.cFileName));
+    // The rules and the log use the name in lower case, passed through the
+    // name holder (which cuts it at a NUL, as it does every caption).
+    form.Label1.SetCaption(fs::FoldName(form.FindData.cFileName));
     const std::string lower = form.Label1.Caption();
     // Folders never match the file rules: deleting files cannot remove them,
     // and a folder named like a program is not one.
     if ((form.FindData.dwFileAttributes & fs::kAttrDirectory) != 0) continue;
-    const std::string name = form.FindData.cFileName.substr(0, lower.size());
-    CheckEntry(run, drive, root, name, lower);
+    // Paths use the name as listed (up to a NUL, like the caption), so that
+    // they reach this very entry whatever the file system makes of case.
+    const std::string_view listed = form.FindData.cFileName;
+    CheckEntry(run, drive, root, listed.substr(0, listed.find('\0')), lower);
   } while (listing->FindNext(form.FindData));
   return false;
 }

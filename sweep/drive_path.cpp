@@ -62,12 +62,4 @@ std::optional<std::string> PathOnDrive(std::string_view root, std::string_view v
   return path;
 }
 
-std::string LowerAscii(std::string_view s) {
-  std::string out(s);
-  for (char& c : out) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return out;
-}
-
 }  // namespace veltrano::sweep

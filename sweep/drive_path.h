@@ -20,7 +20,4 @@ std::string DriveRoot(int16_t index);
 // Such a value names no file on the drive, so the sweep ignores it.
 std::optional<std::string> PathOnDrive(std::string_view root, std::string_view value);
 
-// ASCII lower case; every other byte is kept, so byte offsets stay valid.
-std::string LowerAscii(std::string_view s);
-
 }  // namespace veltrano::sweep
