@@ -78,7 +78,7 @@ int16_t GifParser::ParseGif() {
   try {
     ParseBlocks(kept);
   } catch (const GifReadError&) {
-  } catch (const GifOverflowError&) {
+  } catch (const OverflowError&) {
   } catch (const std::bad_alloc&) {
   }
   if (kept != 0 && d_.FrameCount() < kept) d_.Frames.resize(static_cast<size_t>(kept));
@@ -195,7 +195,7 @@ bool GifParser::ReadImage(FrameInfo& work, int16_t& kept, bool hasGlobalTable) {
   // The frame counter is 16-bit: the block table cannot grow past 32767
   // slots, and parsing ends there with the frames kept so far.
   if (n == static_cast<int32_t>(d_.BlockInfo.size())) {
-    if (n + kBlockSlotStep > std::numeric_limits<int16_t>::max()) throw GifOverflowError{};
+    if (n + kBlockSlotStep > std::numeric_limits<int16_t>::max()) throw OverflowError{};
     d_.BlockInfo.resize(static_cast<size_t>(n + kBlockSlotStep));
   }
   return true;

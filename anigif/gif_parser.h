@@ -18,9 +18,6 @@ struct GifReadError {
   std::string_view Description = "End of File";
 };
 
-// Raised for arithmetic that does not fit (the 16-bit frame counter).
-struct GifOverflowError {};
-
 class GifParser {
  public:
   // Reads data.GifBytes and data.Pow2; fills GifInfo (size, loops), Frames,

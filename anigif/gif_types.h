@@ -39,6 +39,9 @@ struct BlockRecord {
   int32_t Start = 0;
 };
 
+// Arithmetic that does not fit the width a value is kept in.
+struct OverflowError {};
+
 // One colour table: entries 0..255 as 0x00RRGGBB (the RGBQUAD byte order),
 // entry 256 the number of entries in use; unused entries are 0.
 inline constexpr int kColorCountSlot = 256;

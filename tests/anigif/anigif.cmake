@@ -5,3 +5,10 @@ target_include_directories(veltrano_anigif_testgif PUBLIC ${PROJECT_SOURCE_DIR})
 veltrano_add_gtest(NAME anigif_parser_test
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/gif_parser_test.cpp
   LIBS veltrano_anigif veltrano_anigif_testgif)
+
+add_library(veltrano_anigif_fixture STATIC ${CMAKE_CURRENT_LIST_DIR}/control_fixture.cpp)
+target_link_libraries(veltrano_anigif_fixture PUBLIC veltrano_anigif veltrano_anigif_testgif)
+
+veltrano_add_gtest(NAME anigif_frame_store_test
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/frame_store_test.cpp
+  LIBS veltrano_anigif_fixture)

@@ -1,0 +1,335 @@
+// Drawing a frame: straight from the strip (direct mode), or through the
+// composition bitmap that carries earlier frames, their disposal and the
+// transparency mask (composed mode); mirroring and the stretch modes.
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <limits>
+#include <optional>
+
+#include "anigif/uc_ani_gif.h"
+#include "platform/gdi/gdi.h"
+
+namespace veltrano::anigif {
+namespace {
+
+constexpr int32_t kWhite = 0x00FFFFFF;
+
+// Nearest 32-bit integer, halves to even; nothing when it does not fit.
+std::optional<int32_t> Nearest(double v) {
+  const double r = std::nearbyint(v);
+  if (!(r >= std::numeric_limits<int32_t>::min() && r <= std::numeric_limits<int32_t>::max())) {
+    return std::nullopt;
+  }
+  return static_cast<int32_t>(r);
+}
+
+}  // namespace
+
+void ucAniGIF::LoadStripTable(const int32_t* entries, int32_t count) {
+  if (count <= 0) return;
+  gdi::SetDIBColorTable(store_.StripDC, 0, static_cast<gdi::UINT>(std::min(count, 256)), entries);
+}
+
+bool ucAniGIF::RenderFrame(int32_t i, gdi::HDC dc) {
+  FrameStore& s = store_;
+  if (i == 0) return false;
+  if (i < 0 || i > s.FrameCount() || !s.StripDC) return false;
+  const FrameInfo& f = s.Frame(i);
+  const bool stretched = s.GifInfo.ScaleX != 1.0f || s.GifInfo.ScaleY != 1.0f;
+
+  if (!s.CanvasBitmap) {
+    // Offsets are added before scaling. Sums beyond 32 bits draw nothing.
+    const auto x = Nearest((static_cast<double>(f.Left) + OffsetX_) * s.GifInfo.ScaleX);
+    const auto y = Nearest((static_cast<double>(f.Top) + OffsetY_) * s.GifInfo.ScaleY);
+    const auto w = Nearest(static_cast<double>(f.Width) * s.GifInfo.ScaleX);
+    const auto h = Nearest(static_cast<double>(f.Height) * s.GifInfo.ScaleY);
+    if (x && y && w && h) BlitFrame(i, dc, stretched, Rect{*x, *y, *w, *h});
+    return true;
+  }
+
+  std::vector<uint8_t> SavedMaskRows;
+  std::vector<uint8_t> SavedCanvasRows;
+  ComposeFrame(i, false, SavedMaskRows, SavedCanvasRows);
+  BlitFrame(i, s.CanvasDC, false, Rect{f.Left, f.Top, f.Width, f.Height});
+  const auto w = Nearest(host_.ClientWidth());
+  const auto h = Nearest(host_.ClientHeight());
+  if (w && h) BlitFrame(-i, dc, stretched, Rect{OffsetX_, OffsetY_, *w, *h});
+  if (f.Disposal > 1) ComposeFrame(i, true, SavedMaskRows, SavedCanvasRows);
+  return true;
+}
+
+void ucAniGIF::BlitFrame(int32_t k, gdi::HDC dc, bool stretched, const Rect& rect) {
+  FrameStore& s = store_;
+  if (rect.w < 1 || rect.h < 1) return;
+  int oldMode = 0;
+  gdi::POINT oldOrigin;
+  if (stretched) {
+    oldMode = gdi::SetStretchBltMode(dc, gdi::HALFTONE);
+    gdi::SetBrushOrgEx(dc, 0, 0, &oldOrigin);
+  }
+
+  if (SolidBkgColorUsed_) {
+    const auto right = Nearest(static_cast<double>(s.GifInfo.Width) * s.GifInfo.ScaleX);
+    const auto bottom = Nearest(static_cast<double>(s.GifInfo.Height) * s.GifInfo.ScaleY);
+    const gdi::COLORREF color = SolidBkgColor_ < 0 ? gdi::GetSysColor(SolidBkgColor_ & 0xFF)
+                                                   : static_cast<gdi::COLORREF>(SolidBkgColor_);
+    const gdi::HBRUSH brush = gdi::CreateSolidBrush(color);
+    const gdi::RECT area{0, 0, right.value_or(0), bottom.value_or(0)};
+    gdi::FillRect(dc, &area, brush);
+    gdi::DeleteObject(brush);
+  }
+
+  const FrameInfo& f = s.Frame(std::abs(k));
+  gdi::HDC source;
+  int32_t sourceX = 0;
+  int32_t sourceW = 0;
+  int32_t sourceH = 0;
+  gdi::DWORD rop = gdi::SRCCOPY;
+  auto transfer = [&](gdi::DWORD op) {
+    if (stretched) {
+      gdi::StretchBlt(dc, rect.x, rect.y, rect.w, rect.h, source, sourceX, 0, sourceW, sourceH, op);
+    } else {
+      gdi::BitBlt(dc, rect.x, rect.y, rect.w, rect.h, source, sourceX, 0, op);
+    }
+  };
+
+  if (k < 0) {
+    // The composed image: blacken what the mask marks opaque, then add the
+    // canvas colours. Without a mask the canvas is drawn opaque.
+    source = s.CanvasDC;
+    sourceW = s.GifInfo.Width;
+    sourceH = s.GifInfo.Height;
+    if (s.CanvasMask) {
+      gdi::SelectObject(s.CanvasDC, s.CanvasMask);
+      transfer(gdi::SRCAND);
+      gdi::SelectObject(s.CanvasDC, s.CanvasBitmap);
+      rop = gdi::SRCPAINT;
+    }
+  } else {
+    source = s.StripDC;
+    sourceX = f.StripX;
+    sourceW = f.Width;
+    sourceH = f.Height;
+    ColorTable& table = s.ColorTables.at(static_cast<size_t>(f.ColorTable));
+    const int32_t count = table[kColorCountSlot];
+    const bool transparent = f.TransFlag == 1 && s.MaskTable.size() == 256;
+    if (transparent) {
+      s.MaskTable[f.TransIndex] = kWhite;
+      LoadStripTable(s.MaskTable.data(), count);
+      s.MaskTable[f.TransIndex] = 0;
+      transfer(gdi::SRCAND);
+      rop = gdi::SRCPAINT;
+    }
+    if (transparent || f.ColorTable != s.CurrentTable) {
+      const int32_t saved = table[f.TransIndex];
+      if (transparent) table[f.TransIndex] = 0;
+      LoadStripTable(table.data(), count);
+      s.CurrentTable = f.ColorTable;
+      table[f.TransIndex] = saved;
+    }
+  }
+
+  transfer(rop);
+  if (stretched) {
+    gdi::SetStretchBltMode(dc, oldMode);
+    gdi::SetBrushOrgEx(dc, oldOrigin.x, oldOrigin.y, nullptr);
+  }
+}
+
+void ucAniGIF::ComposeFrame(int32_t i, bool afterDraw, std::vector<uint8_t>& SavedMaskRows,
+                            std::vector<uint8_t>& SavedCanvasRows) {
+  FrameStore& s = store_;
+  const FrameInfo& f = s.Frame(i);
+  const int32_t canvasRow = ScanlineBytes(24, s.GifInfo.Width);
+  const int32_t maskRow = ScanlineBytes(1, s.GifInfo.Width);
+  const int32_t frameRow = f.Width * 3;
+  const int32_t frameMaskRow = ScanlineBytes(1, f.Width);
+  const bool haveMask = static_cast<bool>(s.CanvasMask) && s.CanvasMaskBits != nullptr;
+
+  // Visits the rows of the frame rectangle in the canvas and the mask, cut
+  // to the bitmaps so that nothing outside them is touched.
+  auto forEachRow = [&](auto&& visit) {
+    for (int32_t r = 0; r < f.Height; ++r) {
+      const int32_t y = f.Top + r;
+      if (y < 0 || y >= s.GifInfo.Height || f.Left < 0) continue;
+      const int64_t memoryRow = s.GifInfo.Height - 1 - y;
+      uint8_t* canvas = s.CanvasBits + memoryRow * canvasRow + int64_t{f.Left} * 3;
+      const int32_t canvasBytes = std::min(frameRow, canvasRow - f.Left * 3);
+      uint8_t* mask = haveMask ? s.CanvasMaskBits + memoryRow * maskRow + f.Left / 8 : nullptr;
+      const int32_t maskBytes = std::min(frameMaskRow, maskRow - f.Left / 8);
+      visit(r, canvas, std::max(canvasBytes, 0), mask, std::max(maskBytes, 0));
+    }
+  };
+
+  if (!afterDraw) {
+    if (i == 1) {
+      // Every pass through the animation starts from an empty, fully
+      // transparent image.
+      std::memset(s.CanvasBits, 0, static_cast<size_t>(canvasRow) * s.GifInfo.Height);
+      if (haveMask) {
+        std::memset(s.CanvasMaskBits, 0xFF, static_cast<size_t>(maskRow) * s.GifInfo.Height);
+      }
+    }
+    if (f.Disposal == 3) {
+      SavedCanvasRows.assign(static_cast<size_t>(frameRow) * f.Height, 0);
+      if (haveMask) SavedMaskRows.assign(static_cast<size_t>(frameMaskRow) * f.Height, 0);
+      forEachRow(
+          [&](int32_t r, uint8_t* canvas, int32_t canvasBytes, uint8_t* mask, int32_t maskBytes) {
+            std::memcpy(&SavedCanvasRows[static_cast<size_t>(r) * frameRow], canvas, canvasBytes);
+            if (mask)
+              std::memcpy(&SavedMaskRows[static_cast<size_t>(r) * frameMaskRow], mask, maskBytes);
+          });
+    }
+    if (haveMask && s.MaskTable.size() == 256) {
+      // Mark as opaque every pixel the frame draws opaque; under its
+      // transparent pixels the mask keeps its earlier state.
+      const int32_t count = s.ColorTables.at(static_cast<size_t>(f.ColorTable))[kColorCountSlot];
+      gdi::SelectObject(s.CanvasDC, s.CanvasMask);
+      if (f.TransFlag == 1) {
+        s.MaskTable[f.TransIndex] = kWhite;
+        LoadStripTable(s.MaskTable.data(), count);
+        s.MaskTable[f.TransIndex] = 0;
+        gdi::BitBlt(s.CanvasDC, f.Left, f.Top, f.Width, f.Height, s.StripDC, f.StripX, 0,
+                    gdi::SRCAND);
+      } else {
+        LoadStripTable(s.MaskTable.data(), count);
+        gdi::BitBlt(s.CanvasDC, f.Left, f.Top, f.Width, f.Height, s.StripDC, f.StripX, 0,
+                    gdi::SRCCOPY);
+      }
+      gdi::SelectObject(s.CanvasDC, s.CanvasBitmap);
+      s.CurrentTable = -1;
+    }
+    return;
+  }
+
+  if (f.Disposal == 2) {
+    // Restore to background: the area becomes transparent.
+    const gdi::RECT area{f.Left, f.Top, f.Left + f.Width, f.Top + f.Height};
+    gdi::FillRect(s.CanvasDC, &area, gdi::HBRUSH(gdi::GetStockObject(gdi::BLACK_BRUSH)));
+    if (haveMask) {
+      gdi::SelectObject(s.CanvasDC, s.CanvasMask);
+      gdi::FillRect(s.CanvasDC, &area, gdi::HBRUSH(gdi::GetStockObject(gdi::WHITE_BRUSH)));
+      gdi::SelectObject(s.CanvasDC, s.CanvasBitmap);
+    }
+  } else if (f.Disposal == 3 && !SavedCanvasRows.empty()) {
+    // Restore to previous: put back what lay under the frame.
+    forEachRow(
+        [&](int32_t r, uint8_t* canvas, int32_t canvasBytes, uint8_t* mask, int32_t maskBytes) {
+          std::memcpy(canvas, &SavedCanvasRows[static_cast<size_t>(r) * frameRow], canvasBytes);
+          if (mask && !SavedMaskRows.empty()) {
+            std::memcpy(mask, &SavedMaskRows[static_cast<size_t>(r) * frameMaskRow], maskBytes);
+          }
+        });
+  }
+}
+
+void ucAniGIF::MirrorFrames(int32_t otherStyle, bool firstFrameOnly, bool alsoCanvas) {
+  FrameStore& s = store_;
+  int32_t first = 1;
+  if (Mirrored_ & kFirstFrameMirrored) {
+    Mirrored_ &= ~kFirstFrameMirrored;
+    first = 2;
+  }
+  const int32_t flip = (Mirrored_ ^ otherStyle) & 3;
+  if (flip == 0) return;
+  const int32_t last = firstFrameOnly ? 1 : s.FrameCount();
+  for (int32_t i = first; i <= last; ++i) {
+    FrameInfo& f = s.Frame(i);
+    int32_t sx = f.StripX, sw = f.Width, sy = 0, sh = f.Height;
+    if (flip & 1) {
+      sx = f.StripX + f.Width - 1;
+      sw = -f.Width;
+      f.Left = s.GifInfo.Width - (f.Left + f.Width);
+    }
+    if (flip & 2) {
+      sy = f.Height - 1;
+      sh = -f.Height;
+      f.Top = s.GifInfo.Height - (f.Top + f.Height);
+    }
+    gdi::StretchBlt(s.StripDC, f.StripX, 0, f.Width, f.Height, s.StripDC, sx, sy, sw, sh,
+                    gdi::SRCCOPY);
+  }
+  if (alsoCanvas && s.CanvasBitmap) {
+    const int32_t w = s.GifInfo.Width, h = s.GifInfo.Height;
+    const int32_t sx = (flip & 1) ? w - 1 : 0, sw = (flip & 1) ? -w : w;
+    const int32_t sy = (flip & 2) ? h - 1 : 0, sh = (flip & 2) ? -h : h;
+    gdi::StretchBlt(s.CanvasDC, 0, 0, w, h, s.CanvasDC, sx, sy, sw, sh, gdi::SRCCOPY);
+    if (s.CanvasMask) {
+      gdi::SelectObject(s.CanvasDC, s.CanvasMask);
+      gdi::StretchBlt(s.CanvasDC, 0, 0, w, h, s.CanvasDC, sx, sy, sw, sh, gdi::SRCCOPY);
+      gdi::SelectObject(s.CanvasDC, s.CanvasBitmap);
+    }
+  }
+}
+
+void ucAniGIF::ComputeScale(int32_t& width, int32_t& height, float& scaleX, float& scaleY) {
+  const FrameStore& s = store_;
+  if (CurrentFrame_ == 0) return;
+  const int32_t gw = s.GifInfo.Width;
+  const int32_t gh = s.GifInfo.Height;
+  auto ratio = [](int32_t size, int32_t image) {
+    return image > 0 ? static_cast<float>(static_cast<double>(size) / image) : 1.0f;
+  };
+  auto fitted = [&] {
+    width = Nearest(static_cast<double>(gw) * scaleX).value_or(width);
+    height = Nearest(static_cast<double>(gh) * scaleY).value_or(height);
+  };
+  switch (Stretch_) {
+    case 0:
+      scaleX = scaleY = 1.0f;
+      width = std::min(width, gw);
+      height = std::min(height, gh);
+      break;
+    case 1:
+      scaleX = ratio(width, gw);
+      scaleY = ratio(height, gh);
+      if (scaleX <= scaleY) {
+        scaleY = scaleX;
+      } else {
+        scaleX = scaleY;
+      }
+      fitted();
+      break;
+    case 2:
+      scaleX = ratio(width, gw);
+      scaleY = ratio(height, gh);
+      break;
+    case 3:
+      scaleX = ratio(width, gw);
+      scaleY = ratio(height, gh);
+      if (scaleX > 1.0f && scaleY > 1.0f) {
+        scaleX = scaleY = 1.0f;
+      } else {
+        scaleX = scaleY = std::min(scaleX, scaleY);
+      }
+      fitted();
+      break;
+    case 4:
+      scaleX = scaleY = 1.0f;
+      width = gw;
+      height = gh;
+      break;
+    default:
+      break;
+  }
+}
+
+void ucAniGIF::OnPaint(gdi::HDC dc) {
+  RenderFrame(CurrentFrame_, dc);
+  if (!UserMode()) {
+    // The design-time outline, over whatever the frame left.
+    const auto w = Nearest(host_.ClientWidth());
+    const auto h = Nearest(host_.ClientHeight());
+    const gdi::HGDIOBJ oldPen = gdi::SelectObject(dc, outlinePen_);
+    const gdi::HGDIOBJ oldBrush = gdi::SelectObject(dc, gdi::GetStockObject(gdi::NULL_BRUSH));
+    const int oldMode = gdi::SetBkMode(dc, gdi::TRANSPARENT);
+    gdi::Rectangle(dc, 0, 0, w.value_or(0), h.value_or(0));
+    if (oldMode != 0) gdi::SetBkMode(dc, oldMode);
+    if (oldBrush) gdi::SelectObject(dc, oldBrush);
+    if (oldPen) gdi::SelectObject(dc, oldPen);
+  }
+}
+
+}  // namespace veltrano::anigif

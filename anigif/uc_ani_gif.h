@@ -1,0 +1,190 @@
+// ucAniGIF: an embeddable control that plays an animated GIF.
+//
+// The control parses GIF87a/GIF89a data, has each frame decoded into one
+// 8-bit strip that keeps the frames' palette indices, composes frames with
+// the GIF disposal methods and transparency, and plays them on timers of its
+// host with per-frame delays and loop counts. It talks to its container only
+// through a ControlHost, which must outlive it; all calls come from one
+// thread.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "anigif/frame_store.h"
+#include "platform/host/control_host.h"
+
+namespace veltrano::anigif {
+
+// Events the control raises to the form that hosts it.
+struct ucAniGIFEvents {
+  std::function<void()> Click;
+  std::function<void(int16_t Button, int16_t Shift, float X, float Y)> MouseDown;
+  std::function<void(int16_t Button, int16_t Shift, float X, float Y)> MouseMove;
+  std::function<void(int16_t Button, int16_t Shift, float X, float Y)> MouseUp;
+  // FrameIndex: from the clock, the frame that was on screen before the tick.
+  std::function<void(int32_t FrameIndex, bool viaTimer)> FrameChanged;
+  std::function<void()> LoopsEnded;
+  std::function<void(float gifWidth, float gifHeight, bool& Cancel)> RemoteLoadComplete;
+  std::function<void()> RemoteLoadFailure;
+};
+
+// A caller's array of bytes as its descriptor describes it: element size and
+// the element count of each dimension. `data` null means the array was never
+// created; `available` is how many bytes its storage really holds.
+struct ByteArrayArg {
+  const uint8_t* data = nullptr;
+  size_t available = 0;
+  uint32_t elementSize = 1;
+  std::vector<uint32_t> dims;
+
+  static ByteArrayArg Of(const std::vector<uint8_t>& bytes);
+  static ByteArrayArg Of2D(const std::vector<uint8_t>& bytes, uint32_t dim1, uint32_t dim2);
+};
+
+class ucAniGIF : public host::ControlClient {
+ public:
+  explicit ucAniGIF(host::ControlHost& host);
+  ~ucAniGIF() override;
+  ucAniGIF(const ucAniGIF&) = delete;
+  ucAniGIF& operator=(const ucAniGIF&) = delete;
+
+  ucAniGIFEvents& Events() { return events_; }
+
+  // ---- properties ----------------------------------------------------------
+  int32_t CurrentFrame() const { return CurrentFrame_; }
+  int32_t FrameCount() const { return CurrentFrame_ != 0 ? store_.FrameCount() : 0; }
+  // Read: 0 stopped, 1 playing, 2 paused. Write: 0 stop, 1 play, 2 pause,
+  // 3 step, 4 restart (run time, with a GIF loaded; otherwise ignored).
+  int32_t Action() const { return Action_; }
+  void SetAction(int32_t Act);
+  int32_t Stretch() const { return Stretch_; }
+  void SetStretch(int32_t newScale);
+  int32_t Mirrored() const { return Mirrored_ & 3; }
+  void SetMirrored(int32_t MirrorStyle);
+  int32_t DelayAnimation() const { return DelayAnimation_; }
+  void SetDelayAnimation(int32_t Mode);
+  int32_t MinFrameDelay() const { return MinFrameDelay_; }
+  void SetMinFrameDelay(int32_t Delay);
+  int32_t SteppedDelay() const { return SteppedDelay_; }
+  void SetSteppedDelay(int32_t newDelay);
+  int32_t Loops() const { return store_.GifInfo.Loops; }
+  void SetLoops(int32_t Count);
+  int32_t LoopsRemaining() const;
+  int32_t OffsetX() const { return OffsetX_; }
+  void SetOffsetX(int32_t NewOffset);
+  int32_t OffsetY() const { return OffsetY_; }
+  void SetOffsetY(int32_t NewOffset);
+  int32_t SolidBkgColor() const { return SolidBkgColor_; }
+  void SetSolidBkgColor(int32_t Color);
+  bool SolidBkgColorUsed() const { return SolidBkgColorUsed_; }
+  void SetSolidBkgColorUsed(bool IgnoreTransparency);
+  // Original size of the animation in the container's size units.
+  int32_t ActualWidth() const;
+  int32_t ActualHeight() const;
+
+  // ---- methods ------------------------------------------------------------
+  bool LoadAnimatedGIF_File(std::string_view FileName);
+  bool LoadAnimatedGIF_Array(const ByteArrayArg& Bytes);
+  void LoadAnimatedGIF_Remote(std::string_view RemotePath);
+  bool GetPalette(int32_t FrameIndex, std::vector<int32_t>& paletteEntries);
+  // An empty span stands for an array that was never created.
+  bool SetPalette(int32_t FrameIndex, std::span<const int32_t> paletteEntries);
+  bool CacheColorTables();
+  bool RestoreColorTables(bool bReleaseCache);
+  void Refresh() { host_.RepaintNow(); }
+
+  // ---- host notifications ---------------------------------------------------
+  void OnPaint(gdi::HDC dc) override;
+  void OnResize() override;
+  void OnShow() override;
+  void OnHide() override;
+  void OnClick() override;
+  void OnMouseDown(int16_t Button, int16_t Shift, float x, float y) override;
+  void OnMouseMove(int16_t Button, int16_t Shift, float x, float y) override;
+  void OnMouseUp(int16_t Button, int16_t Shift, float x, float y) override;
+  void OnAsyncReadProgress(std::string_view propertyName, int32_t status) override;
+  void OnAsyncReadComplete(std::string_view propertyName, const std::vector<uint8_t>& data,
+                           int64_t totalBytes) override;
+
+  // ---- routines shared by the control's parts ------------------------------
+  // The frame store; GifBytes is what loads read and what the form saves.
+  const FrameStore& Store() const { return store_; }
+  std::vector<uint8_t>& GifBytes() { return store_.GifBytes; }
+  // The common load driver: frame count, 0 when the control is left empty.
+  int32_t LoadGif();
+  bool BuildFrames(bool& firstPass);
+  bool CreateCanvas(bool maskWanted);
+  void ResetGif();
+  bool RenderFrame(int32_t frameIndex, gdi::HDC dc);
+  void MirrorFrames(int32_t otherStyle, bool firstFrameOnly, bool alsoCanvas);
+  void ComputeScale(int32_t& width, int32_t& height, float& scaleX, float& scaleY);
+  bool ArmTimer(int32_t kind);
+  // The timer handlers, reached through the control's own callback.
+  void OnTimerTick(const host::TimerTick& tick);
+  void OnDeferredDecode(const host::TimerTick& tick);
+  // Milliseconds frame i stays on screen.
+  int32_t FrameInterval(int32_t frameIndex) const;
+  bool DeferredDecodePending() const { return deferredPending_; }
+
+ private:
+  struct Rect {
+    int32_t x = 0, y = 0, w = 0, h = 0;
+  };
+
+  bool BuildFramesOrThrow(bool& firstPass);
+  bool SurveyAndAllocate();
+  void DecodeFrame(int32_t i);
+  void FinishBuild();
+  void BlitFrame(int32_t frameIndex, gdi::HDC dc, bool stretched, const Rect& rect);
+  void ComposeFrame(int32_t frameIndex, bool afterDraw, std::vector<uint8_t>& SavedMaskRows,
+                    std::vector<uint8_t>& SavedCanvasRows);
+  void LoadStripTable(const int32_t* entries, int32_t count);
+  host::TimerProc BuildCallbackThunk(int32_t handlerOrdinal, int32_t argumentCount,
+                                     int32_t thunkNumber, ucAniGIF* owner, bool probeRunMode);
+  host::TimerProc FindCallbackEntry(ucAniGIF* owner, int32_t handlerOrdinal);
+  void FreeCallbackThunk() { CallbackEntry_ = nullptr; }
+  void ShowCallbackError(const char* text);
+  void FinishPendingDecode();
+  void RaiseFrameChanged(int32_t frameIndex, bool viaTimer);
+  void ResizeToStretch();
+  bool UserMode() const { return host_.UserMode(); }
+  uintptr_t TimerId() const { return reinterpret_cast<uintptr_t>(this); }
+
+  host::ControlHost& host_;
+  ucAniGIFEvents events_;
+  FrameStore store_;
+
+  int32_t OffsetX_ = 0;
+  int32_t OffsetY_ = 0;
+  int32_t SolidBkgColor_ = 0;
+  bool SolidBkgColorUsed_ = false;
+  int16_t MinFrameDelay_ = 50;
+  // Loops still to play. Wide enough for every loop count a file can give
+  // (0..65535) and for any count set through Loops.
+  int32_t LoopsRemaining_ = 0;
+  int32_t Action_ = 0;
+  int32_t Stretch_ = 1;
+  int32_t CurrentFrame_ = 0;
+  int32_t DelayAnimation_ = 1;
+  int32_t Mirrored_ = 0;  // may carry kFirstFrameMirrored while frames are decoded
+  int32_t SteppedDelay_ = 0;
+  bool InResize_ = false;
+
+  gdi::HPEN outlinePen_;
+  host::TimerProc CallbackEntry_;
+  intptr_t ParentWindow_ = 0;
+  bool deferredPending_ = false;
+  // Counts resets of the frame store, so that a timer handler can tell when
+  // an event handler it called has reset or reloaded the control.
+  uint64_t generation_ = 0;
+};
+
+// Marker in Mirrored: frame 1 is already mirrored, the others not yet.
+inline constexpr int32_t kFirstFrameMirrored = 0x20;
+
+}  // namespace veltrano::anigif
