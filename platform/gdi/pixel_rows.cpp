@@ -239,12 +239,22 @@ void ReadSpan(const Bitmap& b, int y, int x, int n, const uint32_t* lut, uint32_
       for (int i = 0; i < n; ++i) out[i] = lut[p[i]];
       break;
     }
-    default:
-      for (int i = 0; i < n; ++i) {
-        int xi = x + i;
-        out[i] = lut[(row[xi >> 3] >> (7 - (xi & 7))) & 1u];
+    default: {
+      // Up to the next byte boundary bit by bit, then whole bytes.
+      const uint32_t zero = lut[0], one = lut[1];
+      int i = 0;
+      for (; i < n && ((x + i) & 7) != 0; ++i) {
+        const int xi = x + i;
+        out[i] = (row[xi >> 3] >> (7 - (xi & 7))) & 1u ? one : zero;
       }
+      const uint8_t* p = row + ((x + i) >> 3);
+      for (; i + 8 <= n; i += 8, ++p) {
+        const unsigned byte = *p;
+        for (int k = 0; k < 8; ++k) out[i + k] = (byte >> (7 - k)) & 1u ? one : zero;
+      }
+      for (int k = 0; i < n; ++i, ++k) out[i] = (*p >> (7 - k)) & 1u ? one : zero;
       break;
+    }
   }
 }
 

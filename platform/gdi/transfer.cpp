@@ -90,6 +90,17 @@ void ValueRows(const TransferRequest& r, const Plans& p, int mode) {
     }
   };
 
+  // The common unscaled copy into 32 bits: read straight into the
+  // destination row (values are already 0x00RRGGBB with a zero top byte).
+  if (dst.bpp == 32 && r.rop == Rop::kCopy && px.unscaled && !px.reversed && py.maxTaps == 1 &&
+      !mapColours) {
+    for (int jy = 0; jy < py.count; ++jy) {
+      auto* out = reinterpret_cast<uint32_t*>(dst.Row(py.destBegin + jy)) + px.destBegin;
+      ReadSpan(p.from, py.tapIndex[jy] - p.oy, px.srcMin - p.ox, px.count, lut, out);
+    }
+    return;
+  }
+
   int cachedRow = INT_MIN;
   for (int jy = 0; jy < py.count; ++jy) {
     const int first = py.tapStart[jy];
@@ -125,12 +136,40 @@ void HalftoneRows(const TransferRequest& r, const Plans& p) {
   std::vector<uint32_t> sums(3 * static_cast<size_t>(n));
   std::vector<uint32_t> out(static_cast<size_t>(n));
 
+  // Enlarging horizontally gives at most two taps per pixel: lay them out as
+  // exactly two (a zero weight where there is one) for a branch-free loop.
+  std::vector<int32_t> pairIndex;
+  std::vector<uint32_t> pairWeight;
+  if (px.maxTaps <= 2) {
+    pairIndex.resize(2 * static_cast<size_t>(n));
+    pairWeight.resize(2 * static_cast<size_t>(n));
+    for (int j = 0; j < n; ++j) {
+      const int t = px.tapStart[j];
+      const bool two = px.tapStart[j + 1] - t == 2;
+      pairIndex[2 * j] = px.tapIndex[t] - px.srcMin;
+      pairWeight[2 * j] = px.tapWeight[t];
+      pairIndex[2 * j + 1] = px.tapIndex[two ? t + 1 : t] - px.srcMin;
+      pairWeight[2 * j + 1] = two ? px.tapWeight[t + 1] : 0;
+    }
+  }
+
   auto filtered = [&](int sy) -> const uint32_t* {
     const int slot = ((sy % ringSize) + ringSize) % ringSize;
     uint32_t* h = ring.data() + static_cast<size_t>(slot) * 3 * n;
     if (ringRow[slot] == sy) return h;
     ringRow[slot] = sy;
     ReadSpan(p.from, sy - p.oy, px.srcMin - p.ox, spanLength, p.from.colors, span.data());
+    if (!pairIndex.empty()) {
+      const uint32_t* s = span.data();
+      for (int j = 0; j < n; ++j) {
+        const uint32_t a = s[pairIndex[2 * j]], b = s[pairIndex[2 * j + 1]];
+        const uint32_t wa = pairWeight[2 * j], wb = pairWeight[2 * j + 1];
+        h[3 * j] = wa * ((a >> 16) & 0xFF) + wb * ((b >> 16) & 0xFF);
+        h[3 * j + 1] = wa * ((a >> 8) & 0xFF) + wb * ((b >> 8) & 0xFF);
+        h[3 * j + 2] = wa * (a & 0xFF) + wb * (b & 0xFF);
+      }
+      return h;
+    }
     const uint32_t* s = span.data() - px.srcMin;
     const int32_t* idx = px.tapIndex.data();
     const uint16_t* wt = px.tapWeight.data();

@@ -139,12 +139,12 @@ TEST(StretchBlt, RandomTransfersMatchAPerPixelModel) {
   auto pick = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
   const int depths[] = {1, 8, 24, 32};
   const DWORD rops[] = {SRCCOPY, SRCAND, SRCPAINT, SRCINVERT};
-  for (int iter = 0; iter < 400; ++iter) {
+  for (int iter = 0; iter < 1000; ++iter) {
     const int srcBpp = depths[pick(0, 3)], dstBpp = pick(0, 1) ? 24 : 32;
     std::vector<uint32_t> table;
     for (int i = 0; i < 256; ++i) table.push_back(static_cast<uint32_t>(rng()) & 0xFFFFFF);
     if (srcBpp == 1) table.resize(2);
-    Surface src(pick(1, 9), pick(1, 7) * (pick(0, 1) ? 1 : -1), srcBpp, table);
+    Surface src(pick(1, 20), pick(1, 7) * (pick(0, 1) ? 1 : -1), srcBpp, table);
     Surface dst(pick(1, 9), pick(1, 7), dstBpp);
     table.resize(256, 0);
     for (int y = 0; y < src.height; ++y)
@@ -154,7 +154,11 @@ TEST(StretchBlt, RandomTransfersMatchAPerPixelModel) {
     const std::vector<uint32_t> before = dst.Values();
 
     const int xd = pick(-4, 10), yd = pick(-4, 8), wd = pick(-12, 12), hd = pick(-9, 9);
-    const int xs = pick(-4, 10), ys = pick(-4, 8), ws = pick(-12, 12), hs = pick(-9, 9);
+    const int xs = pick(-4, 22), ys = pick(-4, 8);
+    // A third of the cases unscaled (the BitBlt paths), mirrored or not.
+    const bool unscaled = pick(0, 2) == 0;
+    const int ws = unscaled ? wd * (pick(0, 1) ? 1 : -1) : pick(-24, 24);
+    const int hs = unscaled ? hd * (pick(0, 1) ? 1 : -1) : pick(-9, 9);
     const DWORD rop = rops[pick(0, 3)];
     SetStretchBltMode(dst.dc, COLORONCOLOR);
     ASSERT_NE(StretchBlt(dst.dc, xd, yd, wd, hd, src.dc, xs, ys, ws, hs, rop), 0);
