@@ -1,0 +1,198 @@
+// anigif-tool: the animated GIF control on a headless host, from the command
+// line.
+//
+//   anigif-tool info FILE
+//       frame count, animation size, loop count and one line per frame
+//   anigif-tool strip FILE OUT.pgm
+//       the decoded palette indices of every frame, as the frame strip holds
+//       them, as an 8-bit PGM (top row first)
+//   anigif-tool frames FILE OUTDIR [--background RRGGBB] [--stretch N --size WxH]
+//                                  [--mirror N]
+//       one loop played in run mode; each frame as the control paints it onto
+//       a surface of the background colour, as OUTDIR/frame_NNNN.ppm
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "anigif/uc_ani_gif.h"
+#include "platform/gdi/gdi.h"
+#include "platform/host/headless_control_host.h"
+
+namespace {
+
+using veltrano::anigif::FrameInfo;
+using veltrano::anigif::FrameStore;
+using veltrano::anigif::kColorCountSlot;
+using veltrano::anigif::ucAniGIF;
+using veltrano::host::HeadlessControlHost;
+using veltrano::host::VirtualClock;
+
+constexpr int kUsage = 2;
+constexpr int kFailed = 1;
+
+int Usage() {
+  std::cerr << "usage: anigif-tool info FILE\n"
+               "       anigif-tool strip FILE OUT.pgm\n"
+               "       anigif-tool frames FILE OUTDIR [--background RRGGBB]"
+               " [--stretch N --size WxH] [--mirror N]\n";
+  return kUsage;
+}
+
+// Lets a deferred decoding that a load left pending run to its end.
+void FinishDecoding(VirtualClock& clock, const ucAniGIF& control) {
+  while (control.DeferredDecodePending() && clock.FireNext()) {
+  }
+}
+
+int Info(const std::string& file) {
+  VirtualClock clock;
+  HeadlessControlHost host(clock, /*userMode=*/false);  // design mode: nothing plays
+  ucAniGIF control(host);
+  if (!control.LoadAnimatedGIF_File(file)) {
+    std::cerr << "anigif-tool: cannot load " << file << "\n";
+    return kFailed;
+  }
+  const FrameStore& s = control.Store();
+  std::printf("frames: %d\nsize: %dx%d\nloops: %d\n", control.FrameCount(), s.GifInfo.Width,
+              s.GifInfo.Height, s.GifInfo.Loops);
+  for (int32_t i = 1; i <= s.FrameCount(); ++i) {
+    const FrameInfo& f = s.Frame(i);
+    const int colours = s.ColorTables.at(static_cast<size_t>(f.ColorTable))[kColorCountSlot];
+    std::string transparency = f.TransFlag ? "index " + std::to_string(f.TransIndex) : "none";
+    std::string table = f.ColorTable == 0 ? "global" : "local " + std::to_string(f.ColorTable);
+    std::printf("frame %d: rect %d,%d %dx%d delay %d disposal %d transparent %s table %s (%d)\n", i,
+                f.Left, f.Top, f.Width, f.Height, f.Delay, f.Disposal, transparency.c_str(),
+                table.c_str(), colours);
+  }
+  return 0;
+}
+
+int Strip(const std::string& file, const std::string& out) {
+  VirtualClock clock;
+  HeadlessControlHost host(clock, /*userMode=*/true);
+  ucAniGIF control(host);
+  if (!control.LoadAnimatedGIF_File(file)) {
+    std::cerr << "anigif-tool: cannot load " << file << "\n";
+    return kFailed;
+  }
+  FinishDecoding(clock, control);
+  const FrameStore& s = control.Store();
+  std::ofstream pgm(out, std::ios::binary);
+  pgm << "P5\n" << s.StripWidth << " " << s.StripHeight << "\n255\n";
+  for (int32_t y = 0; y < s.StripHeight; ++y) {
+    pgm.write(reinterpret_cast<const char*>(s.StripRow(y)), s.StripWidth);
+  }
+  if (!pgm.flush()) {
+    std::cerr << "anigif-tool: cannot write " << out << "\n";
+    return kFailed;
+  }
+  return 0;
+}
+
+bool WritePpm(const HeadlessControlHost& host, const std::filesystem::path& path) {
+  std::ofstream ppm(path, std::ios::binary);
+  ppm << "P6\n" << host.SurfaceWidth() << " " << host.SurfaceHeight() << "\n255\n";
+  for (int y = 0; y < host.SurfaceHeight(); ++y) {
+    for (int x = 0; x < host.SurfaceWidth(); ++x) {
+      const uint32_t c = host.SurfacePixel(x, y);
+      const char rgb[3] = {static_cast<char>(c >> 16), static_cast<char>(c >> 8),
+                           static_cast<char>(c)};
+      ppm.write(rgb, 3);
+    }
+  }
+  return static_cast<bool>(ppm.flush());
+}
+
+bool ParseInt(std::string_view text, int& out) {
+  if (text.empty()) return false;
+  char* end = nullptr;
+  const std::string s(text);
+  const long v = std::strtol(s.c_str(), &end, 10);
+  if (*end != '\0' || v < -1000000 || v > 1000000) return false;
+  out = static_cast<int>(v);
+  return true;
+}
+
+int Frames(const std::string& file, const std::string& outDir,
+           const std::vector<std::string>& options) {
+  uint32_t background = 0xFFFFFF;
+  int stretch = -1, mirror = 0, width = -1, height = -1;
+  for (size_t i = 0; i < options.size(); ++i) {
+    const std::string& o = options[i];
+    if (i + 1 >= options.size()) return Usage();
+    const std::string& v = options[++i];
+    if (o == "--background") {
+      char* end = nullptr;
+      background = static_cast<uint32_t>(std::strtoul(v.c_str(), &end, 16));
+      if (v.size() != 6 || *end != '\0') return Usage();
+    } else if (o == "--stretch") {
+      if (!ParseInt(v, stretch) || stretch < 0 || stretch > 4) return Usage();
+    } else if (o == "--mirror") {
+      if (!ParseInt(v, mirror) || mirror < 0 || mirror > 3) return Usage();
+    } else if (o == "--size") {
+      const size_t x = v.find('x');
+      if (x == std::string::npos || !ParseInt(v.substr(0, x), width) ||
+          !ParseInt(v.substr(x + 1), height) || width < 1 || height < 1) {
+        return Usage();
+      }
+    } else {
+      return Usage();
+    }
+  }
+  // Without a size the control takes the animation's size.
+  if (width < 0) stretch = 4;
+  if (stretch < 0) stretch = 1;
+
+  VirtualClock clock;
+  HeadlessControlHost host(clock, /*userMode=*/true);
+  host.SetBackground(veltrano::gdi::RGB(static_cast<uint8_t>(background >> 16),
+                                        static_cast<uint8_t>(background >> 8),
+                                        static_cast<uint8_t>(background)));
+  host.Resize(width < 0 ? 1 : width, height < 0 ? 1 : height);
+  ucAniGIF control(host);
+  control.SetStretch(stretch);
+  control.SetMirrored(mirror);
+  if (!control.LoadAnimatedGIF_File(file)) {
+    std::cerr << "anigif-tool: cannot load " << file << "\n";
+    return kFailed;
+  }
+  FinishDecoding(clock, control);
+  // The container settles the control's size once it is loaded.
+  host.Resize(static_cast<int>(host.ClientWidth()), static_cast<int>(host.ClientHeight()));
+
+  std::error_code ec;
+  std::filesystem::create_directories(outDir, ec);
+  const int32_t count = control.FrameCount();
+  for (int32_t n = 1; n <= count; ++n) {
+    if (n == 1) {
+      host.RepaintNow();
+    } else if (!clock.FireNext()) {
+      std::cerr << "anigif-tool: the animation stopped at frame " << n - 1 << "\n";
+      return kFailed;
+    }
+    char name[32];
+    std::snprintf(name, sizeof name, "frame_%04d.ppm", static_cast<int>(n));
+    if (!WritePpm(host, std::filesystem::path(outDir) / name)) {
+      std::cerr << "anigif-tool: cannot write " << outDir << "/" << name << "\n";
+      return kFailed;
+    }
+  }
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const std::vector<std::string> args(argv + 1, argv + argc);
+  if (args.size() == 2 && args[0] == "info") return Info(args[1]);
+  if (args.size() == 3 && args[0] == "strip") return Strip(args[1], args[2]);
+  if (args.size() >= 3 && args[0] == "frames") {
+    return Frames(args[1], args[2], std::vector<std::string>(args.begin() + 3, args.end()));
+  }
+  return Usage();
+}
