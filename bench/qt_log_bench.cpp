@@ -1,0 +1,115 @@
+// The scan log List1 with a million lines, on Qt's offscreen platform.
+//
+// Append: lines are appended and each one selected, as the junk search does,
+// with the event loop run every `pump` lines (the search lets events through
+// once per folder). Reported per line.
+// Scroll: with the million lines shown, the list jumps to its end and
+// repaints, as a user dragging the scroll bar down would see.
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QScrollBar>
+#include <string>
+
+#include "app/scan_log.h"
+#include "platform/qt/scan_log_view.h"
+
+namespace {
+
+constexpr int kLines = 1'000'000;
+
+std::string JunkLine(int i) {
+  return "C:\\Users\\user\\AppData\\Local\\Temp\\cache" + std::to_string(i % 977) + "\\f" +
+         std::to_string(i) + ".tmp";
+}
+
+void BM_AppendAndFollow(benchmark::State& state) {
+  const int pump = static_cast<int>(state.range(0));
+  const int lines = static_cast<int>(state.range(1));
+  for (auto _ : state) {
+    veltrano::ScanLog log;
+    veltrano::qt::ScanLogView view(log);
+    view.resize(450, 240);
+    view.show();
+    QCoreApplication::processEvents();
+    for (int i = 0; i < lines; ++i) {
+      log.Append(JunkLine(i));
+      log.Select(log.Count() - 1);
+      if ((i + 1) % pump == 0) QCoreApplication::processEvents();
+    }
+    QCoreApplication::processEvents();
+    if (view.currentIndex().row() != lines - 1) state.SkipWithError("selection did not follow");
+    state.PauseTiming();
+    view.hide();
+    state.ResumeTiming();
+  }
+  state.SetItemsProcessed(state.iterations() * lines);
+  state.counters["ns_per_line"] =
+      benchmark::Counter(static_cast<double>(lines), benchmark::Counter::kIsIterationInvariantRate |
+                                                         benchmark::Counter::kInvert);
+}
+BENCHMARK(BM_AppendAndFollow)
+    ->Args({1, 100'000})
+    ->Args({1, kLines})
+    ->Args({10, kLines})
+    ->Args({100, kLines})
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1);
+
+void BM_ScrollToEnd(benchmark::State& state) {
+  veltrano::ScanLog log;
+  for (int i = 0; i < kLines; ++i) log.Append(JunkLine(i));
+  veltrano::qt::ScanLogView view(log);
+  view.resize(450, 240);
+  view.show();
+  QCoreApplication::processEvents();
+  QScrollBar* bar = view.verticalScrollBar();
+  bool atEnd = true;
+  for (auto _ : state) {
+    // Alternate between the two ends so every jump lands on unpainted rows.
+    atEnd = !atEnd;
+    if (atEnd) {
+      view.scrollToBottom();
+    } else {
+      view.scrollToTop();
+    }
+    view.viewport()->repaint();
+  }
+  if (bar->value() != bar->maximum() && bar->value() != 0) state.SkipWithError("not at an end");
+}
+BENCHMARK(BM_ScrollToEnd)->Unit(benchmark::kMillisecond);
+
+// Shows a million lines that were appended while the view was not looking,
+// in one go (the first flush after a long stretch without events).
+void BM_ShowMillionAtOnce(benchmark::State& state) {
+  for (auto _ : state) {
+    state.PauseTiming();
+    veltrano::ScanLog log;
+    veltrano::qt::ScanLogView view(log);
+    view.resize(450, 240);
+    view.show();
+    QCoreApplication::processEvents();
+    for (int i = 0; i < kLines; ++i) log.Append(JunkLine(i));
+    log.Select(log.Count() - 1);
+    state.ResumeTiming();
+    QCoreApplication::processEvents();
+    view.viewport()->repaint();
+    state.PauseTiming();
+    if (view.currentIndex().row() != kLines - 1) state.SkipWithError("selection did not follow");
+    view.hide();
+    state.ResumeTiming();
+  }
+}
+BENCHMARK(BM_ShowMillionAtOnce)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication app(argc, argv);
+  benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}

@@ -1,0 +1,19 @@
+// Wires the window's four command menus to Form1's handlers. Only the
+// executables include this: it needs every command module linked in.
+#pragma once
+
+#include "app/form1.h"
+#include "platform/qt/main_window.h"
+
+namespace veltrano::qt {
+
+inline CommandHandlers FormCommands(Form1& form) {
+  return {
+      [&form] { form.menuqim_Click(); },
+      [&form] { form.menukhdd_Click(); },
+      [&form] { form.reudir_Click(); },
+      [&form] { form.menuclean_Click(); },
+  };
+}
+
+}  // namespace veltrano::qt

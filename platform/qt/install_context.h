@@ -1,0 +1,15 @@
+// The install offer's context for the running program: its own path, the
+// user's home, desktop and data folders from the environment, and the icon.
+#pragma once
+
+#include "app/install_offer.h"
+
+namespace veltrano::qt {
+
+// The user's desktop folder: what `xdg-user-dir DESKTOP` names, else ~/Desktop.
+std::string DesktopFolder(const std::string& homeDir);
+
+// Needs a QCoreApplication (for the executable's path).
+InstallContext CurrentInstallContext();
+
+}  // namespace veltrano::qt

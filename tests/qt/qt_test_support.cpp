@@ -1,0 +1,56 @@
+#include "qt_test_support.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDesktopServices>
+#include <QPushButton>
+#include <QTimer>
+
+namespace veltrano::testing {
+
+void AnswerNextBox(SeenBox* seen, std::function<void(QMessageBox*)> answer) {
+  auto* poll = new QTimer(qApp);
+  poll->setInterval(5);
+  QObject::connect(poll, &QTimer::timeout, poll, [poll, seen, answer = std::move(answer)] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    if (box == nullptr || !box->isVisible()) return;
+    poll->stop();
+    poll->deleteLater();
+    seen->shown = true;
+    seen->caption = box->windowTitle();
+    seen->text = box->text();
+    seen->icon = box->icon();
+    for (QAbstractButton* button : box->buttons()) seen->buttons << button->text();
+    if (box->defaultButton() != nullptr) seen->defaultButton = box->defaultButton()->text();
+    seen->applicationModal = box->windowModality() == Qt::ApplicationModal;
+    answer(box);
+  });
+  poll->start();
+}
+
+void ClickButton(QMessageBox* box, const QString& caption) {
+  for (QAbstractButton* button : box->buttons()) {
+    if (button->text() == caption) {
+      button->click();
+      return;
+    }
+  }
+}
+
+UrlCatcher::UrlCatcher() {
+  QDesktopServices::setUrlHandler(QStringLiteral("https"), this, "Open");
+}
+
+UrlCatcher::~UrlCatcher() {
+  QDesktopServices::unsetUrlHandler(QStringLiteral("https"));
+}
+
+void UrlCatcher::Open(const QUrl& url) {
+  urls << url.toString();
+}
+
+void SettleEvents() {
+  for (int i = 0; i < 5; ++i) QCoreApplication::processEvents(QEventLoop::AllEvents);
+}
+
+}  // namespace veltrano::testing
