@@ -1,5 +1,6 @@
 #include <memory>
 #include <string>
+#include <unordered_map>
 
 #include "app/form1.h"
 #include "platform/fs/file_system.h"
@@ -15,6 +16,41 @@ bool HasBits(uint32_t attributes, uint32_t bits) {
   return attributes != fs::kInvalidAttributes && (attributes & bits) == bits;
 }
 
+// The folders of a root by their lower-case names, read with one listing the
+// first time a program's name asks for one. Asking the file system for every
+// program's folder instead would cost a search of the whole root for each
+// folder that is not there, since names match without regard to case.
+class RootFolders {
+ public:
+  RootFolders(fs::FileSystem& fileSystem, std::string root)
+      : fs_(fileSystem), root_(std::move(root)) {}
+
+  // The listed name of the folder whose lower-case name is `lower`, or null.
+  const std::string* Find(const std::string& lower) {
+    if (!read_) Read();
+    const auto it = byLower_.find(lower);
+    return it == byLower_.end() ? nullptr : &it->second;
+  }
+
+ private:
+  void Read() {
+    read_ = true;
+    fs::FindData data;
+    auto listing = fs_.FindFirst(root_ + "*.*", data, fs::FindMode::kNamesOnly);
+    if (!listing) return;
+    do {
+      if ((data.dwFileAttributes & fs::kAttrDirectory) != 0) {
+        byLower_.emplace(fs::FoldName(data.cFileName), data.cFileName);  // the first one wins
+      }
+    } while (listing->FindNext(data));
+  }
+
+  fs::FileSystem& fs_;
+  const std::string root_;
+  bool read_ = false;
+  std::unordered_map<std::string, std::string> byLower_;
+};
+
 // Sets the folder's attributes to normal and logs whether it is visible now.
 void RestoreFolder(SweepRun& run, const std::string& folderPath, std::string_view stem) {
   run.fs.SetAttributes(folderPath, fs::kAttrNormal);
@@ -28,19 +64,26 @@ void RestoreFolder(SweepRun& run, const std::string& folderPath, std::string_vie
 
 // Judges one root entry. `name` is the entry's own name (for paths), `lower`
 // its lower-case form (for the rules and the log).
-void CheckEntry(SweepRun& run, int16_t drive, const std::string& root, std::string_view name,
-                std::string_view lower) {
+void CheckEntry(SweepRun& run, int16_t drive, const std::string& root, RootFolders& folders,
+                std::string_view name, const std::string& lower) {
   const std::string path = root + std::string(name);
   if (lower.ends_with(".exe")) {
-    // Only ASCII folds to ASCII, so the listed name ends in ".exe" in some
-    // letter case too: both stems are the names without their last 4 bytes.
-    const std::string folderPath = root + std::string(name.substr(0, name.size() - 4));
-    if (run.fs.GetDriveType(root) == fs::kDriveRemovable && run.fs.FolderExists(folderPath) &&
-        HasBits(run.fs.GetAttributes(folderPath), fs::kAttrHidden)) {
-      ClearFile(run, path, texts::kFakeFolder, lower);
-      RestoreFolder(run, folderPath, lower.substr(0, lower.size() - 4));
+    bool removed = false;
+    // Fake-folder rule: a program named like a hidden folder beside it.
+    const std::string stem = lower.substr(0, lower.size() - 4);
+    if (run.fs.GetDriveType(root) == fs::kDriveRemovable) {
+      if (const std::string* folder = folders.Find(stem)) {
+        const std::string folderPath = root + *folder;
+        if (run.fs.FolderExists(folderPath) &&
+            HasBits(run.fs.GetAttributes(folderPath), fs::kAttrHidden)) {
+          removed = ClearFile(run, path, texts::kFakeFolder, lower);
+          RestoreFolder(run, folderPath, stem);
+        }
+      }
     }
-    if (drive > 2 && run.fs.FileExists(path) &&
+    // Hidden-system rule, on D: and later letters; a program the rule above
+    // removed is gone and not looked at again.
+    if (!removed && drive > 2 && run.fs.FileExists(path) &&
         HasBits(run.fs.GetAttributes(path), fs::kAttrHidden | fs::kAttrSystem)) {
       ClearFile(run, path, texts::kHiddenSystem, lower);
     }
@@ -54,8 +97,12 @@ void CheckEntry(SweepRun& run, int16_t drive, const std::string& root, std::stri
 bool CheckRoot(SweepRun& run, int16_t drive) {
   Form1& form = run.form;
   const std::string root = DriveRoot(drive);
-  std::unique_ptr<fs::FindSession> listing = run.fs.FindFirst(root + "*.*", form.FindData);
+  // The rules need names and the folder bit only; attributes are asked for
+  // where a rule needs them.
+  std::unique_ptr<fs::FindSession> listing =
+      run.fs.FindFirst(root + "*.*", form.FindData, fs::FindMode::kNamesOnly);
   if (!listing) return false;
+  RootFolders folders(run.fs, root);
   do {
     form.DoEvents();
     if (form.Busy != -1) return true;  // a stop request; the listing closes with `listing`
@@ -70,7 +117,7 @@ bool CheckRoot(SweepRun& run, int16_t drive) {
     // Paths use the name as listed (up to a NUL, like the caption), so that
     // they reach this very entry whatever the file system makes of case.
     const std::string_view listed = form.FindData.cFileName;
-    CheckEntry(run, drive, root, listed.substr(0, listed.find('\0')), lower);
+    CheckEntry(run, drive, root, folders, listed.substr(0, listed.find('\0')), lower);
   } while (listing->FindNext(form.FindData));
   return false;
 }

@@ -5,7 +5,7 @@
 
 namespace veltrano::sweep {
 
-void ClearFile(SweepRun& run, std::string_view path, std::string_view prefix,
+bool ClearFile(SweepRun& run, std::string_view path, std::string_view prefix,
                std::string_view shownName) {
   run.fs.SetAttributes(path, fs::kAttrNormal);  // a failure shows in the test below
   // A file counts as removed only when the delete itself succeeded and the
@@ -15,13 +15,15 @@ void ClearFile(SweepRun& run, std::string_view path, std::string_view prefix,
   const bool gone = !run.fs.FileExists(path);
   std::string line(prefix);
   line += shownName;
-  if (deleted && gone) {
+  const bool removed = deleted && gone;
+  if (removed) {
     line += texts::kRemoved;
     run.CountRemoval();
   } else {
     line += texts::kRemoveFailed;
   }
   run.form.List1.Append(std::move(line));
+  return removed;
 }
 
 }  // namespace veltrano::sweep

@@ -15,6 +15,19 @@ namespace {
 constexpr int16_t kFirstDrive = 2;  // C:; A: and B: are never swept
 constexpr int16_t kLastDrive = 25;  // Z:
 
+// Lets the file system drop the folder handles it kept during the sweep, so
+// that a swept stick can be unmounted, however the sweep ends.
+class HandleRelease {
+ public:
+  explicit HandleRelease(fs::FileSystem& fileSystem) : fs_(fileSystem) {}
+  ~HandleRelease() { fs_.ReleaseHandles(); }
+  HandleRelease(const HandleRelease&) = delete;
+  HandleRelease& operator=(const HandleRelease&) = delete;
+
+ private:
+  fs::FileSystem& fs_;
+};
+
 }  // namespace
 
 void ScanDrives(Form1& form, int16_t DriveType, std::string_view label) {
@@ -24,6 +37,7 @@ void ScanDrives(Form1& form, int16_t DriveType, std::string_view label) {
     return;
   }
   SweepRun run{form, form.FileSystem()};
+  HandleRelease release(run.fs);
   form.Busy = -1;
   form.List1.Clear();
 

@@ -31,8 +31,8 @@ struct SweepRun {
 // The clear step every file removal goes through: attributes to normal,
 // delete, test again. Appends prefix + shownName + " 已清除！" and counts it
 // when the delete succeeded and the file is gone; otherwise appends
-// prefix + shownName + " 清除失败！".
-void ClearFile(SweepRun& run, std::string_view path, std::string_view prefix,
+// prefix + shownName + " 清除失败！". Returns whether the file was removed.
+bool ClearFile(SweepRun& run, std::string_view path, std::string_view prefix,
                std::string_view shownName);
 
 // Removes what the drive's autorun.inf starts ("open", then "Shellexecute"),

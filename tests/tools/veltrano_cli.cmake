@@ -1,0 +1,9 @@
+# veltrano-cli run as a program on real temporary folders.
+if(TARGET veltrano-cli)
+  veltrano_add_gtest(NAME veltrano_cli_tests
+    SOURCES ${CMAKE_CURRENT_LIST_DIR}/veltrano_cli_test.cpp)
+  add_dependencies(veltrano_cli_tests veltrano-cli)
+  target_compile_definitions(veltrano_cli_tests PRIVATE
+    VELTRANO_CLI="$<TARGET_FILE:veltrano-cli>")
+  target_include_directories(veltrano_cli_tests PRIVATE ${PROJECT_SOURCE_DIR})
+endif()

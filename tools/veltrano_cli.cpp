@@ -1,0 +1,162 @@
+// veltrano-cli: runs the main window's commands without a display, on drives
+// given on the command line, for tests and demonstrations. It is not the
+// product (which takes no options); it prints what the window would show.
+//
+//   veltrano-cli --drive E:removable:/tmp/usb --drive C:fixed:/tmp/c
+//                [--answer yes|no] COMMAND...
+//
+// Output, in this order:
+//   - each message box as it is shown: "message box: CAPTION | TEXT -> ANSWER";
+//   - each web page a command opens: "open url: URL";
+//   - "scan log (N lines):" and then the N lines of the log, exactly as shown;
+//   - "selected line: K" (numbered from 0 as in the list, -1 for none);
+//   - "status strip: TEXT".
+#include <cstdlib>
+#include <filesystem>
+#include <iostream>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/form1.h"
+#include "platform/fs/drive_table.h"
+#include "platform/fs/linux_file_system.h"
+#include "platform/host/window_host.h"
+
+namespace {
+
+using veltrano::host::MessageBoxRequest;
+using veltrano::host::MsgAnswer;
+using veltrano::host::MsgButtons;
+
+constexpr int kUsageError = 2;
+
+constexpr const char* kUsage =
+    "usage: veltrano-cli [--drive LETTER:TYPE:FOLDER]... [--answer yes|no] COMMAND...\n"
+    "\n"
+    "Runs the window's commands headless on the given drives and prints each\n"
+    "message box, then the scan log, the selected line and the status strip.\n"
+    "\n"
+    "  --drive E:removable:/tmp/usb  map a folder to a drive letter; TYPE is\n"
+    "                                removable, fixed, remote, cdrom or ramdisk\n"
+    "  --answer yes|no               how to answer Yes/No message boxes\n"
+    "                                (default: each box's default button)\n"
+    "  COMMAND                       menuqim (U盘杀毒), menukhdd (硬盘杀毒),\n"
+    "                                reudir (U盘修复), menuclean (磁盘清理),\n"
+    "                                mhelp, menunet; several run in order\n"
+    "\n"
+    "Only the given folders are drives; without --drive there are none.\n";
+
+const char* AnswerName(MsgAnswer answer) {
+  switch (answer) {
+    case MsgAnswer::kYes:
+      return "yes";
+    case MsgAnswer::kNo:
+      return "no";
+    case MsgAnswer::kOk:
+      break;
+  }
+  return "ok";
+}
+
+// The window host of the command line: nothing to pump, boxes answered as
+// told and printed, pages printed instead of opened.
+class CliHost : public veltrano::host::WindowHost {
+ public:
+  explicit CliHost(std::optional<MsgAnswer> answer) : answer_(answer) {}
+
+  void DoEvents() override {}
+  MsgAnswer MessageBox(const MessageBoxRequest& request) override {
+    MsgAnswer answer = request.defaultButton;
+    if (request.buttons == MsgButtons::kYesNo && answer_) answer = *answer_;
+    if (request.buttons == MsgButtons::kOk) answer = MsgAnswer::kOk;
+    std::cout << "message box: " << request.caption << " | " << request.text << " -> "
+              << AnswerName(answer) << '\n';
+    return answer;
+  }
+  void OpenUrl(std::string_view url) override { std::cout << "open url: " << url << '\n'; }
+  [[noreturn]] void EndProcess(int exitCode) override {
+    std::cout.flush();
+    std::exit(exitCode);
+  }
+
+ private:
+  std::optional<MsgAnswer> answer_;
+};
+
+int UsageError(const std::string& message) {
+  std::cerr << "veltrano-cli: " << message << "\n\n" << kUsage;
+  return kUsageError;
+}
+
+using Command = void (veltrano::Form1::*)();
+
+std::optional<Command> FindCommand(std::string_view name) {
+  if (name == "menuqim") return &veltrano::Form1::menuqim_Click;
+  if (name == "menukhdd") return &veltrano::Form1::menukhdd_Click;
+  if (name == "reudir") return &veltrano::Form1::reudir_Click;
+  if (name == "menuclean") return &veltrano::Form1::menuclean_Click;
+  if (name == "mhelp") return &veltrano::Form1::mhelp_Click;
+  if (name == "menunet") return &veltrano::Form1::menunet_Click;
+  return std::nullopt;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::vector<std::string> driveTexts;
+  std::optional<MsgAnswer> answer;
+  std::vector<Command> commands;
+
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    if (arg == "--help" || arg == "-h") {
+      std::cout << kUsage;
+      return 0;
+    }
+    if (arg == "--drive" || arg == "--answer") {
+      if (i + 1 >= argc) return UsageError(arg + " needs a value");
+      const std::string value = argv[++i];
+      if (arg == "--drive") {
+        driveTexts.push_back(value);
+      } else if (value == "yes") {
+        answer = MsgAnswer::kYes;
+      } else if (value == "no") {
+        answer = MsgAnswer::kNo;
+      } else {
+        return UsageError("--answer takes yes or no, not '" + value + "'");
+      }
+      continue;
+    }
+    if (arg.starts_with("-")) return UsageError("unknown option '" + arg + "'");
+    const auto command = FindCommand(arg);
+    if (!command) return UsageError("unknown command '" + arg + "'");
+    commands.push_back(*command);
+  }
+  if (commands.empty()) return UsageError("no command given");
+
+  std::string error;
+  auto table = veltrano::fs::ParseDriveTable(driveTexts, &error);
+  if (!table) return UsageError(error);
+  for (auto& spec : *table) {
+    std::error_code ec;
+    const auto folder = std::filesystem::canonical(spec.hostPath, ec);
+    if (ec || !std::filesystem::is_directory(folder, ec)) {
+      return UsageError("drive " + std::string(1, spec.letter) + ": '" + spec.hostPath +
+                        "' is not a folder");
+    }
+    spec.hostPath = folder.string();
+  }
+
+  veltrano::fs::LinuxFileSystem fileSystem(std::move(*table));
+  CliHost host(answer);
+  veltrano::Form1 form(fileSystem, host);
+  for (Command command : commands) (form.*command)();
+
+  const auto& lines = form.List1.Lines();
+  std::cout << "scan log (" << lines.size() << " lines):\n";
+  for (const std::string& line : lines) std::cout << line << '\n';
+  std::cout << "selected line: " << form.List1.SelectedIndex() << '\n';
+  std::cout << "status strip: " << form.Picture1.Text() << '\n';
+  return 0;
+}
