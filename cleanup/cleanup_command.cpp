@@ -119,6 +119,8 @@ void menuclean_Click(Form1& form) {
   } else {
     Tell(form, texts::kNothingToClean);
   }
+  // Lets a removable drive that was searched be unmounted.
+  form.FileSystem().ReleaseHandles();
   form.menuclean.SetCaption(veltrano::texts::kMenuClean);
 }
 

@@ -12,9 +12,6 @@
 namespace veltrano::cleanup {
 namespace {
 
-// The attribute bit of a link or junction: such a folder entry is never entered.
-constexpr uint32_t kAttrReparsePoint = 0x400;
-
 // One folder whose own files have been listed and whose sub-folders are
 // being searched in turn.
 struct Level {
@@ -59,13 +56,13 @@ class JunkSearch {
     const FolderRules rules = ClassifyFolder(level.path);
     fs::FindData& entry = form_.FindData;
     std::unique_ptr<fs::FindSession> session =
-        form_.FileSystem().FindFirst(level.path + "*.*", entry);
+        form_.FileSystem().FindFirst(level.path + "*.*", entry, fs::FindMode::kNamesOnly);
     if (session) {
       do {
         if ((entry.dwFileAttributes & fs::kAttrDirectory) != 0) {
           const std::string_view name = CutAtNul(entry.cFileName);
           if (!name.empty() && name[0] != '.' &&
-              (entry.dwFileAttributes & kAttrReparsePoint) == 0 &&
+              (entry.dwFileAttributes & fs::kAttrReparsePoint) == 0 &&
               level.JunkDirs.size() < kMaxJunkDirs && !guard_.SkipsFolder(level.path, name)) {
             level.JunkDirs.emplace_back(name);
           }

@@ -119,6 +119,7 @@ void SystemGuard::AddOwnedPath(std::string_view linuxPath) {
   if (!linuxPath.empty() && linuxPath.back() == '\r') linuxPath.remove_suffix(1);
   if (linuxPath.size() < 2 || linuxPath[0] != '/') return;
   linuxPath.remove_prefix(1);
+  if (linuxPath == ".") return;  // the root itself
   // Paths in the folders that are never searched need not be kept.
   const std::string_view top = linuxPath.substr(0, linuxPath.find('/'));
   const std::string lowerTop = LowerAscii(top);

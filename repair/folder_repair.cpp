@@ -69,6 +69,7 @@ void reudir_Click(Form1& form) {
     }
   }
   if (!PendingFixed.empty()) repaired += findir(form, PendingFixed);
+  fileSystem.ReleaseHandles();  // the repaired drives can be unmounted now
 
   form.List1.Append(std::string());
   form.List1.Append(std::string());

@@ -1,0 +1,26 @@
+// The window model on the memory file system with a scripted host: what the
+// cleanup and repair tests drive their commands through.
+#pragma once
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "app/form1.h"
+#include "platform/fs/memory_file_system.h"
+#include "platform/host/headless_window_host.h"
+
+namespace veltrano::testing {
+
+class CommandTest : public ::testing::Test {
+ protected:
+  std::vector<std::string> Log() const { return form.List1.Lines(); }
+
+  fs::MemoryFileSystem fs;
+  host::HeadlessWindowHost host;
+  Form1 form{fs, host};
+};
+
+}  // namespace veltrano::testing

@@ -1,0 +1,116 @@
+// A file system with one very large generated folder, for the tests of logs
+// and folders far beyond 32767 entries; everything else goes to a memory
+// file system. Entries are named by their number ("C:\big\17"): files that
+// can be deleted, or folders that each hold one file "x.chk".
+#pragma once
+
+#include <charconv>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/fs/memory_file_system.h"
+
+namespace veltrano::testing {
+
+class GeneratedFolderFs : public fs::FileSystem {
+ public:
+  // `folder` ends with '\' and lies on a drive of `inner`.
+  GeneratedFolderFs(fs::MemoryFileSystem& inner, std::string folder, int count, bool folders)
+      : inner_(inner), folder_(std::move(folder)), folders_(folders), present_(count, true) {}
+
+  int Remaining() const {
+    int n = 0;
+    for (bool p : present_) n += p ? 1 : 0;
+    return n;
+  }
+
+  uint32_t GetLogicalDrives() override { return inner_.GetLogicalDrives(); }
+  uint32_t GetDriveType(std::string_view root) override { return inner_.GetDriveType(root); }
+  std::unique_ptr<fs::FindSession> FindFirst(std::string_view pattern,
+                                             fs::FindData& first) override {
+    return FindFirst(pattern, first, fs::FindMode::kFull);
+  }
+  std::unique_ptr<fs::FindSession> FindFirst(std::string_view pattern, fs::FindData& first,
+                                             fs::FindMode mode) override {
+    const std::string_view dir = pattern.substr(0, pattern.rfind('\\') + 1);
+    if (dir == folder_) {
+      auto session = std::make_unique<Listing>(*this);
+      return session->FindNext(first) ? std::move(session) : nullptr;
+    }
+    if (folders_ && Index(dir.substr(0, dir.size() - 1)) >= 0) {
+      first = fs::FindData{};
+      first.cFileName = "x.chk";
+      return std::make_unique<Listing>(*this, /*done=*/true);
+    }
+    return inner_.FindFirst(pattern, first, mode);
+  }
+  uint32_t GetAttributes(std::string_view path) override { return inner_.GetAttributes(path); }
+  bool SetAttributes(std::string_view path, uint32_t attributes) override {
+    return Index(path) >= 0 || inner_.SetAttributes(path, attributes);
+  }
+  bool DeleteFile(std::string_view path) override {
+    const int i = Index(path);
+    if (i < 0) return inner_.DeleteFile(path);
+    present_[static_cast<size_t>(i)] = false;
+    return true;
+  }
+  bool FileExists(std::string_view path) override {
+    const int i = Index(path);
+    return i >= 0 ? present_[static_cast<size_t>(i)] : inner_.FileExists(path);
+  }
+  bool FolderExists(std::string_view path) override { return inner_.FolderExists(path); }
+  bool DeleteFolderForced(std::string_view path) override {
+    return inner_.DeleteFolderForced(path);
+  }
+  std::optional<std::vector<std::string>> SubFolders(std::string_view folder) override {
+    return inner_.SubFolders(folder);
+  }
+  std::optional<std::vector<uint8_t>> ReadFile(std::string_view path,
+                                               std::size_t maxBytes) override {
+    return inner_.ReadFile(path, maxBytes);
+  }
+  bool CopyFile(std::string_view from, std::string_view to) override {
+    return inner_.CopyFile(from, to);
+  }
+
+ private:
+  class Listing : public fs::FindSession {
+   public:
+    explicit Listing(GeneratedFolderFs& owner, bool done = false)
+        : owner_(owner), next_(done ? owner.present_.size() : 0) {}
+    bool FindNext(fs::FindData& out) override {
+      while (next_ < owner_.present_.size() && !owner_.present_[next_]) ++next_;
+      if (next_ >= owner_.present_.size()) return false;
+      out = fs::FindData{};
+      out.dwFileAttributes = owner_.folders_ ? fs::kAttrDirectory : fs::kAttrArchive;
+      out.cFileName = std::to_string(next_++);
+      return true;
+    }
+
+   private:
+    GeneratedFolderFs& owner_;
+    size_t next_;
+  };
+
+  // The number of a generated entry at `path`, or -1.
+  int Index(std::string_view path) const {
+    if (!path.starts_with(folder_)) return -1;
+    const std::string_view name = path.substr(folder_.size());
+    int i = -1;
+    const auto [end, ec] = std::from_chars(name.data(), name.data() + name.size(), i);
+    if (ec != std::errc() || end != name.data() + name.size() || i < 0 ||
+        i >= static_cast<int>(present_.size())) {
+      return -1;
+    }
+    return i;
+  }
+
+  fs::MemoryFileSystem& inner_;
+  std::string folder_;
+  bool folders_;
+  std::vector<bool> present_;
+};
+
+}  // namespace veltrano::testing
