@@ -29,20 +29,22 @@ void AddBoxTaps(int64_t j, int64_t s, int64_t d, int64_t inLo, int64_t inHi,
     w.push_back(kWeightOne);
     return;
   }
-  uint32_t sum = 0;
-  size_t largest = 0;
-  for (size_t k = 0; k < w.size(); ++k) {
-    if (w[k] > w[largest]) largest = k;
-    w[k] = static_cast<uint32_t>((static_cast<uint64_t>(w[k]) * kWeightOne) / total);
-    sum += w[k];
+  // Cumulative rounding: every partial sum of the weights is the exact one
+  // rounded, so long runs of taps add no drift.
+  uint64_t cumulative = 0;
+  uint32_t given = 0;
+  for (uint32_t& weight : w) {
+    cumulative += weight;
+    const uint32_t upTo = static_cast<uint32_t>((cumulative * kWeightOne + total / 2) / total);
+    weight = upTo - given;
+    given = upTo;
   }
-  w[largest] += kWeightOne - sum;  // the rounding remainder goes to the largest tap
 }
 
 void AddBilinearTaps(int64_t j, int64_t s, int64_t d, int64_t inLo, int64_t inHi,
                      std::vector<int64_t>& idx, std::vector<uint32_t>& w) {
   // Position of the pixel centre in source pixels, minus one half, in
-  // 1/4096ths, without overflowing: q + r / 2d.
+  // units of 1 / kWeightOne, without overflowing: q + r / 2d.
   int64_t num = (2 * j + 1) * s;
   int64_t q = num / (2 * d);
   int64_t r = num % (2 * d);
@@ -126,7 +128,7 @@ bool PlanAxis(int64_t destOrigin, int64_t destExtent, int64_t destLimit, int64_t
       srcMin = std::min(srcMin, a);
       srcMax = std::max(srcMax, a);
       plan->tapIndex.push_back(static_cast<int32_t>(a));
-      plan->tapWeight.push_back(static_cast<uint16_t>(w[k]));
+      plan->tapWeight.push_back(w[k]);
     }
     plan->maxTaps = std::max(plan->maxTaps, static_cast<int>(idx.size()));
   }

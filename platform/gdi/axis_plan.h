@@ -14,7 +14,7 @@ enum class AxisFilter {
 };
 
 // Weights of kHalftone taps add up to this.
-inline constexpr uint32_t kWeightOne = 4096;
+inline constexpr uint32_t kWeightOne = 65536;
 
 struct AxisPlan {
   int destBegin = 0;  // first drawn destination coordinate
@@ -24,7 +24,7 @@ struct AxisPlan {
   // tapWeight (kHalftone only).
   std::vector<int32_t> tapStart;
   std::vector<int32_t> tapIndex;
-  std::vector<uint16_t> tapWeight;
+  std::vector<uint32_t> tapWeight;
   int srcMin = 0;  // smallest and largest tap index
   int srcMax = -1;
   // One tap per pixel, source index srcFirst + j (or srcFirst - j when

@@ -30,8 +30,9 @@
 //    written as 0.
 //  - into 8 bits: each source colour takes the destination table's nearest
 //    entry (squared RGB distance, lowest index on ties); where the source is
-//    8-bit and both tables hold the same colour at an index, that index is
-//    kept, so blits between bitmaps sharing a table copy indices unchanged.
+//    indexed and both tables hold the same colour at an index, that index is
+//    kept, so blits between bitmaps sharing a table (or within one bitmap)
+//    copy indices unchanged.
 //  - into 1 bit: a source pixel gives 1 when its colour equals the source
 //    DC's background colour (SetBkColor, white by default) and 0 otherwise.
 //    1-bit to 1-bit copies the bits unchanged.
@@ -69,7 +70,7 @@
 //    of the source pixels it covers); when it enlarges, bilinear
 //    interpolation between the two source pixels around the destination
 //    pixel's centre (edges clamped); at equal extents a plain copy. Weights
-//    are 12-bit fixed point, the result rounded to nearest, so results are
+//    are 16-bit fixed point, the result rounded to nearest, so results are
 //    exact and repeatable. The colour is then converted to the destination
 //    format as above, and the raster operation applied.
 //
@@ -158,14 +159,16 @@ UINT GetDIBColorTable(HDC hdc, UINT start, UINT count, RGBQUAD* colors);
 // With bits null and bmi->bmiHeader.biBitCount 0 (biSize must be 40): fills
 // bmi->bmiHeader with the bitmap's header (for a DIB section the header it
 // was created with, biSizeImage filled in) and returns nonzero.
-// With bits null and a bit count set: fills biSizeImage and, for 1/8 bits,
-// the colour table of that format, and returns nonzero.
-// With bits: copies lines start .. start + lines - 1 of the bitmap, in the
-// format and row order that bmi asks for (line 0 is the bottom line for a
-// bottom-up request, the top one for a top-down request), converting as
-// BitBlt does (colours into an 8-bit request take the entries of the table
-// in bmi->bmiColors). Returns the number of lines copied; 0 on failure.
-// hdc is used only for the background colour of colour-to-mono requests.
+// With bits null and a bit count set: fills biSizeImage (a zero width or
+// height is taken from the bitmap) and, for a 1/8-bit request, the bitmap's
+// colour table, and returns nonzero (0 for a request refused below).
+// With bits: copies lines start .. start + lines - 1 of the bitmap (cut at
+// its height) in the format and row order that bmi asks for: line 0 is the
+// bottom line for a bottom-up request, the top one for a top-down request.
+// 24- and 32-bit requests are converted as BitBlt does; 1- and 8-bit
+// requests are accepted only from a bitmap of that depth, and get its
+// indices and its colour table (written to bmi->bmiColors). Returns the
+// number of lines copied; 0 on failure. hdc is not used.
 int GetDIBits(HDC hdc, HBITMAP bitmap, UINT start, UINT lines, void* bits, BITMAPINFO* bmi,
               UINT usage);
 
@@ -182,8 +185,8 @@ BOOL StretchBlt(HDC dst, int xDest, int yDest, int wDest, int hDest, HDC src, in
 // would) onto hdc with the DC's stretch mode. As in GDI, ySrc of a
 // bottom-up DIB is measured from its bottom line: the source rectangle is
 // the lines ySrc .. ySrc + hSrc - 1 counted from the bottom. For a top-down
-// DIB it is measured from the top. Returns the number of lines drawn
-// (nonzero on success), 0 on failure.
+// DIB it is measured from the top. Returns the source height |hSrc| when the
+// call is valid (whatever clipping leaves), 0 on failure.
 int StretchDIBits(HDC hdc, int xDest, int yDest, int wDest, int hDest, int xSrc, int ySrc, int wSrc,
                   int hSrc, const void* bits, const BITMAPINFO* bmi, UINT usage, DWORD rop);
 

@@ -128,12 +128,15 @@ void HalftoneRows(const TransferRequest& r, const Plans& p) {
   ColorMapper mapper(dst, r.srcBackground);
   const int n = px.count;
   const int spanLength = px.srcMax - px.srcMin + 1;
-  const int ringSize = py.maxTaps + 1;
+  // Destination rows use consecutive source rows and neighbours share at
+  // most their boundary rows, so three slots keep every row filtered once
+  // while bounding the memory however far the picture shrinks.
+  const int ringSize = std::min(py.maxTaps + 1, 3);
 
   std::vector<uint32_t> span(static_cast<size_t>(spanLength));
   std::vector<uint32_t> ring(static_cast<size_t>(ringSize) * 3 * n);
   std::vector<int> ringRow(static_cast<size_t>(ringSize), INT_MIN);
-  std::vector<uint32_t> sums(3 * static_cast<size_t>(n));
+  std::vector<uint64_t> sums(3 * static_cast<size_t>(n));
   std::vector<uint32_t> out(static_cast<size_t>(n));
 
   // Enlarging horizontally gives at most two taps per pixel: lay them out as
@@ -172,7 +175,7 @@ void HalftoneRows(const TransferRequest& r, const Plans& p) {
     }
     const uint32_t* s = span.data() - px.srcMin;
     const int32_t* idx = px.tapIndex.data();
-    const uint16_t* wt = px.tapWeight.data();
+    const uint32_t* wt = px.tapWeight.data();
     for (int j = 0; j < n; ++j) {
       uint32_t red = 0, green = 0, blue = 0;
       for (int t = px.tapStart[j]; t < px.tapStart[j + 1]; ++t) {
@@ -190,17 +193,19 @@ void HalftoneRows(const TransferRequest& r, const Plans& p) {
   };
 
   for (int jy = 0; jy < py.count; ++jy) {
-    std::fill(sums.begin(), sums.end(), 0u);
+    std::fill(sums.begin(), sums.end(), uint64_t{0});
     for (int t = py.tapStart[jy]; t < py.tapStart[jy + 1]; ++t) {
       const uint32_t* h = filtered(py.tapIndex[t]);
-      const uint32_t w = py.tapWeight[t];
+      const uint64_t w = py.tapWeight[t];
       for (int k = 0; k < 3 * n; ++k) sums[k] += w * h[k];
     }
-    constexpr uint32_t kHalf = 1u << 23;
+    // Each sum is a colour level times kWeightOne squared (2^32).
+    static_assert(kWeightOne == 1u << 16);
+    constexpr uint64_t kHalf = uint64_t{1} << 31;
     for (int j = 0; j < n; ++j) {
-      const uint32_t red = (sums[3 * j] + kHalf) >> 24;
-      const uint32_t green = (sums[3 * j + 1] + kHalf) >> 24;
-      const uint32_t blue = (sums[3 * j + 2] + kHalf) >> 24;
+      const uint32_t red = static_cast<uint32_t>((sums[3 * j] + kHalf) >> 32);
+      const uint32_t green = static_cast<uint32_t>((sums[3 * j + 1] + kHalf) >> 32);
+      const uint32_t blue = static_cast<uint32_t>((sums[3 * j + 2] + kHalf) >> 32);
       out[j] = (red << 16) | (green << 8) | blue;
     }
     mapper.MapSpan(out.data(), n);

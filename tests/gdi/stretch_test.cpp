@@ -73,6 +73,13 @@ TEST(StretchBlt, HalftoneBoxAveragesWhenShrinkingAndInterpolatesWhenEnlarging) {
   StretchBlt(one.dc, 0, 0, 1, 1, four.dc, 0, 0, 2, 2, SRCCOPY);
   EXPECT_EQ(one.At(0, 0), 25u);
 
+  // A long shrink averages every row it covers.
+  Surface column(1, 3001, 24), dot(1, 3, 24);
+  for (int y = 0; y < 3001; ++y) column.Set(0, y, y % 2 ? 0x000000 : 0x00C8C8C8);
+  SetStretchBltMode(dot.dc, HALFTONE);
+  StretchBlt(dot.dc, 0, 0, 1, 3, column.dc, 0, 0, 1, 3001, SRCCOPY);
+  for (int y = 0; y < 3; ++y) EXPECT_EQ(dot.At(0, y), 0x00646464u) << y;
+
   // An 8-bit source is filtered on its table's colours; an unscaled 8-bit to
   // 8-bit transfer keeps the indices.
   Surface idx(2, 1, 8, {0x000000, 0x0000C8, 0x0000C8});
