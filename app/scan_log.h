@@ -34,9 +34,9 @@ class ScanLog {
   void InsertAt(int index, std::string line);
   // Removes line `index`; ignored when out of range.
   void RemoveAt(int index);
-  // Replaces the text of line `index` in place: the same as inserting the new
-  // text at `index` and removing the old line, which has moved to index + 1,
-  // but without moving every later line twice.
+  // Replaces the text of line `index` in place: the lines end up as after
+  // inserting the new text at `index` and removing the old line, which has
+  // moved to index + 1, but no later line moves and the selection stays.
   void ReplaceAt(int index, std::string line);
   int Count() const { return static_cast<int>(lines_.size()); }
   // Selects line `index`; ignored when out of range.
