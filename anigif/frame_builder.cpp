@@ -104,11 +104,11 @@ bool ucAniGIF::SurveyAndAllocate() {
   } else if (allDispose2) {
     needsMask = false;
   } else {
-    if (!needsMask) {
-      needsMask =
-          first.TransFlag == 1 ||
-          (anyTransparent && (first.Height != s.GifInfo.Height || first.Width != s.GifInfo.Width));
-    }
+    // Where frame 1 does not cover the whole animation nothing has been drawn
+    // yet: that area must stay transparent, not show the canvas's black,
+    // whether or not any frame is transparent.
+    const bool firstCoversAll = first.Width == s.GifInfo.Width && first.Height == s.GifInfo.Height;
+    if (!needsMask) needsMask = first.TransFlag == 1 || !firstCoversAll;
     wantCanvas = true;
   }
 

@@ -62,9 +62,6 @@ ByteArrayArg ByteArrayArg::Of2D(const std::vector<uint8_t>& bytes, uint32_t dim1
   return ByteArrayArg{bytes.data(), bytes.size(), 1, {dim1, dim2}};
 }
 
-// True when every character of the UTF-8 name is below U+0100 (a name the
-// narrow file functions of a Windows code page could carry). On Linux both
-// kinds of name reach the file system as the same UTF-8 bytes.
 bool IsNarrowName(std::string_view name) {
   for (size_t i = 0; i < name.size(); ++i) {
     const auto c = static_cast<unsigned char>(name[i]);

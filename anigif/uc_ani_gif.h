@@ -46,6 +46,11 @@ struct ByteArrayArg {
   static ByteArrayArg Of2D(const std::vector<uint8_t>& bytes, uint32_t dim1, uint32_t dim2);
 };
 
+// True when every character of a UTF-8 file name is below U+0100, the names
+// that a Windows build opens with the narrow (code page) file functions. On
+// Linux both kinds of name reach the file system as the same UTF-8 bytes.
+bool IsNarrowName(std::string_view name);
+
 class ucAniGIF : public host::ControlClient {
  public:
   explicit ucAniGIF(host::ControlHost& host);

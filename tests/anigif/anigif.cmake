@@ -12,3 +12,11 @@ target_link_libraries(veltrano_anigif_fixture PUBLIC veltrano_anigif veltrano_an
 veltrano_add_gtest(NAME anigif_frame_store_test
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/frame_store_test.cpp
   LIBS veltrano_anigif_fixture)
+
+veltrano_add_gtest(NAME anigif_clock_test
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/clock_test.cpp
+  LIBS veltrano_anigif_fixture)
+
+veltrano_add_gtest(NAME anigif_render_test
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/render_test.cpp
+  LIBS veltrano_anigif_fixture)

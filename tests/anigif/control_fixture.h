@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -33,6 +34,9 @@ struct FrameChange {
   bool viaTimer;
   uint64_t time;
   friend bool operator==(const FrameChange&, const FrameChange&) = default;
+  friend void PrintTo(const FrameChange& c, std::ostream* os) {
+    *os << "{" << c.frame << ", " << (c.viaTimer ? "timer" : "request") << ", " << c.time << "}";
+  }
 };
 
 class ControlFixture {

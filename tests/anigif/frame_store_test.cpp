@@ -48,10 +48,10 @@ TEST(FrameStore, FramesLieSideBySideInTheStrip) {
   for (int i = 1; i <= 3; ++i) {
     EXPECT_EQ(fx.FrameIndices(i), frames[static_cast<size_t>(i - 1)].image.pixels) << i;
   }
-  // Frames with disposal 0, none transparent: a canvas but no mask.
+  // No frame is transparent, but frame 1 leaves part of the animation
+  // undrawn: a canvas with a mask, so that part stays transparent.
   EXPECT_TRUE(s.CanvasBitmap);
-  EXPECT_FALSE(s.CanvasMask);
-  EXPECT_TRUE(s.MaskTable.empty());
+  EXPECT_TRUE(s.CanvasMask);
   EXPECT_EQ(fx.control.Action(), 1);
 }
 
@@ -68,6 +68,8 @@ TEST(FrameStore, CanvasAndMaskFollowDisposalAndTransparency) {
     return f;
   };
   const std::vector<Case> cases = {
+      {"disposal 0 only, none transparent", {Frame(0, 0, 8, 8), Frame(2, 2, 4, 4)}, true, false},
+      {"disposal 0, first frame smaller", {Frame(0, 0, 4, 8), Frame(2, 2, 6, 4)}, true, true},
       {"all disposal 2",
        {disposed(Frame(0, 0, 8, 8), 2), disposed(Frame(0, 0, 8, 8), 2, 1)},
        false,
