@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cstring>
 #include <new>
 
@@ -37,11 +38,11 @@ class PictureBuilder {
     picture.screen_height_ = image.screen_height;
     picture.interlaced_ = image.interlaced;
     picture.transparent_index_ = image.transparent_index;
-    picture.palette_.reserve(image.color_table.size() / 3);
-    for (std::size_t i = 0; i + 2 < image.color_table.size(); i += 3) {
-      picture.palette_.push_back((std::uint32_t{image.color_table[i]} << 16) |
-                                 (std::uint32_t{image.color_table[i + 1]} << 8) |
-                                 image.color_table[i + 2]);
+    const auto& table = image.color_table;
+    picture.palette_size_ = std::min(table.size() / 3, picture.palette_.size());
+    for (std::size_t i = 0; i < picture.palette_size_; ++i) {
+      picture.palette_[i] = (std::uint32_t{table[3 * i]} << 16) |
+                            (std::uint32_t{table[3 * i + 1]} << 8) | table[3 * i + 2];
     }
 
     std::uint8_t* pixels = picture.pixels_.get();

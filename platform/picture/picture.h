@@ -16,12 +16,12 @@
 // cases apart.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <optional>
 #include <span>
-#include <vector>
 
 namespace veltrano::picture {
 
@@ -65,8 +65,9 @@ class Picture {
   }
 
   // The colour table that applies to the image (local, else global, else
-  // empty), as 0x00RRGGBB. Indices at or beyond its size have no colour.
-  const std::vector<std::uint32_t>& Palette() const { return palette_; }
+  // empty), as 0x00RRGGBB; 2 to 256 entries. Indices at or beyond its size
+  // have no colour.
+  std::span<const std::uint32_t> Palette() const { return {palette_.data(), palette_size_}; }
   // Transparent index of the graphic control extension that precedes the
   // image, when its transparency flag is set.
   std::optional<std::uint8_t> TransparentIndex() const { return transparent_index_; }
@@ -94,7 +95,9 @@ class Picture {
   bool interlaced_ = false;
   bool complete_ = false;
   std::optional<std::uint8_t> transparent_index_;
-  std::vector<std::uint32_t> palette_;
+  // Kept inline: a load allocates nothing but the indices.
+  std::array<std::uint32_t, 256> palette_{};
+  std::size_t palette_size_ = 0;
   std::unique_ptr<std::uint8_t[]> pixels_;
 };
 

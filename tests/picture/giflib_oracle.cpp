@@ -51,6 +51,15 @@ ColorMapObject* ToColorMap(const std::vector<std::uint32_t>& palette) {
   return GifMakeMapObject(size, colors.data());
 }
 
+// giflib copies each local table it is given and frees neither the previous
+// copy nor the last one.
+void DropLocalTableCopy(GifFileType* gif) {
+  if (gif->Image.ColorMap != nullptr) {
+    GifFreeMapObject(gif->Image.ColorMap);
+    gif->Image.ColorMap = nullptr;
+  }
+}
+
 }  // namespace
 
 std::vector<std::uint8_t> EncodeWithGiflib(const GifSpec& spec) {
@@ -76,6 +85,7 @@ std::vector<std::uint8_t> EncodeWithGiflib(const GifSpec& spec) {
           f.transparent.value_or(0)};
       ok = EGifPutExtension(gif, GRAPHICS_EXT_FUNC_CODE, 4, gce) == GIF_OK;
     }
+    DropLocalTableCopy(gif);
     ColorMapObject* local = ToColorMap(f.local_table);
     ok = ok &&
          EGifPutImageDesc(gif, f.left, f.top, f.width, f.height, f.interlaced, local) == GIF_OK;
@@ -86,6 +96,7 @@ std::vector<std::uint8_t> EncodeWithGiflib(const GifSpec& spec) {
       ok = EGifPutLine(gif, rows.data() + static_cast<std::size_t>(y) * f.width, f.width) == GIF_OK;
     }
   }
+  DropLocalTableCopy(gif);
   EGifCloseFile(gif, &error);
   return ok ? out : std::vector<std::uint8_t>{};
 }

@@ -128,7 +128,9 @@ void CheckAgainstGiflib(const std::vector<std::uint8_t>& bytes, const GifSpec& s
   const LoadResult first = LoadPicture(bytes);
   ASSERT_TRUE(first.ok()) << name << " error " << static_cast<int>(first.error);
   ExpectSameFrame(*first.picture, oracle->front(), name + ", whole file");
-  EXPECT_EQ(first.picture->Palette(), oracle->front().palette) << name;
+  const auto palette = first.picture->Palette();
+  EXPECT_EQ(std::vector<std::uint32_t>(palette.begin(), palette.end()), oracle->front().palette)
+      << name;
   EXPECT_EQ(first.picture->Left(), oracle->front().left) << name;
   EXPECT_EQ(first.picture->Top(), oracle->front().top) << name;
 
@@ -142,7 +144,7 @@ void CheckAgainstGiflib(const std::vector<std::uint8_t>& bytes, const GifSpec& s
     ExpectSameFrame(*r.picture, (*oracle)[i], what);
     EXPECT_FALSE(r.picture->TransparentIndex().has_value()) << what;
     // The index palette, or as much of it as the frame's local table holds.
-    const auto& palette = r.picture->Palette();
+    const auto palette = r.picture->Palette();
     ASSERT_EQ(palette.size(), places[i].local_table ? (oracle->at(i).palette.size()) : 256u)
         << what;
     for (std::size_t k = 0; k < palette.size(); ++k) ASSERT_EQ(palette[k], k) << what;
