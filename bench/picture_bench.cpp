@@ -1,0 +1,306 @@
+// The picture loader against giflib (DGifSlurp) and stb_image
+// (stbi_load_gif_from_memory), on the same GIF bytes in memory.
+//
+// Inputs, generated once from fixed seeds (giflib's encoder writes them):
+//   banner      450 × 65, 30 frames, one global table
+//   animation   500 × 500, 200 frames, a local table on every frame
+//   photo       1920 × 1080, one frame of photo-like content
+//   interlaced  1024 × 768, one interlaced frame
+//   asset       the program's own banner (assets/banner.gif), when present
+//
+// For several frames our side does what the GIF control does per frame:
+// rebuild a single-frame GIF and load it. Every figure is normalised by the
+// pixels decoded (the sum of the frames' areas), the same for all three.
+//
+// Before the timings, the peak heap use of our loads is printed against the
+// size of their output.
+#include <benchmark/benchmark.h>
+#include <gif_lib.h>
+#include <malloc.h>
+#include <stb/stb_image.h>
+
+#include <atomic>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <new>
+#include <string>
+#include <vector>
+
+#include "frame_split.h"
+#include "gif_writer.h"
+#include "giflib_oracle.h"
+#include "platform/picture/picture.h"
+#include "test_images.h"
+
+// ---- Heap accounting for our loader (it allocates with new) --------------
+
+namespace {
+std::atomic<long long> g_heap_now{0};
+std::atomic<long long> g_heap_peak{0};
+
+void* CountedAlloc(std::size_t n) {
+  void* p = std::malloc(n == 0 ? 1 : n);
+  if (p == nullptr) throw std::bad_alloc();
+  const long long now = g_heap_now += static_cast<long long>(malloc_usable_size(p));
+  long long peak = g_heap_peak.load();
+  while (now > peak && !g_heap_peak.compare_exchange_weak(peak, now)) {
+  }
+  return p;
+}
+
+void CountedFree(void* p) {
+  if (p == nullptr) return;
+  g_heap_now -= static_cast<long long>(malloc_usable_size(p));
+  std::free(p);
+}
+}  // namespace
+
+void* operator new(std::size_t n) {
+  return CountedAlloc(n);
+}
+void* operator new[](std::size_t n) {
+  return CountedAlloc(n);
+}
+void* operator new(std::size_t n, const std::nothrow_t&) noexcept {
+  try {
+    return CountedAlloc(n);
+  } catch (...) {
+    return nullptr;
+  }
+}
+void* operator new[](std::size_t n, const std::nothrow_t&) noexcept {
+  try {
+    return CountedAlloc(n);
+  } catch (...) {
+    return nullptr;
+  }
+}
+void operator delete(void* p) noexcept {
+  CountedFree(p);
+}
+void operator delete[](void* p) noexcept {
+  CountedFree(p);
+}
+void operator delete(void* p, std::size_t) noexcept {
+  CountedFree(p);
+}
+void operator delete[](void* p, std::size_t) noexcept {
+  CountedFree(p);
+}
+
+namespace {
+
+using namespace veltrano::picture;
+using namespace veltrano::picture::testing;
+
+struct Input {
+  std::string name;
+  std::vector<std::uint8_t> bytes;
+  std::vector<FramePlace> frames;
+  std::size_t pixels = 0;  // sum of the frames' areas
+};
+
+std::vector<Input>& Inputs() {
+  static std::vector<Input> inputs;
+  return inputs;
+}
+
+// A banner: a horizontal gradient with flat "lettering" and a bright band
+// that moves a little further on every frame.
+GifSpec Banner() {
+  GifSpec spec;
+  spec.global_table = MakePalette(64, 1);
+  const auto letters = MakeImage(Pattern::kBlocks, 450, 65, 4, 2);
+  for (int f = 0; f < 30; ++f) {
+    FrameSpec frame;
+    frame.width = 450;
+    frame.height = 65;
+    frame.control = true;
+    frame.delay = 6;
+    frame.disposal = 1;
+    frame.pixels.resize(450 * 65);
+    for (int y = 0; y < 65; ++y) {
+      for (int x = 0; x < 450; ++x) {
+        int c = x * 24 / 450;
+        if (letters[y * 450 + x] == 3) c = 40 + (y / 8);
+        if (std::abs(x - y / 2 - f * 16) < 10) c += 16;
+        frame.pixels[y * 450 + x] = static_cast<std::uint8_t>(c & 63);
+      }
+    }
+    spec.frames.push_back(std::move(frame));
+  }
+  return spec;
+}
+
+GifSpec Animation() {
+  GifSpec spec;
+  for (int f = 0; f < 200; ++f) {
+    FrameSpec frame;
+    frame.width = 500;
+    frame.height = 500;
+    frame.local_table = MakePalette(256, 100 + f);
+    frame.pixels = MakeImage(Pattern::kPhoto, 500, 500, 256, 1000 + f);
+    spec.frames.push_back(std::move(frame));
+  }
+  return spec;
+}
+
+GifSpec Still(int width, int height, bool interlaced, std::uint32_t seed) {
+  GifSpec spec;
+  spec.global_table = MakePalette(256, seed);
+  FrameSpec frame;
+  frame.width = width;
+  frame.height = height;
+  frame.interlaced = interlaced;
+  frame.pixels = MakeImage(Pattern::kPhoto, width, height, 256, seed);
+  spec.frames.push_back(std::move(frame));
+  return spec;
+}
+
+void AddInput(std::string name, std::vector<std::uint8_t> bytes) {
+  Input in;
+  in.name = std::move(name);
+  in.bytes = std::move(bytes);
+  in.frames = FindFrames(in.bytes);
+  for (const auto& f : in.frames) {
+    const std::uint8_t* d = in.bytes.data() + f.start;
+    in.pixels += static_cast<std::size_t>(d[5] | (d[6] << 8)) * (d[7] | (d[8] << 8));
+  }
+  Inputs().push_back(std::move(in));
+}
+
+// Our loader, frame by frame as the control does it. Returns the pixels
+// decoded (0 if any frame failed).
+std::size_t LoadEveryFrame(const Input& in, std::vector<std::uint8_t>& rebuilt) {
+  std::size_t pixels = 0;
+  if (in.frames.size() == 1) {
+    const LoadResult r = LoadPicture(in.bytes);
+    return r.ok() ? r.picture->PixelCount() : 0;
+  }
+  for (const auto& f : FindFrames(in.bytes)) {
+    rebuilt = RebuildFrame(in.bytes, f);
+    const LoadResult r = LoadPicture(rebuilt);
+    if (!r.ok()) return 0;
+    benchmark::DoNotOptimize(r.picture->Indices().data());
+    pixels += r.picture->PixelCount();
+  }
+  return pixels;
+}
+
+void SetCounters(benchmark::State& state, const Input& in) {
+  // Seconds per decoded pixel: shown with an SI prefix, "4.2n" is 4.2 ns.
+  state.counters["s/px"] = benchmark::Counter(
+      static_cast<double>(in.pixels),
+      benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+  state.counters["MB"] = static_cast<double>(in.bytes.size()) / 1e6;
+}
+
+void BM_Veltrano(benchmark::State& state, const Input* in) {
+  std::vector<std::uint8_t> rebuilt;
+  for (auto _ : state) {
+    if (LoadEveryFrame(*in, rebuilt) != in->pixels) state.SkipWithError("load failed");
+  }
+  SetCounters(state, *in);
+}
+
+struct MemorySource {
+  const Input* in;
+  std::size_t pos;
+};
+
+int ReadGif(GifFileType* gif, GifByteType* out, int n) {
+  auto* src = static_cast<MemorySource*>(gif->UserData);
+  const std::size_t left = src->in->bytes.size() - src->pos;
+  const std::size_t k = std::min<std::size_t>(static_cast<std::size_t>(n), left);
+  std::memcpy(out, src->in->bytes.data() + src->pos, k);
+  src->pos += k;
+  return static_cast<int>(k);
+}
+
+void BM_Giflib(benchmark::State& state, const Input* in) {
+  for (auto _ : state) {
+    MemorySource src{in, 0};
+    int error = 0;
+    GifFileType* gif = DGifOpen(&src, ReadGif, &error);
+    if (gif == nullptr || DGifSlurp(gif) != GIF_OK) state.SkipWithError("giflib failed");
+    if (gif != nullptr) {
+      benchmark::DoNotOptimize(gif->SavedImages);
+      DGifCloseFile(gif, &error);
+    }
+  }
+  SetCounters(state, *in);
+}
+
+void BM_Stb(benchmark::State& state, const Input* in) {
+  for (auto _ : state) {
+    int* delays = nullptr;
+    int x = 0, y = 0, z = 0, comp = 0;
+    stbi_uc* px = stbi_load_gif_from_memory(in->bytes.data(), static_cast<int>(in->bytes.size()),
+                                            &delays, &x, &y, &z, &comp, 4);
+    if (px == nullptr) state.SkipWithError("stb_image failed");
+    benchmark::DoNotOptimize(px);
+    stbi_image_free(px);
+    stbi_image_free(delays);
+  }
+  SetCounters(state, *in);
+}
+
+// Peak heap of one picture load, above what was in use before it, against
+// the picture's own indices (width × height bytes).
+void PrintMemory() {
+  std::printf("Peak heap of a load against its output (our loader only)\n");
+  std::printf("%-12s %14s %14s %9s\n", "input", "output bytes", "peak bytes", "ratio");
+  for (const auto& in : Inputs()) {
+    double worst = 0;
+    long long worst_peak = 0;
+    std::size_t worst_out = 0;
+    for (const auto& f : in.frames) {
+      const std::vector<std::uint8_t> single =
+          in.frames.size() == 1 ? in.bytes : RebuildFrame(in.bytes, f);
+      const long long base = g_heap_now.load();
+      g_heap_peak = base;
+      const LoadResult r = LoadPicture(single);
+      const long long peak = g_heap_peak.load() - base;
+      if (!r.ok()) continue;
+      const double ratio = static_cast<double>(peak) / static_cast<double>(r.picture->PixelCount());
+      if (ratio > worst) {
+        worst = ratio;
+        worst_peak = peak;
+        worst_out = r.picture->PixelCount();
+      }
+    }
+    std::printf("%-12s %14zu %14lld %9.4f  (worst frame)\n", in.name.c_str(), worst_out, worst_peak,
+                worst);
+  }
+  std::printf("\n");
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  AddInput("banner", EncodeWithGiflib(Banner()));
+  AddInput("animation", EncodeWithGiflib(Animation()));
+  AddInput("photo", EncodeWithGiflib(Still(1920, 1080, false, 7)));
+  AddInput("interlaced", EncodeWithGiflib(Still(1024, 768, true, 8)));
+#ifdef VELTRANO_BANNER_ASSET
+  std::ifstream asset(VELTRANO_BANNER_ASSET, std::ios::binary);
+  if (asset) {
+    AddInput("asset", std::vector<std::uint8_t>((std::istreambuf_iterator<char>(asset)),
+                                                std::istreambuf_iterator<char>()));
+  }
+#endif
+  PrintMemory();
+  for (const auto& in : Inputs()) {
+    benchmark::RegisterBenchmark(("veltrano/" + in.name).c_str(), BM_Veltrano, &in);
+    benchmark::RegisterBenchmark(("giflib/" + in.name).c_str(), BM_Giflib, &in);
+    benchmark::RegisterBenchmark(("stb/" + in.name).c_str(), BM_Stb, &in);
+  }
+  benchmark::Initialize(&argc, argv);
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}
