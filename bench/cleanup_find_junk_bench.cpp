@@ -1,0 +1,234 @@
+// The junk search (FindJunk, with its log appends, status line and event pump
+// per folder) over a generated tree of 200,000 files in 20,000 folders, on
+// the Linux backend in directory mode, next to `find ROOT -xdev -type f` with
+// the same junk rules, and the plain `find ROOT -xdev -type f` for scale.
+//
+//   build-*/bin/cleanup_bench [--tree=/path]
+//
+// The tree is made once under /tmp/veltrano-cleanup-bench-tree (or the given
+// path) and kept for later runs. Half of its files or so are junk by one rule
+// or another; some paths run twenty folders deep. Nothing is deleted.
+// At the end the run prints the ratio FindJunk / find-with-rules.
+#include <benchmark/benchmark.h>
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <array>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "app/form1.h"
+#include "cleanup/find_junk.h"
+#include "platform/fs/linux_file_system.h"
+#include "platform/host/headless_window_host.h"
+
+namespace {
+
+std::string g_tree = "/tmp/veltrano-cleanup-bench-tree";
+constexpr int kFilesPerFolder = 10;
+
+// Folder names that hit the folder rules now and then, mixed with plain ones.
+constexpr std::array<const char*, 20> kTopNames = {"Windows",       "Documents and Settings",
+                                                   "Program Files", "data",
+                                                   "RECYCLED",      "WINNT",
+                                                   "photos",        "projects",
+                                                   "music",         "backup",
+                                                   "Windows.old",   "games",
+                                                   "src",           "Prefetch",
+                                                   "Users",         "archive",
+                                                   "mail",          "tools",
+                                                   "web",           "misc"};
+constexpr std::array<const char*, 9> kMidNames = {
+    "Temp", "system32", "Local Settings",           "Cookies", "Administrator",
+    "docs", "cache",    "Temporary Internet Files", "lib"};
+constexpr std::array<const char*, 10> kLowNames = {
+    "Temp", "Recent", "a", "b", "Temporary Internet Files", "c", "d", "e", "f", "g"};
+constexpr std::array<const char*, kFilesPerFolder> kFileNames = {
+    "report%d.doc", "photo%d.jpg", "setup%d.tmp", "Thumbs.db",   "old%d.BAK",
+    "x%d.chk",      "notes%d.txt", "FOLDER.HTT",  "desktop.ini", "cache%d.dat"};
+
+void Touch(const std::string& path) {
+  const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  if (fd >= 0) close(fd);
+}
+
+int g_seed = 0;
+int g_folders = 0;
+
+void MakeFolder(const std::string& path) {
+  mkdir(path.c_str(), 0755);
+  ++g_folders;
+  for (const char* pattern : kFileNames) {
+    char name[64];
+    std::snprintf(name, sizeof name, pattern, g_seed);
+    Touch(path + "/" + name);
+  }
+  ++g_seed;
+}
+
+// 20 top folders, each with 9 folders of 10 folders of up to 10 folders;
+// every other top folder trades 20 of those for a chain twenty folders deep.
+// That is 20,000 folders of 10 files each; a few dot-folders are skipped by
+// both sides.
+void MakeTree() {
+  const std::string done = g_tree + "/.complete";
+  if (access(done.c_str(), F_OK) == 0) return;
+  std::fprintf(stderr, "making the tree under %s ...\n", g_tree.c_str());
+  std::system(("rm -rf '" + g_tree + "'").c_str());
+  mkdir(g_tree.c_str(), 0755);
+  for (size_t a = 0; a < kTopNames.size(); ++a) {
+    const bool chain = a % 2 == 0;
+    const std::string pa = g_tree + "/" + kTopNames[a];
+    MakeFolder(pa);
+    int leavesLeft = chain ? 880 : 900;
+    for (size_t b = 0; b < kMidNames.size(); ++b) {
+      const std::string pb = pa + "/" + kMidNames[b];
+      MakeFolder(pb);
+      for (int c = 0; c < 10; ++c) {
+        const std::string pc = pb + "/" + kLowNames[static_cast<size_t>(c)] + std::to_string(c);
+        MakeFolder(pc);
+        const int leaves = std::min(leavesLeft, 10);
+        for (int d = 0; d < leaves; ++d) {
+          MakeFolder(pc + "/" + kLowNames[static_cast<size_t>(d)] + "_" + std::to_string(d));
+        }
+        leavesLeft -= leaves;
+      }
+    }
+    if (chain) {
+      std::string deep = pa + "/deep";
+      for (int depth = 0; depth < 20; ++depth) {
+        MakeFolder(deep);
+        deep += "/level" + std::to_string(depth);
+      }
+    }
+    const std::string dot = pa + "/.git";
+    mkdir(dot.c_str(), 0755);
+    Touch(dot + "/index.chk");
+  }
+  std::fprintf(stderr, "%d folders, %d files\n", g_folders, g_folders * kFilesPerFolder);
+  Touch(done);
+}
+
+void BM_FindJunk(benchmark::State& state) {
+  MakeTree();
+  veltrano::fs::LinuxFileSystem fileSystem(
+      std::vector<veltrano::fs::DriveSpec>{{'C', veltrano::fs::kDriveFixed, g_tree}});
+  veltrano::host::HeadlessWindowHost host;
+  veltrano::Form1 form(fileSystem, host);
+  for (auto _ : state) {
+    form.List1.Clear();
+    form.Busy = -1;
+    veltrano::cleanup::FindJunk(form, "C:\\");
+    benchmark::DoNotOptimize(form.List1.Count());
+  }
+  state.counters["junk"] = form.List1.Count();
+  state.counters["pumps/run"] =
+      benchmark::Counter(host.PumpCount(), benchmark::Counter::kAvgIterations);
+}
+
+// Runs a shell command and counts the lines it prints.
+long CountLines(const std::string& command) {
+  FILE* pipe = popen(command.c_str(), "r");
+  if (!pipe) return -1;
+  long lines = 0;
+  char buf[1 << 16];
+  size_t n;
+  while ((n = fread(buf, 1, sizeof buf, pipe)) > 0) {
+    for (size_t i = 0; i < n; ++i) lines += buf[i] == '\n';
+  }
+  return pclose(pipe) == 0 ? lines : -1;
+}
+
+// The junk rules written for find: a file directly in a junk folder, a .tmp
+// or .bak file directly in a system folder, or a leftover name anywhere;
+// folders whose name starts with '.' are not entered.
+const char* kFindRules =
+    " -xdev -type d -name '.*' -prune -o -type f -regextype posix-extended -iregex '"
+    ".*(recycled|/prefetch|ngs/temp|ows/temp|/cookies|tor/recent|temporary internet files)/[^/]*|"
+    ".*(windows|/system32)/[^/]*\\.(tmp|bak)|"
+    ".*/(thumbs\\.db|folder\\.htt|desktop_\\.ini|_desktop\\.ini|[^/]*\\.(err|chk|fix))' -print";
+
+// CPU seconds (user + system) used by the finished child processes so far.
+double ChildCpuSeconds() {
+  rusage usage{};
+  getrusage(RUSAGE_CHILDREN, &usage);
+  return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+         static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+// Runs `find` with `arguments` once per iteration; the CPU column of the table
+// shows only this process, so the child's CPU time is a counter of its own.
+void RunFind(benchmark::State& state, const std::string& arguments, const char* counter) {
+  MakeTree();
+  const std::string command = "find '" + g_tree + "'" + arguments;
+  long lines = 0;
+  const double cpuBefore = ChildCpuSeconds();
+  for (auto _ : state) {
+    lines = CountLines(command);
+    if (lines < 0) state.SkipWithError("find failed");
+  }
+  state.counters[counter] = static_cast<double>(lines);
+  state.counters["find_cpu_ms"] =
+      benchmark::Counter((ChildCpuSeconds() - cpuBefore) * 1e3, benchmark::Counter::kAvgIterations);
+}
+
+void BM_FindWithRules(benchmark::State& state) {
+  RunFind(state, kFindRules, "junk");
+}
+void BM_FindAllFiles(benchmark::State& state) {
+  RunFind(state, " -xdev -type f", "files");
+}
+
+BENCHMARK(BM_FindJunk)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(3.0);
+BENCHMARK(BM_FindWithRules)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(3.0);
+BENCHMARK(BM_FindAllFiles)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(3.0);
+
+// Prints as usual and keeps each benchmark's real time per iteration.
+class RatioReporter : public benchmark::ConsoleReporter {
+ public:
+  void ReportRuns(const std::vector<Run>& runs) override {
+    ConsoleReporter::ReportRuns(runs);
+    for (const Run& run : runs) {
+      if (run.error_occurred) continue;
+      Figures& f = figures[run.benchmark_name().substr(0, run.benchmark_name().find('/'))];
+      f.realMs = run.GetAdjustedRealTime();
+      f.cpuMs = run.GetAdjustedCPUTime();
+      for (const auto& [name, counter] : run.counters) f.counters[name] = counter.value;
+    }
+  }
+  struct Figures {
+    double realMs = 0;
+    double cpuMs = 0;
+    std::map<std::string, double> counters;
+  };
+  std::map<std::string, Figures> figures;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  for (int i = 1; i < argc; ++i) {
+    if (std::strncmp(argv[i], "--tree=", 7) == 0) g_tree = argv[i] + 7;
+  }
+  benchmark::Initialize(&argc, argv);
+  RatioReporter reporter;
+  benchmark::RunSpecifiedBenchmarks(&reporter);
+  benchmark::Shutdown();
+  const auto junk = reporter.figures.find("BM_FindJunk");
+  const auto find = reporter.figures.find("BM_FindWithRules");
+  if (junk != reporter.figures.end() && find != reporter.figures.end()) {
+    RatioReporter::Figures j = junk->second;
+    RatioReporter::Figures f = find->second;
+    std::printf("junk files: FindJunk %.0f, find %.0f\n", j.counters["junk"], f.counters["junk"]);
+    std::printf("ratio FindJunk / find with the junk rules: %.2f real time, %.2f CPU time\n",
+                j.realMs / f.realMs, j.cpuMs / f.counters["find_cpu_ms"]);
+  }
+  return 0;
+}
