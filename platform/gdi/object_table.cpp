@@ -75,8 +75,10 @@ COLORREF ResolveSysColor(COLORREF color) {
 }
 
 ObjectTable& ObjectTable::Instance() {
-  static ObjectTable table;
-  return table;
+  // Never destroyed: objects released by other static destructors at exit
+  // must still find the table.
+  static ObjectTable* table = new ObjectTable;
+  return *table;
 }
 
 ObjectTable::ObjectTable() {
