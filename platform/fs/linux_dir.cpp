@@ -18,6 +18,7 @@ constexpr long kBufferSize = 64 * 1024;
 // openat2 is missing on old kernels and refused by some sandboxes; after the
 // first such answer every open goes the component-by-component way.
 std::atomic<bool> openat2Usable{true};
+std::atomic<bool> componentWalkForced{false};
 
 struct LinuxDirent64 {
   uint64_t d_ino;
@@ -104,7 +105,8 @@ UniqueFd OpenBeneath(int dirFd, std::string_view relative, int flags) {
     errno = ENOENT;
     return UniqueFd();
   }
-  if (openat2Usable.load(std::memory_order_relaxed)) {
+  if (openat2Usable.load(std::memory_order_relaxed) &&
+      !componentWalkForced.load(std::memory_order_relaxed)) {
     struct open_how how {};
     how.flags = static_cast<uint64_t>(flags | O_NOFOLLOW | O_CLOEXEC);
     how.resolve = RESOLVE_BENEATH | RESOLVE_NO_SYMLINKS | RESOLVE_NO_MAGICLINKS | RESOLVE_NO_XDEV;
@@ -115,6 +117,10 @@ UniqueFd OpenBeneath(int dirFd, std::string_view relative, int flags) {
     openat2Usable.store(false, std::memory_order_relaxed);
   }
   return WalkBeneath(dirFd, relative, flags);
+}
+
+void UseComponentWalk(bool on) {
+  componentWalkForced.store(on);
 }
 
 bool StatEntry(int dirFd, const std::string& name, struct statx& st, bool& mountRoot) {

@@ -40,6 +40,10 @@ class UniqueFd {
 // and otherwise walks one component at a time, checking each mount id.
 UniqueFd OpenBeneath(int dirFd, std::string_view relative, int flags);
 
+// Makes OpenBeneath walk one component at a time even where openat2 works
+// (the way it goes on kernels and sandboxes without openat2); for tests.
+void UseComponentWalk(bool on);
+
 // Status of `name` in the open folder `dirFd` without following a link.
 // `mountRoot` tells whether the entry is the root of another mount (a mount
 // point seen from the folder). False (errno set) when it cannot be read.

@@ -5,9 +5,11 @@
 #include <linux/msdos_fs.h>
 #include <sys/ioctl.h>
 #include <sys/statfs.h>
+#include <sys/syscall.h>
 #include <sys/xattr.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
 
@@ -40,9 +42,36 @@ uint32_t BaseBits(const struct statx& st) {
   return bits;
 }
 
-bool ReadWord(const std::string& path, const char* xattr, uint32_t& value) {
+// getxattrat (Linux 6.13) reads an attribute relative to an open folder in
+// one call; older kernels go through the folder's /proc/self/fd entry.
+#if defined(__x86_64__) || defined(__aarch64__)
+constexpr long kGetXattrAt = 464;
+#else
+constexpr long kGetXattrAt = -1;
+#endif
+std::atomic<bool> getXattrAtUsable{kGetXattrAt > 0};
+
+struct XattrArgs {
+  uint64_t value;
+  uint32_t size;
+  uint32_t flags;
+};
+
+ssize_t GetEntryXattr(int dirFd, const std::string& name, const char* xattr, void* buffer,
+                      size_t size) {
+  if (getXattrAtUsable.load(std::memory_order_relaxed)) {
+    XattrArgs args{reinterpret_cast<uintptr_t>(buffer), static_cast<uint32_t>(size), 0};
+    const long n =
+        syscall(kGetXattrAt, dirFd, name.c_str(), AT_SYMLINK_NOFOLLOW, xattr, &args, sizeof args);
+    if (n >= 0 || (errno != ENOSYS && errno != EPERM)) return n;
+    getXattrAtUsable.store(false, std::memory_order_relaxed);
+  }
+  return lgetxattr(EntryProcPath(dirFd, name).c_str(), xattr, buffer, size);
+}
+
+bool ReadWord(int dirFd, const std::string& name, const char* xattr, uint32_t& value) {
   unsigned char raw[4];
-  if (lgetxattr(path.c_str(), xattr, raw, sizeof raw) != 4) return false;
+  if (GetEntryXattr(dirFd, name, xattr, raw, sizeof raw) != 4) return false;
   value = raw[0] | (raw[1] << 8) | (raw[2] << 16) | (static_cast<uint32_t>(raw[3]) << 24);
   return true;
 }
@@ -102,19 +131,18 @@ bool WriteFat(int dirFd, const std::string& name, const struct statx& st, uint32
 uint32_t ReadWordStore(const char* xattr, int dirFd, const std::string& name,
                        const struct statx& st) {
   uint32_t raw = 0;
-  if (!ReadWord(EntryProcPath(dirFd, name), xattr, raw)) return BaseBits(st);
+  if (!ReadWord(dirFd, name, xattr, raw)) return BaseBits(st);
   return (raw & kChangeable) | (IsDir(st) ? kAttrDirectory : 0);
 }
 
 bool WriteWordStore(const char* xattr, int dirFd, const std::string& name, const struct statx& st,
                     uint32_t attributes) {
-  const std::string path = EntryProcPath(dirFd, name);
   uint32_t raw = 0;
-  if (!ReadWord(path, xattr, raw)) return false;
+  if (!ReadWord(dirFd, name, xattr, raw)) return false;
   uint32_t wanted = (raw & ~(kChangeable | kFileAttributeNormal)) | (attributes & kChangeable);
   if (wanted == 0 && !IsDir(st)) wanted = kFileAttributeNormal;
   if ((wanted & ~kFileAttributeNormal) == (raw & ~kFileAttributeNormal)) return true;
-  return WriteWord(path, xattr, wanted);
+  return WriteWord(EntryProcPath(dirFd, name), xattr, wanted);
 }
 
 uint32_t ParseWineValue(const char* text, ssize_t size) {
@@ -140,7 +168,7 @@ uint32_t ParseWineValue(const char* text, ssize_t size) {
 uint32_t ReadWine(int dirFd, const std::string& name, const struct statx& st) {
   uint32_t bits = BaseBits(st);
   char text[256];
-  const ssize_t size = lgetxattr(EntryProcPath(dirFd, name).c_str(), kWineName, text, sizeof text);
+  const ssize_t size = GetEntryXattr(dirFd, name, kWineName, text, sizeof text);
   if (size > 0) bits |= ParseWineValue(text, size) & (kAttrHidden | kAttrSystem);
   return bits;
 }
@@ -195,7 +223,7 @@ DosAttributeStore StoreForFolder(int fd) {
   if (magic == kCifsMagic || magic == kSmb2Magic) return DosAttributeStore::kCifsXattr;
   if (magic == kFuseMagic) {
     uint32_t raw;
-    if (ReadWord("/proc/self/fd/" + std::to_string(fd), kNtfsName, raw)) {
+    if (ReadWord(fd, ".", kNtfsName, raw)) {
       return DosAttributeStore::kNtfsXattr;
     }
   }

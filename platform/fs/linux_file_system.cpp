@@ -64,7 +64,7 @@ class LinuxFileSystem::Impl {
 
   struct Cached {
     std::string key;  // "E:\a\b" exactly as asked
-    UniqueFd fd;      // O_PATH descriptor of that folder
+    UniqueFd fd;      // a descriptor of that folder, used only as the folder of *at calls
     uint64_t used = 0;
   };
   std::vector<Cached> cache;
@@ -229,12 +229,9 @@ class LinuxFileSystem::Impl {
       }
       fd = std::move(current);
     }
-    if ((flags & O_PATH) != 0) {
-      CacheStore(Key(path.letter, path.parts, count), fd.get());
-    } else {
-      UniqueFd pathFd(openat(fd.get(), ".", O_PATH | O_DIRECTORY | O_CLOEXEC));
-      if (pathFd.valid()) CacheStore(Key(path.letter, path.parts, count), pathFd.get());
-    }
+    // The cache only ever uses its copy as the folder of *at calls, so a
+    // copy of a listing descriptor (which shares its read position) will do.
+    CacheStore(Key(path.letter, path.parts, count), fd.get());
     return fd;
   }
 

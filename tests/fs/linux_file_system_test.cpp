@@ -14,6 +14,7 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "platform/fs/linux_dir.h"
 #include "tests/fs/fs_test_support.h"
 
 namespace veltrano::fs {
@@ -173,7 +174,13 @@ bool CanMount(const std::string& where) {
   return true;
 }
 
-TEST(LinuxMountBoundaryTest, MountInsideADriveFolderIsNotPartOfTheDrive) {
+class LinuxMountBoundaryTest : public ::testing::TestWithParam<bool> {
+ protected:
+  void SetUp() override { UseComponentWalk(GetParam()); }
+  void TearDown() override { UseComponentWalk(false); }
+};
+
+TEST_P(LinuxMountBoundaryTest, MountInsideADriveFolderIsNotPartOfTheDrive) {
   TempDir dir;
   mkdir((dir / "mnt").c_str(), 0755);
   testing::WriteHostFile(dir / "keep.txt", "");
@@ -195,6 +202,30 @@ TEST(LinuxMountBoundaryTest, MountInsideADriveFolderIsNotPartOfTheDrive) {
   EXPECT_TRUE(testing::HostExists(dir / "mnt/inside.tmp"));
   umount((dir / "mnt").c_str());
 }
+
+TEST_P(LinuxMountBoundaryTest, LinksOnTheWayAreRefused) {
+  TempDir dir, outside;
+  testing::WriteHostFile(outside / "precious.txt", "keep");
+  stdfs::create_directories(dir / "a/b");
+  testing::WriteHostFile(dir / "a/b/x.tmp", "x");
+  ASSERT_EQ(symlink(outside.path().c_str(), (dir / "a/jump").c_str()), 0);
+  LinuxFileSystem fs({{'E', kDriveFixed, dir.path()}});
+  FindData d;
+  EXPECT_TRUE(fs.FileExists("E:\\a\\b\\x.tmp"));
+  EXPECT_TRUE(fs.FileExists("E:\\A\\B\\X.TMP"));
+  EXPECT_NE(fs.FindFirst("E:\\a\\b\\*.*", d), nullptr);
+  EXPECT_EQ(fs.FindFirst("E:\\a\\jump\\*.*", d), nullptr);
+  EXPECT_FALSE(fs.FileExists("E:\\a\\jump\\precious.txt"));
+  EXPECT_FALSE(fs.DeleteFile("E:\\a\\JUMP\\precious.txt"));
+  EXPECT_TRUE(fs.DeleteFolderForced("E:\\a"));
+  EXPECT_EQ(testing::ReadHostFile(outside / "precious.txt"), "keep");
+}
+
+INSTANTIATE_TEST_SUITE_P(OpenWays, LinuxMountBoundaryTest, ::testing::Bool(),
+                         [](const ::testing::TestParamInfo<bool>& info) {
+                           return info.param ? std::string("ComponentWalk")
+                                             : std::string("Openat2");
+                         });
 
 // A real FAT file system on a loop device: the attribute byte through the ioctls.
 class FatImageTest : public ::testing::Test {
