@@ -18,10 +18,19 @@ int32_t ChooseTable(const FrameStore& s, int32_t FrameIndex) {
 
 }  // namespace
 
+// Pauses a playing animation around a table access. True when it was paused
+// here and must be resumed afterwards.
+bool ucAniGIF::PauseForPalette() {
+  if (Action_ != 1) return false;
+  SetAction(2);
+  // Frames still waiting for their decoding are decoded by the request; an
+  // animation that is not meant to start by itself then stays stopped.
+  return Action_ == 2;
+}
+
 bool ucAniGIF::GetPalette(int32_t FrameIndex, std::vector<int32_t>& paletteEntries) {
   if (CurrentFrame_ == 0 || FrameIndex < 0) return false;
-  const bool resume = Action_ == 1;
-  if (resume) SetAction(2);
+  const bool resume = PauseForPalette();
   bool result = false;
   const int32_t table = ChooseTable(store_, FrameIndex);
   if (table >= 0 && static_cast<size_t>(table) < store_.ColorTables.size()) {
@@ -41,8 +50,7 @@ bool ucAniGIF::GetPalette(int32_t FrameIndex, std::vector<int32_t>& paletteEntri
 bool ucAniGIF::SetPalette(int32_t FrameIndex, std::span<const int32_t> paletteEntries) {
   if (CurrentFrame_ == 0) return false;
   if (paletteEntries.empty() || FrameIndex < 0) return false;
-  const bool resume = Action_ == 1;
-  if (resume) SetAction(2);
+  const bool resume = PauseForPalette();
   bool result = false;
   const int32_t table = ChooseTable(store_, FrameIndex);
   if (table >= 0 && static_cast<size_t>(table) < store_.ColorTables.size()) {

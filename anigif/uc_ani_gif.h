@@ -155,6 +155,7 @@ class ucAniGIF : public host::ControlClient {
   void FreeCallbackThunk() { CallbackEntry_ = nullptr; }
   void ShowCallbackError(const char* text);
   void FinishPendingDecode();
+  bool PauseForPalette();
   void RaiseFrameChanged(int32_t frameIndex, bool viaTimer);
   void ResizeToStretch();
   bool UserMode() const { return host_.UserMode(); }
