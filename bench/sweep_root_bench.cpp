@@ -86,6 +86,37 @@ void BM_SweepFixedRoot(benchmark::State& state) {
 }
 BENCHMARK(BM_SweepFixedRoot)->Unit(benchmark::kMillisecond)->UseRealTime();
 
+// A root full of worms: every entry is a .scr file that the sweep removes.
+// Each removal is judged by a file-exists test of a name that is gone, so
+// this shows what such a test costs in a large folder.
+void BM_SweepRootOfWorms(benchmark::State& state) {
+  const int count = static_cast<int>(state.range(0));
+  const std::string root = Root() + "-worms";
+  for (auto _ : state) {
+    state.PauseTiming();
+    std::filesystem::remove_all(root);
+    std::filesystem::create_directories(root);
+    for (int i = 0; i < count; ++i) {
+      std::ofstream(root + "/worm" + std::to_string(i) + ".scr") << "";
+    }
+    state.ResumeTiming();
+    veltrano::fs::LinuxFileSystem fileSystem(
+        std::vector<veltrano::fs::DriveSpec>{{'E', veltrano::fs::kDriveRemovable, root}});
+    veltrano::host::HeadlessWindowHost host;
+    veltrano::Form1 form(fileSystem, host);
+    form.menuqim_Click();
+    if (form.List1.Count() != count + 6) state.SkipWithError("not every worm was removed");
+  }
+  std::filesystem::remove_all(root);
+  state.SetItemsProcessed(state.iterations() * count);
+}
+BENCHMARK(BM_SweepRootOfWorms)
+    ->Arg(1000)
+    ->Arg(4000)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(1);
+
 // The listing alone, as the walk reads it: the floor under the sweep.
 void BM_ListRoot(benchmark::State& state) {
   const std::string& root = Root();
