@@ -16,10 +16,16 @@ void Form1::Form_Unload() {
   std::abort();  // EndProcess never returns; this only tells the compiler so
 }
 
-void Form1::mhelp_Click() { OpenWebPage(texts::kHelpPageUrl); }
+void Form1::mhelp_Click() {
+  OpenWebPage(texts::kHelpPageUrl);
+}
 
-void Form1::menunet_Click() { OpenWebPage(texts::kHomePageUrl); }
+void Form1::menunet_Click() {
+  OpenWebPage(texts::kHomePageUrl);
+}
 
-void Form1::ucAniGIF1_Click() { OpenWebPage(texts::kHomePageUrl); }
+void Form1::ucAniGIF1_Click() {
+  OpenWebPage(texts::kHomePageUrl);
+}
 
 }  // namespace veltrano

@@ -27,10 +27,10 @@ class Form1 {
   int16_t Busy = 0;
   // The one find-data record that every enumeration of the window fills.
   fs::FindData FindData;
-  ScanLog List1;            // the scan log (introduction at start)
-  StatusStrip Picture1;     // one-line status strip
-  NameHolder Label1;        // hidden name holder, "label1" at start
-  MenuCaption menuclean;    // caption of the cleanup command
+  ScanLog List1;          // the scan log (introduction at start)
+  StatusStrip Picture1;   // one-line status strip
+  NameHolder Label1;      // hidden name holder, "label1" at start
+  MenuCaption menuclean;  // caption of the cleanup command
 
   // --- handlers -------------------------------------------------------------
   // Runs the self-install offer before the window is first shown.

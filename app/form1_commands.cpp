@@ -7,13 +7,21 @@
 
 namespace veltrano {
 
-void Form1::menuqim_Click() { sweep::ScanDrives(*this, 2, sweep::kRemovableLabel); }
+void Form1::menuqim_Click() {
+  sweep::ScanDrives(*this, 2, sweep::kRemovableLabel);
+}
 
-void Form1::menukhdd_Click() { sweep::ScanDrives(*this, 3, sweep::kFixedLabel); }
+void Form1::menukhdd_Click() {
+  sweep::ScanDrives(*this, 3, sweep::kFixedLabel);
+}
 
-void Form1::reudir_Click() { repair::reudir_Click(*this); }
+void Form1::reudir_Click() {
+  repair::reudir_Click(*this);
+}
 
-void Form1::menuclean_Click() { cleanup::menuclean_Click(*this); }
+void Form1::menuclean_Click() {
+  cleanup::menuclean_Click(*this);
+}
 
 std::string Form1::GetFromINI(std::string_view AppName, std::string_view KeyName,
                               std::string_view FileName) {

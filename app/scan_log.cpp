@@ -52,7 +52,9 @@ std::string ScanLog::SelectedText() const {
   return lines_[static_cast<size_t>(selected_)];
 }
 
-void ScanLog::AddObserver(ScanLogObserver* observer) { observers_.push_back(observer); }
+void ScanLog::AddObserver(ScanLogObserver* observer) {
+  observers_.push_back(observer);
+}
 
 void ScanLog::RemoveObserver(ScanLogObserver* observer) {
   observers_.erase(std::remove(observers_.begin(), observers_.end(), observer), observers_.end());
