@@ -22,7 +22,8 @@ class SystemGuardTest : public veltrano::testing::CommandTest {
     fs.AddFile("C:\\var\\lib\\dpkg\\info\\libnss3.list",
                "/.\n/usr\n/usr/lib/x86_64-linux-gnu/libsoftokn3.chk\n/opt\n"
                "/opt/vendor/check.chk\n");
-    fs.AddFile("C:\\var\\lib\\dpkg\\info\\odd.list", "/opt/a:b\\c/x.chk\r\n/srv/w.CHK");
+    fs.AddFile("C:\\var\\lib\\dpkg\\info\\odd.list",
+               "/opt/a:b\\c/x.chk\r\n/srv/w.CHK\n/srv/\xff.chk\n/srv/\xef\x80\x80.chk");
     fs.AddFile("C:\\var\\lib\\dpkg\\info\\libnss3.md5sums", "/opt/vendor/other.chk\n");
     form.List1.Clear();
     form.Busy = -1;
@@ -38,17 +39,26 @@ TEST_F(SystemGuardTest, SystemFoldersAndPackageFilesAreLeftAlone) {
   }
   fs.AddFile("C:\\opt\\vendor\\check.chk");  // owned by a package
   fs.AddFile("C:\\opt\\vendor\\other.chk");  // named only in a checksum list
-  fs.AddFile(
-      "C:\\opt\\a\xEF\x80\xBA"
+  // Linux names as the file system shows them: ':' and '\' as U+F03A and
+  // U+F05C, a stray byte 0xFF as U+F0FF, and a real U+F000 byte by byte.
+  const std::string colonAndBackslash =
+      "a\xEF\x80\xBA"
       "b\xEF\x81\x9C"
-      "c\\x.chk");               // owned: "a:b\c"
-  fs.AddFile("C:\\srv\\w.chk");  // owned, in another letter case
+      "c";
+  const std::string strayByte = "\xEF\x83\xBF.chk";
+  const std::string realF000 = "\xEF\x83\xAF\xEF\x82\x80\xEF\x82\x80.chk";
+  fs.AddFile("C:\\opt\\" + colonAndBackslash + "\\x.chk");  // owned
+  fs.AddFile("C:\\srv\\w.chk");                             // owned, in another letter case
+  fs.AddFile("C:\\srv\\" + strayByte);                      // owned
+  fs.AddFile("C:\\srv\\" + realF000);                       // owned
+  fs.AddFile("C:\\srv\\\xEF\x80\x80.chk");  // no Linux name is shown like this: not owned
   fs.AddFile("C:\\var\\tmp\\t.chk");
   fs.AddFile("C:\\var\\library.chk");
   fs.AddFile("C:\\home\\u\\Thumbs.db");
   FindJunk(form, "C:\\");
   EXPECT_THAT(Log(), ElementsAre("C:\\var\\library.chk", "C:\\var\\tmp\\t.chk",
-                                 "C:\\opt\\vendor\\other.chk", "C:\\home\\u\\Thumbs.db"));
+                                 "C:\\opt\\vendor\\other.chk", "C:\\srv\\\xEF\x80\x80.chk",
+                                 "C:\\home\\u\\Thumbs.db"));
 }
 
 TEST_F(SystemGuardTest, UnreadablePackageListsProtectTheWholeDrive) {
@@ -73,7 +83,7 @@ TEST_F(SystemGuardTest, OnlyADriveWithBothUsrAndEtcIsASystemRoot) {
 
   const SystemGuard guard = SystemGuard::ForDrive(fs, "C:\\home\\");
   EXPECT_TRUE(guard.Active());
-  EXPECT_EQ(guard.OwnedCount(), 4u);  // /opt, check.chk, a:b\c/x.chk, w.CHK; not /usr/...
+  EXPECT_EQ(guard.OwnedCount(), 6u);  // all but "/." and what lies in /usr
   EXPECT_TRUE(guard.SkipsFolder("c:\\", "LIB32"));
   EXPECT_FALSE(guard.SkipsFolder("C:\\home\\", "usr"));
   EXPECT_FALSE(SystemGuard::ForDrive(fs, "relative\\").Active());

@@ -1,0 +1,132 @@
+// The cleanup on real folders through the Linux backend: exact names, links,
+// other mounts and a fake system root.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <sys/mount.h>
+
+#include <set>
+#include <string>
+
+#include "app/form1.h"
+#include "cleanup/cleanup_command.h"
+#include "platform/fs/linux_file_system.h"
+#include "platform/host/headless_window_host.h"
+#include "tests/cleanup/host_tree.h"
+
+namespace veltrano::cleanup {
+namespace {
+
+using veltrano::testing::DosBits;
+using veltrano::testing::Exists;
+using veltrano::testing::Files;
+using veltrano::testing::MakeDirs;
+using veltrano::testing::TempTree;
+using veltrano::testing::Touch;
+
+// A cleanup answered Yes on drive C: mapped to `root`; returns the log.
+std::vector<std::string> CleanUp(const std::string& root) {
+  fs::LinuxFileSystem fileSystem(std::vector<fs::DriveSpec>{{'C', fs::kDriveFixed, root}});
+  host::HeadlessWindowHost host;
+  Form1 form(fileSystem, host);
+  host.AnswerNextMessageBox(host::MsgAnswer::kYes);
+  menuclean_Click(form);
+  return form.List1.Lines();
+}
+
+TEST(CleanupOnRealFolders, EachLoggedPathNamesTheVeryFileFound) {
+  TempTree tree;
+  const std::string c = tree / "c";
+  // Junk whose names hold '\', ':' or bytes that are not UTF-8, next to
+  // look-alikes that a lossy name mapping would confuse them with.
+  const std::set<std::string> junk = {
+      "Windows/Temp/a\\b.txt",  // in a junk folder; "a/b.txt" below is not junk
+      "docs/\xff.chk",          // a stray byte
+      "docs/\xc3\xbf.chk",      // the character that byte is in Latin-1
+      "docs/\xef\x83\xbf.chk",  // the private-use character a stray 0xFF is shown as
+      "docs/we:ird?.chk",      "docs/\xe6\x96\x87\xe4\xbb\xb6.CHK",
+  };
+  const std::set<std::string> keep = {"Windows/Temp/a/b.txt", "docs/keep.txt", "docs/\xff.txt",
+                                      "docs/chk"};
+  for (const std::string& f : junk) Touch(c + "/" + f);
+  for (const std::string& f : keep) Touch(c + "/" + f, "keep");
+
+  const std::vector<std::string> log = CleanUp(c);
+  ASSERT_EQ(log.size(), junk.size());
+  for (const std::string& line : log) EXPECT_EQ(line.rfind("删除 C:\\", 0), 0u) << line;
+  EXPECT_EQ(std::set<std::string>(log.begin(), log.end()).size(), junk.size());  // all distinct
+  EXPECT_EQ(Files(c), keep);
+}
+
+TEST(CleanupOnRealFolders, LinksAreNeverFollowed) {
+  TempTree tree;
+  const std::string c = tree / "c";
+  Touch(tree / "outside/Temp/secret.txt", "keep");
+  Touch(tree / "outside/precious.chk", "keep");
+  MakeDirs(c + "/Local Settings");
+  ASSERT_EQ(symlink((tree / "outside/Temp").c_str(), (c + "/Local Settings/Temp").c_str()), 0);
+  ASSERT_EQ(symlink((tree / "outside/precious.chk").c_str(), (c + "/link.chk").c_str()), 0);
+  ASSERT_EQ(symlink((tree / "outside").c_str(), (c + "/into").c_str()), 0);
+
+  const std::vector<std::string> log = CleanUp(c);
+  // The link named like junk is removed itself; its target and everything
+  // behind the folder links stay.
+  EXPECT_THAT(log, ::testing::ElementsAre("删除 C:\\link.chk"));
+  EXPECT_FALSE(Exists(c + "/link.chk"));
+  EXPECT_TRUE(Exists(tree / "outside/precious.chk"));
+  EXPECT_TRUE(Exists(tree / "outside/Temp/secret.txt"));
+  EXPECT_TRUE(Exists(c + "/Local Settings/Temp"));
+}
+
+// Mounting needs root (or a user namespace); where it is impossible the test skips.
+class MountPoint {
+ public:
+  explicit MountPoint(std::string path) : path_(std::move(path)) {
+    MakeDirs(path_);
+    mounted_ = mount("tmpfs", path_.c_str(), "tmpfs", 0, "size=1m") == 0;
+  }
+  ~MountPoint() {
+    if (mounted_) umount(path_.c_str());
+  }
+  bool mounted() const { return mounted_; }
+
+ private:
+  std::string path_;
+  bool mounted_ = false;
+};
+
+TEST(CleanupOnRealFolders, FakeSystemRootKeepsItsSystemAndOtherMounts) {
+  TempTree tree;
+  const std::string c = tree / "root";
+  Touch(c + "/etc/ssl/old.chk");
+  Touch(c + "/usr/lib/x86_64-linux-gnu/libsoftokn3.chk");
+  Touch(c + "/lib64/a.chk");
+  Touch(c + "/var/lib/apt/x.chk");
+  Touch(c + "/var/lib/dpkg/info/libnss3-tools.list",
+        "/.\n/usr\n/usr/lib/x86_64-linux-gnu/libsoftokn3.chk\n/opt/nss/freebl.chk\n"
+        "/opt/nss/\xff\\x:y\xef\x80\x80.chk\n");
+  Touch(c + "/opt/nss/freebl.chk");
+  Touch(c + "/opt/nss/\xff\\x:y\xef\x80\x80.chk");  // owned, shown under a mapped name
+  Touch(c + "/opt/nss/stale.chk");
+  Touch(c + "/var/tmp/Thumbs.db");
+  Touch(c + "/home/u/pics/Thumbs.db");
+  MountPoint proc(c + "/proc");
+  MountPoint media(c + "/media/usb");
+  if (!proc.mounted() || !media.mounted()) GTEST_SKIP() << "cannot mount here";
+  Touch(c + "/proc/1.chk");
+  Touch(c + "/media/usb/Thumbs.db");
+
+  const std::set<std::string> before = Files(c);
+  const std::vector<std::string> log = CleanUp(c);
+  // Real folders list in the file system's own order.
+  EXPECT_THAT(log, ::testing::UnorderedElementsAre("删除 C:\\opt\\nss\\stale.chk",
+                                                   "删除 C:\\var\\tmp\\Thumbs.db",
+                                                   "删除 C:\\home\\u\\pics\\Thumbs.db"));
+  std::set<std::string> expected = before;
+  for (const char* gone : {"opt/nss/stale.chk", "var/tmp/Thumbs.db", "home/u/pics/Thumbs.db"}) {
+    expected.erase(gone);
+  }
+  EXPECT_EQ(Files(c), expected);
+}
+
+}  // namespace
+}  // namespace veltrano::cleanup
