@@ -118,9 +118,17 @@ TEST_F(RealDirSweep, NothingIsDoneThroughALinkOrOutsideTheDrive) {
   Write(disk + "/autorun.inf", "[autorun]\nopen=..\\outside\\x.exe\nshellexecute=lnk\\y.exe\n");
   std::filesystem::create_symlink(disk + "/autorun.inf", disk + "/../disk-inf-link");
 
+  SetDosBits(outside + "/victim.scr", 6);
+  std::filesystem::permissions(outside + "/victim.scr", std::filesystem::perms::owner_read);
+
   Run(&Form1::menuqim_Click);
   Run(&Form1::menukhdd_Click);
 
+  // Clearing the attributes of the link left the target's alone.
+  EXPECT_EQ(DosBits(outside + "/victim.scr"), 6u);
+  EXPECT_EQ(std::filesystem::status(outside + "/victim.scr").permissions(),
+            std::filesystem::perms::owner_read);
+  EXPECT_FALSE(Exists(usb + "/victim.scr"));
   EXPECT_EQ(Names(outside),
             (std::set<std::string>{"x.exe", "y.exe", "victim.scr", "real.inf", "hidden", "keep"}));
   EXPECT_EQ(Names(outside + "/keep"), std::set<std::string>{"inside.txt"});
