@@ -126,7 +126,9 @@ void ucAniGIF::BlitFrame(int32_t k, gdi::HDC dc, bool stretched, const Rect& rec
       const int32_t saved = table[f.TransIndex];
       if (transparent) table[f.TransIndex] = 0;
       LoadStripTable(table.data(), count);
-      s.CurrentTable = f.ColorTable;
+      // With its transparent entry blackened the strip does not hold the
+      // frame's real table: the next opaque frame must load it again.
+      s.CurrentTable = transparent ? -1 : f.ColorTable;
       table[f.TransIndex] = saved;
     }
   }

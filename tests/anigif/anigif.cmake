@@ -28,3 +28,7 @@ veltrano_add_gtest(NAME anigif_loader_test
 veltrano_add_gtest(NAME anigif_palette_test
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/palette_test.cpp
   LIBS veltrano_anigif_fixture)
+
+veltrano_add_gtest(NAME anigif_coalesce_oracle_test
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/coalesce_oracle_test.cpp
+  LIBS veltrano_anigif_fixture)

@@ -96,6 +96,28 @@ TEST(Render, SmallFirstFrameLeavesTheRestTransparentAndEachLoopStartsClean) {
   EXPECT_EQ(fx.At(0, 0), kWhite);
 }
 
+TEST(Render, OpaqueFrameAfterATransparentOneGetsItsTrueColours) {
+  // All frames disposed to the background: each is drawn alone, straight
+  // from the strip, and both use the global table, whose entry 0 is the
+  // transparent index of frame 1 and a real colour of frame 2.
+  FrameSpec holed = Solid(0, 0, 4, 4, 0, 2);
+  holed.image.pixels[5] = 2;
+  holed.transIndex = 0;
+  FrameSpec opaque = Solid(0, 0, 4, 4, 0, 2);
+  opaque.image.pixels[0] = 1;
+  Shown fx(Gif({holed, opaque}), 4, 4);
+  ASSERT_FALSE(fx.control.Store().CanvasBitmap);
+  const std::vector<int32_t> table = {0x123456, static_cast<int32_t>(kRed),
+                                      static_cast<int32_t>(kGreen), static_cast<int32_t>(kBlue)};
+  ASSERT_TRUE(fx.control.SetPalette(0, table));
+  fx.host.RepaintNow();
+  EXPECT_EQ(fx.At(1, 1), kGreen);
+  EXPECT_EQ(fx.At(0, 0), kWhite);
+  fx.clock.FireNext();
+  EXPECT_EQ(fx.At(0, 0), kRed);
+  EXPECT_EQ(fx.At(3, 3), 0x123456u);
+}
+
 TEST(Render, SolidBackgroundFillsTheImageAreaWithASystemColour) {
   FrameSpec f = Solid(0, 0, 4, 4, 0);
   f.image.pixels[0] = 1;
