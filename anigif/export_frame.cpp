@@ -66,64 +66,226 @@ std::size_t WriteHeader(std::uint8_t* out, std::int32_t width, std::int32_t heig
   return p;
 }
 
-// The LZW pass over the pixels, from the frame's top row down and left to
-// right. The string table is an open-addressing hash of 5003 slots: the key of
-// a string is pixel * 4096 + prefix code, its primary slot (pixel * 16) XOR
-// prefix, and collisions step back by 5003 - slot. A slot holding -1 or 0 ends
-// a probe.
-void CompressPixels(const FramePixels& px, CodeStream& s) {
-  auto hash = std::make_unique_for_overwrite<std::int32_t[]>(kHashSlots);
-  auto codes = std::make_unique_for_overwrite<std::int32_t[]>(kHashSlots);
-  std::int32_t* const ht = hash.get();
-  std::int32_t* const ct = codes.get();
-  std::fill_n(ht, kHashSlots, -1);
+// ---- The string table ------------------------------------------------------
+//
+// The codes of the stream are defined by a string table kept as an
+// open-addressing hash of 5003 slots: the key of a string is
+// pixel * 4096 + prefix code, its primary slot (pixel * 16) XOR prefix,
+// collisions step back by 5003 - slot, and a slot holding -1 or 0 ends a probe
+// (so a string stored under key 0 can end a probe meant for another one and be
+// overwritten).
+//
+// A probe never comes back to slot 0. So as long as key 0 (pixel 0 after the
+// one-pixel string 0) sits in slot 0 or is absent, that table finds every
+// string it holds and the codes are those of plain LZW; any exact dictionary
+// gives the same stream. The pass uses a sparse table of its own for that,
+// with short probes and no division. Only when key 0 arrives while another
+// string holds slot 0 can the two differ; from then until the next clear the
+// pass rebuilds the 5003 slots (the strings went in in code order, so the
+// table's layout follows from the list of keys) and works on them. It does the
+// same when a probe in its own table runs long, so that input that happens to
+// cluster in it costs no more than the 5003 slots would.
 
-  s.width = 9;
-  WriteCode(kClearCode, s);
-  int max_code = (1 << s.width) - 1;
-  int next_code = kFirstFreeCode;
+// One slot of the 5003-slot table.
+struct Slot {
+  std::int32_t key;  // -1 = empty
+  std::int32_t code;
+};
 
-  int prefix = px.top_row[0];
-  const std::uint8_t* row = px.top_row;
-  for (std::int32_t y = 0; y < px.height; ++y, row += px.stride) {
-    for (std::int32_t x = (y == 0 ? 1 : 0); x < px.width; ++x) {
-      const int c = row[x];
-      const std::int32_t key = (c << 12) + prefix;
-      int i = (c << kHashShift) ^ prefix;  // always inside the table, see below
-      std::int32_t h = ht[i];
-      if (h != key && h >= 0) {
-        const int step = (i == 0) ? 1 : kHashSlots - i;
+void EmptySlots(Slot* t) {
+  for (int k = 0; k < kHashSlots; ++k) t[k].key = -1;
+}
+
+// Goes on looking for `key` when its primary slot `i` holds another string
+// (`h`, its key, is not negative): steps back by 5003 - i until a slot holds
+// the key, -1 or 0. Leaves `i` and `h` on that slot.
+inline void ProbeFrom(const Slot* t, std::int32_t key, int& i, std::int32_t& h) {
+  const int step = (i == 0) ? 1 : kHashSlots - i;
+  do {
+    i -= step;
+    if (i < 0) i += kHashSlots;
+    h = t[i].key;
+  } while (h != key && h > 0);
+}
+
+// The sparse table: 32768 words of (key + 1) << 12 | code, 0 = empty, linear
+// probing from (scrambled pixel) XOR prefix. It is at most 12% full.
+constexpr int kDictBits = 15;
+constexpr std::uint32_t kDictMask = (1u << kDictBits) - 1;
+constexpr int kMaxProbeRun = 64;  // a longer probe means the table has degraded
+
+struct PixelScramble {
+  std::uint32_t v[256];
+  constexpr PixelScramble() : v() {
+    for (std::uint32_t c = 0; c < 256; ++c) v[c] = ((c + 1) * 0x9E3779B1u) >> (32 - kDictBits);
+  }
+};
+constexpr PixelScramble kScramble;
+
+// Everything the pass carries from one pixel to the next.
+struct PassState {
+  const std::uint8_t* row;  // the current row
+  std::int32_t x;           // the next pixel in it
+  std::int32_t y;
+  int prefix;     // code of the string matched so far
+  int next_code;  // code the next new string gets
+  int max_code;   // largest code at the current width
+  CodeStream s;
+};
+
+struct Tables {
+  std::unique_ptr<std::uint32_t[]> dict;      // the sparse table
+  std::unique_ptr<std::int32_t[]> keys;       // key of each code of the current table
+  std::unique_ptr<std::int32_t[]> dict_slot;  // where each code sits in `dict`
+  std::unique_ptr<Slot[]> slots;              // the 5003 slots, made when first needed
+};
+
+enum class RunEnd { kFrameDone, kNeedSlots, kCleared };
+
+// Writes the clear code and starts a new table at 9 bits.
+void Clear(PassState& st) {
+  WriteCode(kClearCode, st.s);
+  st.s.width = 9;
+  st.max_code = (1 << st.s.width) - 1;
+  st.next_code = kFirstFreeCode;
+}
+
+// After a new string got `next_code`: one bit more once the width is used up,
+// a clear once 12 bits are. True when the table was cleared.
+inline bool AfterNewCode(PassState& st) {
+  if (st.next_code > st.max_code) {
+    if (st.next_code == kCodeLimit) {
+      Clear(st);
+      return true;
+    }
+    ++st.s.width;
+    st.max_code = (1 << st.s.width) - 1;
+  }
+  ++st.next_code;
+  return false;
+}
+
+// The sparse-table pass, from the state's pixel at the start of a table until
+// the frame ends or the 5003 slots are needed (the state then stands on a
+// pixel not yet consumed).
+RunEnd RunSparse(PassState& io, const FramePixels& px, Tables& tb) {
+  PassState st = io;  // a local copy stays in registers
+  std::uint32_t* const dict = tb.dict.get();
+  std::int32_t* const keys = tb.keys.get();
+  std::int32_t* const dict_slot = tb.dict_slot.get();
+  bool slot0_taken = false;  // it starts on an empty table
+  RunEnd end = RunEnd::kFrameDone;
+  for (; st.y < px.height; ++st.y, st.row += px.stride, st.x = 0) {
+    for (; st.x < px.width; ++st.x) {
+      const auto c = static_cast<std::uint32_t>(st.row[st.x]);
+      const auto prefix = static_cast<std::uint32_t>(st.prefix);
+      const std::uint32_t key1 = ((c << 12) | prefix) + 1;
+      std::uint32_t i = kScramble.v[c] ^ prefix;
+      std::uint32_t e = dict[i];
+      if (e != 0 && (e >> 12) != key1) {
+        int run = 0;
         do {
-          i -= step;
-          if (i < 0) i += kHashSlots;
-          h = ht[i];
-        } while (h != key && h > 0);
+          i = (i + 1) & kDictMask;
+          e = dict[i];
+          if (++run > kMaxProbeRun) {
+            end = RunEnd::kNeedSlots;
+            goto out;
+          }
+        } while (e != 0 && (e >> 12) != key1);
       }
-      if (h == key) {
-        prefix = ct[i];
+      if (e != 0) {
+        st.prefix = static_cast<int>(e & 0xFFF);
         continue;
       }
-      WriteCode(prefix, s);
-      prefix = c;
-      ct[i] = next_code;
-      ht[i] = key;
-      if (next_code > max_code) {
-        if (next_code == kCodeLimit) {
-          WriteCode(kClearCode, s);
-          std::fill_n(ht, kHashSlots, -1);
-          s.width = 9;
-          next_code = kFirstFreeCode - 1;
-        } else {
-          ++s.width;
+      if (prefix == (c << kHashShift)) {  // a string whose primary slot is 0
+        if (slot0_taken && c == 0) {      // key 0 would not get slot 0
+          end = RunEnd::kNeedSlots;
+          goto out;
         }
-        max_code = (1 << s.width) - 1;
+        slot0_taken = true;
       }
-      ++next_code;
+      WriteCode(st.prefix, st.s);
+      st.prefix = static_cast<int>(c);
+      if (st.next_code == kCodeLimit) {  // its string is dropped with the table at once
+        Clear(st);
+        for (int code = kFirstFreeCode; code < kCodeLimit; ++code) dict[dict_slot[code]] = 0;
+        slot0_taken = false;
+        continue;
+      }
+      dict[i] = (key1 << 12) | static_cast<std::uint32_t>(st.next_code);
+      keys[st.next_code] = static_cast<std::int32_t>(key1 - 1);
+      dict_slot[st.next_code] = static_cast<std::int32_t>(i);
+      AfterNewCode(st);
     }
   }
-  WriteCode(prefix, s);
-  WriteCode(kEndCode, s);
-  WriteCode(kFlushCode, s);
+out:
+  io = st;
+  return end;
+}
+
+// The 5003-slot pass: rebuilds the slots from the keys of the current table,
+// then goes on until the next clear or the end of the frame.
+RunEnd RunSlots(PassState& io, const FramePixels& px, Tables& tb) {
+  if (!tb.slots) tb.slots = std::make_unique_for_overwrite<Slot[]>(kHashSlots);
+  Slot* const t = tb.slots.get();
+  EmptySlots(t);
+  for (int code = kFirstFreeCode; code < io.next_code; ++code) {
+    const std::int32_t key = tb.keys[code];
+    int i = ((key >> 12) << kHashShift) ^ (key & 0xFFF);
+    std::int32_t h = t[i].key;
+    if (h >= 0) ProbeFrom(t, key, i, h);  // never found: the keys of one table differ
+    t[i] = {key, code};
+  }
+
+  PassState st = io;
+  for (; st.y < px.height; ++st.y, st.row += px.stride, st.x = 0) {
+    for (; st.x < px.width; ++st.x) {
+      const int c = st.row[st.x];
+      const std::int32_t key = (c << 12) + st.prefix;
+      int i = (c << kHashShift) ^ st.prefix;  // always inside the table, see above
+      std::int32_t h = t[i].key;
+      if (h != key && h >= 0) ProbeFrom(t, key, i, h);
+      if (h == key) {
+        st.prefix = t[i].code;
+        continue;
+      }
+      WriteCode(st.prefix, st.s);
+      st.prefix = c;
+      t[i] = {key, st.next_code};
+      if (AfterNewCode(st)) {
+        ++st.x;
+        io = st;
+        return RunEnd::kCleared;
+      }
+    }
+  }
+  io = st;
+  return RunEnd::kFrameDone;
+}
+
+// The LZW pass over the pixels, from the frame's top row down and left to
+// right, writing codes from a clear to the end code.
+void CompressPixels(const FramePixels& px, CodeStream& out) {
+  Tables tb;
+  tb.dict = std::make_unique<std::uint32_t[]>(kDictMask + 1);
+  tb.keys = std::make_unique_for_overwrite<std::int32_t[]>(kCodeLimit);
+  tb.dict_slot = std::make_unique_for_overwrite<std::int32_t[]>(kCodeLimit);
+
+  PassState st{px.top_row, 1, 0, px.top_row[0], 0, 0, out};  // the top-left pixel starts
+  Clear(st);
+  for (;;) {
+    RunEnd end = RunSparse(st, px, tb);
+    if (end == RunEnd::kFrameDone) break;
+    // The sparse table holds the strings of the current table, which the slot
+    // pass takes over; after its clear the sparse table starts empty.
+    for (int code = kFirstFreeCode; code < st.next_code; ++code) tb.dict[tb.dict_slot[code]] = 0;
+    end = RunSlots(st, px, tb);
+    if (end == RunEnd::kFrameDone) break;
+  }
+  WriteCode(st.prefix, st.s);
+  WriteCode(kEndCode, st.s);
+  WriteCode(kFlushCode, st.s);
+  out = st.s;
 }
 
 }  // namespace
@@ -155,12 +317,10 @@ std::vector<std::uint8_t> EncodeFrameGif(const FramePixels& pixels, ColorTableVi
     const std::size_t data_start =
         WriteHeader(out.data(), pixels.width, pixels.height, table, trans_flag, trans_index);
 
-    CodeStream s;
-    s.buf = &out;
-    s.Start(data_start);
+    CodeStream s = OpenCodeStream(out, data_start);
     CompressPixels(pixels, s);
 
-    const std::size_t end = s.End();
+    const std::size_t end = EndOfCodes(s);
     out[end] = 0x00;      // block terminator
     out[end + 1] = 0x3B;  // trailer
     out.resize(end + 2);

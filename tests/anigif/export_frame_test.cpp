@@ -133,6 +133,25 @@ TEST(ExportFrame, ProbeStopsAtASlotHoldingKeyZero) {
   EXPECT_EQ(codes, (std::vector<int>{256, 16, 1, 0, 0, 5, 156, 21, 157, 0, 266, 257}));
 }
 
+TEST(ExportFrame, KeyZeroOutOfPlaceInManyTablesMatchesStepByStepEncoder) {
+  // Busy noise with "16 1" (a string whose primary slot is 0) and then runs of
+  // 0 planted again and again, so that in table after table key 0 arrives
+  // with slot 0 taken, at early and late points of the table.
+  for (std::uint32_t seed = 1; seed <= 6; ++seed) {
+    TestFrame f = NoiseFrame(seed, 300, 120, 256);
+    const std::size_t gap = 700 + 300 * seed;
+    for (std::size_t at = 0; at + 8 < f.rows.size(); at += gap) {
+      const std::size_t later = at + 100 + (at * 7) % (gap - 110);
+      f.rows[at] = 16;
+      f.rows[at + 1] = 1;
+      for (std::size_t k = 0; k < 4 && later + k < f.rows.size(); ++k) f.rows[later + k] = 0;
+    }
+    const auto table = RandomTable(seed, 256);
+    ASSERT_EQ(EncodeFrameGif(f.View(), table, 0, 0), ReferenceEncode(f.View(), table, 0, 0))
+        << "seed " << seed;
+  }
+}
+
 TEST(ExportFrame, HeaderCarriesSizeTableAndTransparency) {
   const TestFrame f = NoiseFrame(7, 300, 2, 4);
   const auto four = Table({0x00FF0000, 0x0000FF00, 0x000000FF, 0x00FFFFFF});
