@@ -4,6 +4,12 @@
 // Paths are Windows paths in UTF-8 ("E:\docs\a.exe"). Names match without
 // regard to letter case. Every operation reports failure through its result;
 // nothing throws.
+//
+// A path never leaves its drive: ".." stops at the root ("E:\..\x" is
+// "E:\x"), and a name holding a character Windows names cannot hold, a
+// relative path or "\\server\share" names nothing. Links are never followed:
+// a path through a link (or, on real disks, into another mount) names nothing,
+// and a delete of a link removes the link itself.
 #pragma once
 
 #include <cstdint>
