@@ -1,8 +1,19 @@
 #include "platform/qt/scan_log_model.h"
 
+#include <QElapsedTimer>
 #include <QString>
+#include <algorithm>
 
 namespace veltrano::qt {
+namespace {
+
+// Flushes cheaper than this follow at once; none waits longer than the cap.
+constexpr qint64 kImmediateFlushNs = 50'000;
+constexpr int kMaxFlushDelayMs = 1000;
+// The next flush waits this many times as long as the last one took.
+constexpr qint64 kPaceFactor = 4;
+
+}  // namespace
 
 ScanLogModel::ScanLogModel(ScanLog& log, QObject* parent)
     : QAbstractListModel(parent), log_(log), shown_(log.Count()) {
@@ -21,6 +32,13 @@ int ScanLogModel::rowCount(const QModelIndex& parent) const {
   return parent.isValid() ? 0 : shown_;
 }
 
+QModelIndex ScanLogModel::index(int row, int column, const QModelIndex& parent) const {
+  // The view asks for an index per row whenever it lays itself out; answer
+  // without the generic checks' virtual calls.
+  if (parent.isValid() || column != 0 || row < 0 || row >= shown_) return {};
+  return createIndex(row, 0);
+}
+
 QVariant ScanLogModel::data(const QModelIndex& index, int role) const {
   if (role != Qt::DisplayRole || !index.isValid() || index.row() >= shown_) return {};
   return QString::fromStdString(log_.Line(index.row()));
@@ -37,6 +55,9 @@ bool ScanLogModel::HasPendingChanges() const {
 
 void ScanLogModel::Flush() {
   flushTimer_.stop();
+  if (!HasPendingChanges()) return;
+  QElapsedTimer clock;
+  clock.start();
   const int count = log_.Count();
   if (count > shown_) {
     beginInsertRows(QModelIndex(), shown_, count - 1);
@@ -54,6 +75,11 @@ void ScanLogModel::Flush() {
     selectionChanged_ = false;
     emit LogSelectionChanged(log_.SelectedIndex());
   }
+  emit Flushed();
+  const qint64 spent = clock.nsecsElapsed();
+  const qint64 delayMs =
+      spent < kImmediateFlushNs ? 0 : (spent * kPaceFactor + 999'999) / 1'000'000;
+  flushTimer_.setInterval(static_cast<int>(std::min<qint64>(delayMs, kMaxFlushDelayMs)));
 }
 
 void ScanLogModel::ScheduleFlush() {
@@ -65,6 +91,8 @@ void ScanLogModel::OnCleared() {
   shown_ = 0;
   endResetModel();
   selectionChanged_ = false;
+  flushTimer_.stop();
+  flushTimer_.setInterval(0);  // a short list follows every line again
 }
 
 void ScanLogModel::OnInserted(int first, int count) {

@@ -6,6 +6,13 @@
 // back and shown together the next time the event loop runs (at the command's
 // next event pump, or when the command ends). Changes to lines the view
 // already shows (insert, remove, replace) are passed on at once.
+//
+// A list view lays out all its rows again whenever rows are inserted, which
+// costs time in proportion to the number of lines. So that a search that
+// lets events through for every folder does not spend its time laying out a
+// long list, flushes are paced: after a flush that took t, the next one
+// waits about 4t, which keeps the view's share of the time near a fifth,
+// while a short list still follows every line at once.
 #pragma once
 
 #include <QAbstractListModel>
@@ -23,6 +30,8 @@ class ScanLogModel : public QAbstractListModel, private ScanLogObserver {
   ~ScanLogModel() override;
 
   int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+  QModelIndex index(int row, int column = 0,
+                    const QModelIndex& parent = QModelIndex()) const override;
   QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
   Qt::ItemFlags flags(const QModelIndex& index) const override;
 
@@ -31,11 +40,16 @@ class ScanLogModel : public QAbstractListModel, private ScanLogObserver {
   void Flush();
   // True while appended lines or a selection change wait for Flush.
   bool HasPendingChanges() const;
+  // How long the next flush waits after a change, in milliseconds.
+  int FlushDelay() const { return flushTimer_.interval(); }
 
  signals:
   // The log's selected line after a flush (-1: none). The view selects it
   // and scrolls it into view.
   void LogSelectionChanged(int row);
+  // Emitted at the end of every flush that changed something; a view lays
+  // itself out here, so that the pacing counts the layout's cost.
+  void Flushed();
 
  private:
   void OnCleared() override;

@@ -19,6 +19,13 @@ ScanLogView::ScanLogView(ScanLog& log, QWidget* parent)
   setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
   setModel(model_);
   connect(model_, &ScanLogModel::LogSelectionChanged, this, &ScanLogView::FollowLogSelection);
+  connect(model_, &ScanLogModel::Flushed, this, &ScanLogView::LayOutNow);
+}
+
+void ScanLogView::LayOutNow() {
+  // Lay out now rather than from the event loop, so that the model's pacing
+  // of flushes sees what a flush costs.
+  executeDelayedItemsLayout();
 }
 
 void ScanLogView::FollowLogSelection(int row) {

@@ -20,6 +20,7 @@ class ScanLogView : public QListView {
 
  private:
   void FollowLogSelection(int row);
+  void LayOutNow();
 
   ScanLogModel* model_;
 };

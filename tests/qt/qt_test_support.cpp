@@ -1,9 +1,14 @@
 #include "qt_test_support.h"
 
+#include <gtest/gtest.h>
+
+#include "platform/qt/scan_log_view.h"
+
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDesktopServices>
 #include <QPushButton>
+#include <QTest>
 #include <QTimer>
 
 namespace veltrano::testing {
@@ -51,6 +56,17 @@ void UrlCatcher::Open(const QUrl& url) {
 
 void SettleEvents() {
   for (int i = 0; i < 5; ++i) QCoreApplication::processEvents(QEventLoop::AllEvents);
+  // A long log's flushes are paced; wait until every list shows its log.
+  const auto allShown = [] {
+    for (QWidget* widget : QApplication::allWidgets()) {
+      auto* view = qobject_cast<qt::ScanLogView*>(widget);
+      if (view != nullptr && view->LogModel()->HasPendingChanges()) return false;
+    }
+    return true;
+  };
+  if (!QTest::qWaitFor(allShown, 5000))
+    ADD_FAILURE() << "a scan-log view never showed its whole log";
+  QCoreApplication::processEvents(QEventLoop::AllEvents);
 }
 
 }  // namespace veltrano::testing

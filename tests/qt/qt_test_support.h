@@ -40,7 +40,8 @@ class UrlCatcher : public QObject {
   void Open(const QUrl& url);
 };
 
-// Lets the event loop run until nothing is left to do right now.
+// Lets the event loop run until nothing is left to do right now and every
+// scan-log view shows all of its log.
 void SettleEvents();
 
 }  // namespace veltrano::testing

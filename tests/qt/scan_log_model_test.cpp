@@ -98,6 +98,27 @@ TEST_F(ScanLogModelTest, EditsOfShownLinesArriveAtOnceBeforeHeldBackAppends) {
   ExpectRowsMatchLog();
 }
 
+TEST_F(ScanLogModelTest, LongLogsArePacedAndAClearedLogFollowsAtOnceAgain) {
+  for (int i = 0; i < 200'000; ++i) log_.Append("C:\\tmp\\" + std::to_string(i));
+  log_.Select(log_.Count() - 1);
+  model()->Flush();
+  EXPECT_GE(model()->FlushDelay(), 1) << "laying out 200000 rows is never free";
+  EXPECT_EQ(view_.currentIndex().row(), 199'999);
+
+  // The next line waits for the paced flush, then arrives with its selection.
+  log_.Append("last");
+  log_.Select(log_.Count() - 1);
+  SettleEvents();
+  EXPECT_EQ(model()->rowCount(), 200'001);
+  EXPECT_EQ(view_.currentIndex().row(), 200'000);
+
+  log_.Clear();
+  EXPECT_EQ(model()->FlushDelay(), 0);
+  log_.Append("new");
+  QCoreApplication::processEvents();
+  EXPECT_EQ(model()->rowCount(), 1);
+}
+
 TEST_F(ScanLogModelTest, RandomEditsNeverLetTheViewReadPastTheLog) {
   std::mt19937 random(20240607);
   for (int step = 0; step < 3000; ++step) {

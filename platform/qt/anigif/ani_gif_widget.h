@@ -1,0 +1,119 @@
+// AniGifWidget: a Qt widget that hosts one animated GIF control.
+//
+// The widget is the control's container. It paints the control into a
+// 32-bit surface of the raster layer the size of the widget and presents
+// that surface; it runs the control's timers on the Qt event loop, measures
+// in twips like a classic form (15 twips per pixel), delivers mouse, click,
+// show, hide and resize notifications, applies the enabled state and the
+// mouse pointer, reads remote paths for the control and shows its message
+// boxes. The control lives exactly as long as the widget.
+#pragma once
+
+#include <QCursor>
+#include <QImage>
+#include <QWidget>
+#include <memory>
+#include <optional>
+
+#include "anigif/uc_ani_gif.h"
+#include "platform/gdi/gdi_types.h"
+#include "platform/host/control_host.h"
+
+namespace veltrano::qtgif {
+
+class AsyncReader;
+class ControlTimers;
+
+class AniGifWidget : public QWidget, public host::ControlHost {
+  Q_OBJECT
+
+ public:
+  explicit AniGifWidget(QWidget* parent = nullptr);
+  ~AniGifWidget() override;
+
+  anigif::ucAniGIF& Control() { return *control_; }
+  const anigif::ucAniGIF& Control() const { return *control_; }
+
+  // Design time (false) or run time (true, the default).
+  void SetUserMode(bool userMode) { userMode_ = userMode; }
+  // Container units per pixel for positions and sizes the control reports.
+  void SetContainerScale(double unitsPerPixel) { containerScale_ = unitsPerPixel; }
+  // The cursor shown for mouse pointer 99.
+  void SetMouseIcon(const std::optional<QCursor>& icon);
+  // The last surface the control painted (the widget's size, opaque).
+  const QImage& Frame() const { return frame_; }
+  int RenderCount() const { return renders_; }
+  const ControlTimers& Timers() const { return *timers_; }
+
+  // ---- host::ControlHost ----------------------------------------------------
+  void Attach(host::ControlClient* client) override { client_ = client; }
+  bool UserMode() const override { return userMode_; }
+  void PropertyChanged(std::string_view name) override;
+  void RepaintNow() override;
+  double ClientWidth() const override { return width(); }
+  double ClientHeight() const override { return height(); }
+  void SetSize(int32_t widthTwips, int32_t heightTwips) override;
+  double Convert(double value, host::Axis axis, host::ScaleUnit from,
+                 host::ScaleUnit to) const override;
+  bool Enabled() const override { return isEnabled(); }
+  void SetEnabled(bool enabled) override { setEnabled(enabled); }
+  int16_t MousePointer() const override { return pointer_; }
+  bool SetMousePointer(int16_t pointer) override;
+  intptr_t ParentWindow() const override;
+  bool SetTimer(uintptr_t timerId, uint32_t intervalMs, host::TimerProc proc) override;
+  bool KillTimer(uintptr_t timerId) override;
+  bool AsyncRead(std::string_view path, std::string_view propertyName,
+                 uint32_t options) override;
+  void CancelAsyncRead(std::string_view propertyName) override;
+  void MessageBox(const host::MessageBoxRequest& request) override;
+
+ signals:
+  // A persisted property of the control changed (its stored name).
+  void controlPropertyChanged(const QString& name);
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+  void showEvent(QShowEvent* event) override;
+  void hideEvent(QHideEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseDoubleClickEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+
+ private:
+  // Lets the control draw into the surface and copies the result out.
+  void Render();
+  bool MakeSurface(int width, int height);
+  void FreeSurface();
+  bool Hit(const QMouseEvent* event) const;
+  void ApplyCursor();
+
+  host::ControlClient* client_ = nullptr;
+  bool userMode_ = true;
+  double containerScale_ = 15.0;
+  int16_t pointer_ = 0;
+  std::optional<QCursor> mouseIcon_;
+
+  gdi::HDC surfaceDC_;
+  gdi::HBITMAP surface_;
+  gdi::HGDIOBJ oldSurface_;
+  void* surfaceBits_ = nullptr;
+  int surfaceWidth_ = 0;
+  int surfaceHeight_ = 0;
+  QImage frame_;
+  bool frameFresh_ = false;  // rendered since the last presentation
+  int renders_ = 0;
+
+  // Click tracking: a press of the left button inside the widget followed
+  // by its release inside is a click; the second press of a double click
+  // gives no click of its own.
+  bool leftPressedInside_ = false;
+  bool doubleClickPress_ = false;
+
+  ControlTimers* timers_ = nullptr;
+  AsyncReader* reader_ = nullptr;
+  std::unique_ptr<anigif::ucAniGIF> control_;
+};
+
+}  // namespace veltrano::qtgif
