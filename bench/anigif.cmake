@@ -1,0 +1,9 @@
+# anigif_bench: per-frame playback of the GIF control against decoding each
+# frame again, and the banner's drawing cost per loop.
+#   build-*/bin/anigif_bench
+find_package(benchmark REQUIRED)
+add_executable(anigif_bench ${CMAKE_CURRENT_LIST_DIR}/anigif_playback_bench.cpp)
+target_link_libraries(anigif_bench PRIVATE veltrano_anigif veltrano_anigif_export
+  veltrano_control_host benchmark::benchmark)
+target_compile_definitions(anigif_bench PRIVATE
+  VELTRANO_BANNER_GIF="${PROJECT_SOURCE_DIR}/assets/banner.gif")
