@@ -191,8 +191,7 @@ void AniGifWidget::hideEvent(QHideEvent* event) {
 }
 
 void AniGifWidget::PropertyChanged(std::string_view name) {
-  emit controlPropertyChanged(
-      QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size())));
+  emit controlPropertyChanged(QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size())));
 }
 
 // ---- pointer, window, timers, reads, boxes -----------------------------------

@@ -62,8 +62,7 @@ class AniGifWidget : public QWidget, public host::ControlHost {
   intptr_t ParentWindow() const override;
   bool SetTimer(uintptr_t timerId, uint32_t intervalMs, host::TimerProc proc) override;
   bool KillTimer(uintptr_t timerId) override;
-  bool AsyncRead(std::string_view path, std::string_view propertyName,
-                 uint32_t options) override;
+  bool AsyncRead(std::string_view path, std::string_view propertyName, uint32_t options) override;
   void CancelAsyncRead(std::string_view propertyName) override;
   void MessageBox(const host::MessageBoxRequest& request) override;
 

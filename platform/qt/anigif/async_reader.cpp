@@ -75,8 +75,7 @@ void AsyncReader::StartNetwork(Read& read, const std::string& url, uint32_t opti
   QNetworkRequest request(QUrl(QString::fromStdString(url)));
   request.setTransferTimeout(kTransferTimeoutMs);
   if (options & kReadUseCacheOnFailure) {
-    request.setAttribute(QNetworkRequest::CacheLoadControlAttribute,
-                         QNetworkRequest::PreferCache);
+    request.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::PreferCache);
   }
   QNetworkReply* reply = network_->get(request);
   read.reply = reply;

@@ -13,7 +13,9 @@ ControlTimers::ControlTimers(std::function<intptr_t()> window, QObject* parent)
   uptime_.start();
 }
 
-ControlTimers::~ControlTimers() { KillAll(); }
+ControlTimers::~ControlTimers() {
+  KillAll();
+}
 
 bool ControlTimers::Set(uintptr_t timerId, uint32_t intervalMs, host::TimerProc proc) {
   if (!proc) return false;

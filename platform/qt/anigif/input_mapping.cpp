@@ -25,9 +25,9 @@ std::optional<Qt::CursorShape> PointerShape(int16_t pointer, bool* valid) {
   // NE-SW, size N-S, size NW-SE, size W-E, up arrow, hourglass, no drop,
   // arrow and hourglass, arrow and question mark, size all.
   static constexpr std::array<Qt::CursorShape, 16> kShapes = {
-      Qt::ArrowCursor,     Qt::ArrowCursor,   Qt::CrossCursor,    Qt::IBeamCursor,
+      Qt::ArrowCursor,     Qt::ArrowCursor,   Qt::CrossCursor,     Qt::IBeamCursor,
       Qt::ArrowCursor,     Qt::SizeAllCursor, Qt::SizeBDiagCursor, Qt::SizeVerCursor,
-      Qt::SizeFDiagCursor, Qt::SizeHorCursor, Qt::UpArrowCursor,  Qt::WaitCursor,
+      Qt::SizeFDiagCursor, Qt::SizeHorCursor, Qt::UpArrowCursor,   Qt::WaitCursor,
       Qt::ForbiddenCursor, Qt::BusyCursor,    Qt::WhatsThisCursor, Qt::SizeAllCursor};
   const bool ok = (pointer >= 0 && pointer <= 15) || pointer == kCustomPointer;
   if (valid != nullptr) *valid = ok;
