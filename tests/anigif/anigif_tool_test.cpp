@@ -1,0 +1,125 @@
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "tests/anigif/control_fixture.h"
+
+namespace veltrano::anigif::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct ToolRun {
+  int status = -1;
+  std::string out;
+};
+
+ToolRun Tool(const std::string& args) {
+  ToolRun r;
+  const std::string command = std::string(ANIGIF_TOOL) + " " + args + " 2>/dev/null";
+  FILE* pipe = popen(command.c_str(), "r");
+  if (pipe == nullptr) return r;
+  char buffer[4096];
+  size_t n;
+  while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) r.out.append(buffer, n);
+  const int status = pclose(pipe);
+  r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return r;
+}
+
+class ToolTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = fs::temp_directory_path() /
+           ("anigif_tool_" +
+            std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+  std::string Write(const Bytes& gif) {
+    const fs::path p = dir_ / "in.gif";
+    std::ofstream(p, std::ios::binary)
+        .write(reinterpret_cast<const char*>(gif.data()), static_cast<std::streamsize>(gif.size()));
+    return p.string();
+  }
+  fs::path dir_;
+};
+
+std::vector<FrameSpec> TwoFrames() {
+  FrameSpec second = Frame(1, 2, 3, 4, 4, 1);
+  second.delayCs = 7;
+  second.disposal = 2;
+  second.transIndex = 1;
+  second.image.localTable = Ramp(4);
+  return {Frame(0, 0, 5, 6), second};
+}
+
+TEST_F(ToolTest, InfoDescribesEveryFrame) {
+  const ToolRun r = Tool("info " + Write(MakeGif(TwoFrames(), 4, 3)));
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out,
+            "frames: 2\nsize: 5x6\nloops: 3\n"
+            "frame 1: rect 0,0 5x6 delay 100 disposal 0 transparent none table global (4)\n"
+            "frame 2: rect 1,2 3x4 delay 70 disposal 2 transparent index 1 table local 1 (4)\n");
+}
+
+TEST_F(ToolTest, StripHoldsEveryFramesIndices) {
+  const Bytes gif = MakeGif(TwoFrames());
+  const fs::path out = dir_ / "strip.pgm";
+  ASSERT_EQ(Tool("strip " + Write(gif) + " " + out.string()).status, 0);
+  std::ifstream in(out, std::ios::binary);
+  std::stringstream all;
+  all << in.rdbuf();
+  const std::string pgm = all.str();
+  const std::string header = "P5\n8 6\n255\n";
+  ASSERT_EQ(pgm.substr(0, header.size()), header);
+  ControlFixture fx;
+  fx.control.SetDelayAnimation(0);
+  ASSERT_TRUE(fx.Load(gif));
+  for (int y = 0; y < 6; ++y) {
+    for (int x = 0; x < 8; ++x) {
+      ASSERT_EQ(static_cast<uint8_t>(pgm[header.size() + static_cast<size_t>(y) * 8 + x]),
+                fx.StripIndex(x, y))
+          << x << "," << y;
+    }
+  }
+}
+
+TEST_F(ToolTest, FramesWritesOneImagePerFrame) {
+  const std::string file = Write(MakeGif(TwoFrames()));
+  ASSERT_EQ(Tool("frames " + file + " " + (dir_ / "out").string() + " --background 102030").status,
+            0);
+  std::ifstream first(dir_ / "out" / "frame_0001.ppm", std::ios::binary);
+  std::string magic;
+  int w = 0, h = 0, max = 0;
+  first >> magic >> w >> h >> max;
+  EXPECT_EQ(magic, "P6");
+  EXPECT_EQ(w, 5);
+  EXPECT_EQ(h, 6);
+  EXPECT_TRUE(fs::exists(dir_ / "out" / "frame_0002.ppm"));
+  EXPECT_FALSE(fs::exists(dir_ / "out" / "frame_0003.ppm"));
+  // A size and a stretch mode: the surface takes the size asked for.
+  ASSERT_EQ(
+      Tool("frames " + file + " " + (dir_ / "big").string() + " --stretch 2 --size 10x12").status,
+      0);
+  std::ifstream big(dir_ / "big" / "frame_0001.ppm", std::ios::binary);
+  big >> magic >> w >> h;
+  EXPECT_EQ(w, 10);
+  EXPECT_EQ(h, 12);
+}
+
+TEST_F(ToolTest, BadUseAndBadFiles) {
+  EXPECT_EQ(Tool("").status, 2);
+  EXPECT_EQ(Tool("frames a b --stretch 9").status, 2);
+  EXPECT_EQ(Tool("info " + (dir_ / "missing.gif").string()).status, 1);
+  EXPECT_EQ(Tool("info " + Write({'G', 'I', 'F'})).status, 1);
+}
+
+}  // namespace
+}  // namespace veltrano::anigif::testing
