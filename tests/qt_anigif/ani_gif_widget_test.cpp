@@ -15,6 +15,7 @@
 #include "platform/qt/anigif/ani_gif_widget.h"
 #include "platform/qt/anigif/control_timers.h"
 #include "platform/qt/anigif/input_mapping.h"
+#include "tests/anigif/gif_writer.h"
 #include "tests/qt_anigif/test_gifs.h"
 
 namespace veltrano::qtgif {
@@ -301,6 +302,35 @@ TEST(AniGifWidgetTest, DesignTimeShowsFrameOneWithoutTimers) {
   EXPECT_EQ(widget.Control().CurrentFrame(), 1);
   EXPECT_EQ(widget.Timers().ArmedCount(), 0u);
   EXPECT_EQ(widget.grab().toImage().pixelColor(4, 2), FrameColor(1));
+}
+
+TEST(AniGifWidgetTest, TransparentPixelsShowTheWidgetBackgroundAndStretchFills) {
+  // One 8 x 4 frame: the left half index 1 (transparent), the right half red.
+  namespace gif = anigif::testing;
+  gif::Bytes bytes;
+  gif::AppendHeader(bytes, "GIF89a", 8, 4, {0xFF0000, 0x00FF00});
+  gif::AppendControl(bytes, 1, 0, 1);
+  gif::ImageSpec image;
+  image.width = 8;
+  image.height = 4;
+  for (int y = 0; y < 4; ++y) {
+    for (int x = 0; x < 8; ++x) image.pixels.push_back(x < 4 ? 1 : 0);
+  }
+  gif::AppendImage(bytes, image, true);
+  gif::AppendTrailer(bytes);
+
+  AniGifWidget widget;
+  QPalette palette = widget.palette();
+  palette.setColor(QPalette::Window, QColor(10, 20, 30));
+  widget.setPalette(palette);
+  widget.resize(16, 8);
+  widget.Control().SetStretch(2);
+  ASSERT_TRUE(LoadBytes(widget.Control(), bytes));
+  EXPECT_EQ(widget.size(), QSize(16, 8));  // stretch 2 keeps the control's size
+  const QImage shot = widget.grab().toImage();
+  EXPECT_EQ(shot.pixelColor(1, 1), QColor(10, 20, 30));
+  EXPECT_EQ(shot.pixelColor(14, 6), QColor(255, 0, 0));
+  EXPECT_EQ(shot.pixelColor(15, 7), QColor(255, 0, 0));
 }
 
 TEST(InputMappingTest, ButtonsShiftAndPointers) {
