@@ -10,6 +10,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "platform/fs/linux_caseless_names.h"
 #include "platform/fs/linux_dir.h"
 #include "platform/fs/linux_dos_attributes.h"
 #include "platform/fs/linux_mount_table.h"
@@ -151,25 +152,18 @@ class LinuxFileSystem::Impl {
     cache.push_back(Cached{std::move(key), std::move(copy), ++clock});
   }
 
+  CaselessNames caseless;
+
   // The first entry of the folder `dirFd` whose shown name matches
   // `windowsName` without regard to letter case.
-  static std::optional<std::string> ScanForName(int dirFd, const std::string& windowsName) {
-    UniqueFd listing(openat(dirFd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (!listing.valid()) return std::nullopt;
-    DirReader reader(listing.get());
-    std::string_view name;
-    unsigned char type;
-    const std::string folded = FoldName(windowsName);
-    while (reader.Next(name, type)) {
-      if (FoldName(LinuxToWindowsName(name)) == folded) return std::string(name);
-    }
-    return std::nullopt;
+  std::optional<std::string> ScanForName(int dirFd, const std::string& windowsName) {
+    return caseless.Find(dirFd, windowsName);
   }
 
   // The Linux name in the folder `dirFd` that the Windows name stands for:
   // the exact mapping when such an entry exists, else the first entry whose
   // shown name matches without regard to case. nullopt when there is none.
-  static std::optional<std::string> MatchName(int dirFd, const std::string& windowsName) {
+  std::optional<std::string> MatchName(int dirFd, const std::string& windowsName) {
     const auto exact = WindowsToLinuxName(windowsName);
     if (exact) {
       struct stat info {};
@@ -483,7 +477,8 @@ bool LinuxFileSystem::DeleteFile(std::string_view path) {
   const auto e = impl_->Lookup(*parsed);
   if (!e || e->IsDir()) return false;
   if (!e->IsLink() && (impl_->AttributesOf(parsed->letter, *e) & kAttrReadOnly) != 0) return false;
-  return Impl::Unlink(e->folder.get(), e->name, 0);
+  return impl_->caseless.Remove(e->folder.get(), e->name,
+                                [&] { return Impl::Unlink(e->folder.get(), e->name, 0); });
 }
 
 bool LinuxFileSystem::FileExists(std::string_view path) {
@@ -505,11 +500,14 @@ bool LinuxFileSystem::DeleteFolderForced(std::string_view path) {
   const auto e = impl_->Lookup(*parsed);
   if (!e || !e->IsDir()) return false;
   impl_->cache.clear();
+  impl_->caseless.Clear();
   UniqueFd dir = OpenBeneath(e->folder.get(), e->name, O_RDONLY | O_DIRECTORY);
   if (!dir.valid()) return false;
   const bool emptied = impl_->EmptyFolder(dir.get(), impl_->StoreOf(parsed->letter), 0);
   dir.reset();
-  return emptied && Impl::Unlink(e->folder.get(), e->name, AT_REMOVEDIR);
+  const bool removed = emptied && Impl::Unlink(e->folder.get(), e->name, AT_REMOVEDIR);
+  impl_->caseless.Clear();
+  return removed;
 }
 
 std::optional<std::vector<std::string>> LinuxFileSystem::SubFolders(std::string_view folder) {
@@ -613,10 +611,10 @@ bool LinuxFileSystem::CopyFile(std::string_view from, std::string_view to) {
   }
   ok = ok && fchmod(out.get(), src->st.stx_mode & 0777) == 0;
   ok = close(out.release()) == 0 && ok;
-  if (!ok || renameat(folder.get(), temp.c_str(), folder.get(), name.c_str()) != 0) {
-    unlinkat(folder.get(), temp.c_str(), 0);
-    return false;
-  }
+  const bool renamed = ok && renameat(folder.get(), temp.c_str(), folder.get(), name.c_str()) == 0;
+  if (!renamed) unlinkat(folder.get(), temp.c_str(), 0);
+  impl_->caseless.Clear();
+  if (!renamed) return false;
   // Hidden and system travel with the copy, as they do on Windows.
   const uint32_t srcBits = impl_->AttributesOf(source->letter, *src);
   if ((srcBits & (kAttrHidden | kAttrSystem)) != 0) {

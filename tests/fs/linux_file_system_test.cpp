@@ -2,6 +2,7 @@
 // mapping, mounts, links swapped in, caches, FAT attributes).
 #include "platform/fs/linux_file_system.h"
 
+#include <fcntl.h>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <sys/mount.h>
@@ -83,6 +84,35 @@ TEST_F(LinuxFileSystemTest, ExactNameWinsOverOneThatDiffersInCase) {
   EXPECT_THAT(List("E:\\Docs\\*"), ElementsAre("upper.txt"));
   EXPECT_THAT(List("E:\\docs\\*"), ElementsAre("lower.txt"));
   EXPECT_TRUE(fs_.FileExists("E:\\DOCS\\upper.txt") || fs_.FileExists("E:\\DOCS\\lower.txt"));
+}
+
+TEST_F(LinuxFileSystemTest, CaselessLookupsFollowDeletionsAndOutsideChanges) {
+  mkdir((dir_ / "tmp").c_str(), 0755);
+  for (const char* name : {"A.TMP", "B.TMP", "b.tmp", "C.TMP"}) {
+    testing::WriteHostFile(dir_ / ("tmp/" + std::string(name)), name);
+  }
+  // Make the folder's last change clearly older than anything below.
+  const struct timespec old[2] = {{946684800, 0}, {946684800, 0}};
+  ASSERT_EQ(utimensat(AT_FDCWD, (dir_ / "tmp").c_str(), old, 0), 0);
+
+  EXPECT_TRUE(fs_.FileExists("E:\\tmp\\a.tmp"));
+  EXPECT_TRUE(fs_.DeleteFile("E:\\tmp\\a.tmp"));
+  EXPECT_FALSE(fs_.FileExists("E:\\tmp\\a.tmp"));
+  EXPECT_FALSE(testing::HostExists(dir_ / "tmp/A.TMP"));
+  // Two names that differ only in case: deleting one leaves the other visible.
+  EXPECT_TRUE(fs_.DeleteFile("E:\\tmp\\b.tmp"));
+  EXPECT_TRUE(fs_.FileExists("E:\\tmp\\b.tmp"));
+  EXPECT_TRUE(fs_.DeleteFile("E:\\tmp\\b.tmp"));
+  EXPECT_FALSE(fs_.FileExists("E:\\tmp\\B.tmp"));
+  // Another program adds and removes names.
+  testing::WriteHostFile(dir_ / "tmp/NEW.TMP", "");
+  EXPECT_TRUE(fs_.FileExists("E:\\tmp\\new.tmp"));
+  ASSERT_EQ(unlink((dir_ / "tmp/C.TMP").c_str()), 0);
+  EXPECT_FALSE(fs_.FileExists("E:\\tmp\\c.tmp"));
+  // A deletion that fails is not taken for one that worked.
+  ASSERT_EQ(chmod((dir_ / "tmp/NEW.TMP").c_str(), 0444), 0);
+  EXPECT_FALSE(fs_.DeleteFile("E:\\tmp\\new.tmp"));
+  EXPECT_TRUE(fs_.FileExists("E:\\tmp\\new.tmp"));
 }
 
 TEST_F(LinuxFileSystemTest, WineAttributeFormIsWrittenAndRemoved) {
