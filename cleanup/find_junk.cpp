@@ -69,6 +69,8 @@ class JunkSearch {
           continue;
         }
         if (form_.Busy != -1) return;  // closes the listing; sub-folders are not searched
+        // A link is neither entered nor deleted: it is not the file it names.
+        if ((entry.dwFileAttributes & fs::kAttrReparsePoint) != 0) continue;
         form_.Label1.SetCaption(entry.cFileName);
         const std::string& N = form_.Label1.Caption();
         if (!IsJunkFile(rules, N)) continue;

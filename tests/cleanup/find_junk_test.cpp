@@ -54,6 +54,7 @@ TEST_F(FindJunkTest, LeavesDotFoldersLinksAndUnreadableFoldersOut) {
   fs.AddFile("C:\\.chk");  // a file named only by the extension is junk
   fs.AddFile("C:\\data\\Local Settings\\Temp\\secret.doc");
   fs.AddLink("C:\\Documents\\Local Settings\\Temp", "C:\\data\\Local Settings\\Temp");
+  fs.AddLink("C:\\Documents\\Thumbs.db", "C:\\.chk");  // a file link is never junk
   fs.AddFile("C:\\locked\\a.chk");
   fs.SetListingDenied("C:\\locked", true);
   fs.AddFile("C:\\open\\b.chk");

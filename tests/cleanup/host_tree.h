@@ -122,7 +122,7 @@ struct CommandResult {
 };
 
 // Runs a shell command and collects what it prints (stdout and stderr).
-inline CommandResult Run(const std::string& command) {
+inline CommandResult RunShell(const std::string& command) {
   CommandResult r;
   FILE* pipe = popen((command + " 2>&1").c_str(), "r");
   if (!pipe) return r;
