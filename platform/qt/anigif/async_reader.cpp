@@ -143,12 +143,19 @@ void AsyncReader::FinishLocal(uint64_t serial) {
     Fail(it);
     return;
   }
-  const QByteArray body = file.readAll();
-  if (file.error() != QFileDevice::NoError) {
-    Fail(it);
-    return;
+  // In pieces: a device or a pipe reports no size and may never end.
+  std::vector<uint8_t> data;
+  char chunk[64 * 1024];
+  for (;;) {
+    const qint64 n = file.read(chunk, sizeof chunk);
+    if (n < 0 || static_cast<int64_t>(data.size()) + n > kMaxReadBytes) {
+      Fail(it);
+      return;
+    }
+    if (n == 0) break;
+    data.insert(data.end(), chunk, chunk + n);
   }
-  Complete(it, std::vector<uint8_t>(body.begin(), body.end()));
+  Complete(it, data);
 }
 
 void AsyncReader::Fail(ReadIt it) {
