@@ -333,4 +333,21 @@ std::vector<std::uint8_t> EncodeFrameGif(const FramePixels& pixels, ColorTableVi
   }
 }
 
+std::vector<std::uint8_t> ExportFrameGif(const FrameStore& store, std::int32_t k) {
+  if (k < 1 || k > store.FrameCount() || store.StripBits == nullptr) return {};
+  const FrameInfo& f = store.Frame(k);
+  if (f.ColorTable < 0 || static_cast<std::size_t>(f.ColorTable) >= store.ColorTables.size()) {
+    return {};
+  }
+  // The strip's rows are padded to 4 bytes, as in any DIB.
+  const std::int64_t row_bytes = (static_cast<std::int64_t>(store.StripWidth) * 8 + 31) / 32 * 4;
+  const FramePixels view = FrameInStrip(store.StripBits, static_cast<std::ptrdiff_t>(row_bytes),
+                                        store.StripHeight, f.StripX, f.Width, f.Height);
+  if (view.top_row == nullptr || f.StripX + static_cast<std::int64_t>(f.Width) > store.StripWidth) {
+    return {};
+  }
+  const ColorTable& table = store.ColorTables[static_cast<std::size_t>(f.ColorTable)];
+  return EncodeFrameGif(view, table, f.TransFlag, f.TransIndex);
+}
+
 }  // namespace veltrano::anigif

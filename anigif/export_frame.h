@@ -1,5 +1,6 @@
 // Frame export: one frame of the control, written as a complete single-frame
-// GIF89a stream that our own LZW encoder compresses.
+// GIF89a stream that our own LZW encoder compresses, and read back as a
+// picture (what the control's AnimatedGIF property returns).
 //
 // The encoder reads the frame's palette indices in place through a view, so it
 // works on the frame strip directly (bottom-up rows: a negative stride) and on
@@ -10,8 +11,11 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <vector>
+
+#include "anigif/frame_store.h"
 
 namespace veltrano::anigif {
 
@@ -45,5 +49,20 @@ FramePixels FrameInStrip(const std::uint8_t* bits, std::ptrdiff_t row_bytes,
 // longer than a GIF can hold (65535), or memory that cannot be had.
 std::vector<std::uint8_t> EncodeFrameGif(const FramePixels& pixels, ColorTableView table,
                                          std::uint8_t trans_flag, std::uint8_t trans_index);
+
+// The stream of frame `k` (1-based) of a decoded animation: the frame's
+// indices as the strip holds them now (so as currently mirrored), its colour
+// table and its transparency. No bytes when there is no such frame, its table
+// does not exist or it does not lie inside the strip.
+std::vector<std::uint8_t> ExportFrameGif(const FrameStore& store, std::int32_t k);
+
+// Frame `k` as a picture: its stream loaded back through the frame store's
+// picture loading. Nothing when there is no stream or it cannot be loaded.
+// (Inline: whoever asks for a frame links both the encoder and the store.)
+inline std::optional<picture::Picture> ExportFrame(const FrameStore& store, std::int32_t k) {
+  const std::vector<std::uint8_t> gif = ExportFrameGif(store, k);
+  if (gif.empty()) return std::nullopt;
+  return LoadPictureFromBytes(gif, gif.size());
+}
 
 }  // namespace veltrano::anigif

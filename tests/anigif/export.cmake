@@ -7,3 +7,11 @@ veltrano_add_gtest(NAME export_test
     ${CMAKE_CURRENT_LIST_DIR}/export_reference.cpp
   LIBS veltrano_anigif_export GIF::GIF
 )
+
+# The export on the control's frame store, loaded the way the control loads.
+veltrano_add_gtest(NAME export_store_test
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/export_control_test.cpp
+  LIBS veltrano_anigif_export veltrano_anigif_fixture
+)
+target_compile_definitions(export_store_test PRIVATE
+  VELTRANO_BANNER_GIF="${PROJECT_SOURCE_DIR}/assets/banner.gif")
