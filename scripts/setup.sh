@@ -15,7 +15,7 @@ PACKAGES=(
   # GUI tests and a Song-style CJK font
   xvfb xauth xdotool x11-utils fonts-arphic-uming xdg-user-dirs
   # real-mount tests
-  dosfstools mtools attr
+  dosfstools mtools attr ntfs-3g
   # helpers used by the scripts
   python3 hyperfine
 )
