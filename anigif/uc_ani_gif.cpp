@@ -7,6 +7,8 @@
 #include <cstdlib>
 #include <limits>
 
+#include "anigif/export_frame.h"
+#include "anigif/property_bag.h"
 #include "platform/gdi/gdi.h"
 
 namespace veltrano::anigif {
@@ -38,6 +40,54 @@ ucAniGIF::~ucAniGIF() {
 }
 
 // ---- properties ------------------------------------------------------------
+
+host::PictureRef ucAniGIF::AnimatedGIF() const {
+  if (CurrentFrame_ == 0) return nullptr;
+  // The encoder keeps its state to itself, so a decode still pending keeps
+  // the frame store's scratch buffers as they are.
+  return MakePictureObject(ExportFrameGif(store_, CurrentFrame_));
+}
+
+void ucAniGIF::SetAnimatedGIF(const host::PictureRef& aGif) {
+  if (UserMode()) return;
+  if (aGif) {
+    store_.GifBytes = aGif->gifBytes;
+  } else {
+    store_.GifBytes.clear();
+  }
+  if (LoadGif() != 0) {
+    // The control takes the image's own size, whatever its scaling mode.
+    const int32_t saved = Stretch_;
+    Stretch_ = 4;
+    OnResize();
+    Stretch_ = saved;
+    store_.GifInfo.ScaleX = 1.0f;
+    store_.GifInfo.ScaleY = 1.0f;
+  }
+  Refresh();
+  host_.PropertyChanged("AnimatedGIF");
+}
+
+void ucAniGIF::SetEnabled(bool Enable) {
+  host_.SetEnabled(Enable);
+  host_.PropertyChanged("Enabled");
+}
+
+void ucAniGIF::SetMouseIcon(const host::PictureRef& MousePic) {
+  MouseIcon_ = MousePic;
+  (void)host_.ApplyMouseIcon(MousePic);  // a picture the host cannot use is ignored
+  if (!MousePic) (void)host_.SetMousePointer(0);
+  host_.PropertyChanged("MouseIcon");
+}
+
+void ucAniGIF::SetMousePointer(int32_t Pointer) {
+  // The host keeps the pointer in 16 bits; anything else is an invalid value.
+  if (Pointer < std::numeric_limits<int16_t>::min() ||
+      Pointer > std::numeric_limits<int16_t>::max()) {
+    return;
+  }
+  (void)host_.SetMousePointer(static_cast<int16_t>(Pointer));
+}
 
 void ucAniGIF::SetStretch(int32_t newScale) {
   if (newScale < 0 || newScale > 4 || newScale == Stretch_) return;
@@ -155,6 +205,12 @@ void ucAniGIF::OnShow() {
 
 void ucAniGIF::OnHide() {
   SetAction(2);
+}
+
+int ucAniGIF::HitTest(int x, int y) {
+  (void)x;
+  (void)y;
+  return 3;
 }
 
 void ucAniGIF::OnClick() {

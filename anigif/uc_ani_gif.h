@@ -17,6 +17,7 @@
 
 #include "anigif/frame_store.h"
 #include "platform/host/control_host.h"
+#include "platform/host/picture_object.h"
 
 namespace veltrano::anigif {
 
@@ -51,6 +52,8 @@ struct ByteArrayArg {
 // Linux both kinds of name reach the file system as the same UTF-8 bytes.
 bool IsNarrowName(std::string_view name);
 
+class PropertyBag;
+
 class ucAniGIF : public host::ControlClient {
  public:
   explicit ucAniGIF(host::ControlHost& host);
@@ -61,8 +64,16 @@ class ucAniGIF : public host::ControlClient {
   ucAniGIFEvents& Events() { return events_; }
 
   // ---- properties ----------------------------------------------------------
+  // The frame on screen as a one-frame GIF picture; nothing while empty.
+  host::PictureRef AnimatedGIF() const;
+  // Design time only: loads the GIF the picture was made from (nothing
+  // empties the control) and takes its size.
+  void SetAnimatedGIF(const host::PictureRef& aGif);
   int32_t CurrentFrame() const { return CurrentFrame_; }
+  bool Enabled() const { return host_.Enabled(); }
+  void SetEnabled(bool Enable);
   int32_t FrameCount() const { return CurrentFrame_ != 0 ? store_.FrameCount() : 0; }
+  void SetFrameCount(int32_t nrFrames) { (void)nrFrames; }  // read-only in effect
   // Read: 0 stopped, 1 playing, 2 paused. Write: 0 stop, 1 play, 2 pause,
   // 3 step, 4 restart (run time, with a GIF loaded; otherwise ignored).
   int32_t Action() const { return Action_; }
@@ -88,6 +99,10 @@ class ucAniGIF : public host::ControlClient {
   void SetSolidBkgColor(int32_t Color);
   bool SolidBkgColorUsed() const { return SolidBkgColorUsed_; }
   void SetSolidBkgColorUsed(bool IgnoreTransparency);
+  host::PictureRef MouseIcon() const { return MouseIcon_; }
+  void SetMouseIcon(const host::PictureRef& MousePic);
+  int32_t MousePointer() const { return host_.MousePointer(); }
+  void SetMousePointer(int32_t Pointer);
   // Original size of the animation in the container's size units.
   int32_t ActualWidth() const;
   int32_t ActualHeight() const;
@@ -103,6 +118,10 @@ class ucAniGIF : public host::ControlClient {
   bool RestoreColorTables(bool bReleaseCache);
   void Refresh() { host_.RepaintNow(); }
 
+  // ---- the property set the form stores ------------------------------------
+  void WriteProperties(PropertyBag& bag) const;
+  void ReadProperties(const PropertyBag& bag);
+
   // ---- host notifications ---------------------------------------------------
   void OnPaint(gdi::HDC dc) override;
   void OnResize() override;
@@ -112,6 +131,8 @@ class ucAniGIF : public host::ControlClient {
   void OnMouseDown(int16_t Button, int16_t Shift, float x, float y) override;
   void OnMouseMove(int16_t Button, int16_t Shift, float x, float y) override;
   void OnMouseUp(int16_t Button, int16_t Shift, float x, float y) override;
+  // Every point of the rectangle takes mouse input, transparent ones too.
+  int HitTest(int x, int y) override;
   void OnAsyncReadProgress(std::string_view propertyName, int32_t status) override;
   void OnAsyncReadComplete(std::string_view propertyName, const std::vector<uint8_t>& data,
                            int64_t totalBytes) override;
@@ -180,6 +201,7 @@ class ucAniGIF : public host::ControlClient {
   int32_t Mirrored_ = 0;  // may carry kFirstFrameMirrored while frames are decoded
   int32_t SteppedDelay_ = 0;
   bool InResize_ = false;
+  host::PictureRef MouseIcon_;
 
   gdi::HPEN outlinePen_;
   host::TimerProc CallbackEntry_;

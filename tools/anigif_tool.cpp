@@ -10,15 +10,23 @@
 //                                  [--mirror N]
 //       one loop played in run mode; each frame as the control paints it onto
 //       a surface of the background colour, as OUTDIR/frame_NNNN.ppm
+//   anigif-tool export FILE N OUT.gif
+//       frame N as the control's AnimatedGIF property hands it out: a
+//       one-frame GIF of the frame's indices, colour table and transparency
+//   anigif-tool props FILE OUT.props
+//       the property set a form stores for a control that was given FILE in
+//       the designer and otherwise keeps its defaults
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <iterator>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "anigif/property_bag.h"
 #include "anigif/uc_ani_gif.h"
 #include "platform/gdi/gdi.h"
 #include "platform/host/headless_control_host.h"
@@ -39,7 +47,9 @@ int Usage() {
   std::cerr << "usage: anigif-tool info FILE\n"
                "       anigif-tool strip FILE OUT.pgm\n"
                "       anigif-tool frames FILE OUTDIR [--background RRGGBB]"
-               " [--stretch N --size WxH] [--mirror N]\n";
+               " [--stretch N --size WxH] [--mirror N]\n"
+               "       anigif-tool export FILE N OUT.gif\n"
+               "       anigif-tool props FILE OUT.props\n";
   return kUsage;
 }
 
@@ -185,6 +195,73 @@ int Frames(const std::string& file, const std::string& outDir,
   return 0;
 }
 
+bool ReadFile(const std::string& file, std::vector<uint8_t>& out) {
+  std::ifstream in(file, std::ios::binary);
+  if (!in) return false;
+  out.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  return !in.bad();
+}
+
+bool WriteFile(const std::string& file, const std::vector<uint8_t>& bytes) {
+  std::ofstream out(file, std::ios::binary);
+  out.write(reinterpret_cast<const char*>(bytes.data()),
+            static_cast<std::streamsize>(bytes.size()));
+  return static_cast<bool>(out.flush());
+}
+
+int Export(const std::string& file, const std::string& frame, const std::string& outFile) {
+  int n = 0;
+  if (!ParseInt(frame, n) || n < 1) return Usage();
+  VirtualClock clock;
+  HeadlessControlHost host(clock, /*userMode=*/true);
+  ucAniGIF control(host);
+  control.SetDelayAnimation(2);  // decode everything, stay on frame 1
+  if (!control.LoadAnimatedGIF_File(file)) {
+    std::cerr << "anigif-tool: cannot load " << file << "\n";
+    return kFailed;
+  }
+  FinishDecoding(clock, control);
+  if (n > control.FrameCount()) {
+    std::cerr << "anigif-tool: " << file << " has " << control.FrameCount() << " frames\n";
+    return kFailed;
+  }
+  while (control.CurrentFrame() != n) control.SetAction(3);  // step
+  const veltrano::host::PictureRef picture = control.AnimatedGIF();
+  if (!picture) {
+    std::cerr << "anigif-tool: frame " << n << " cannot be exported\n";
+    return kFailed;
+  }
+  if (!WriteFile(outFile, picture->gifBytes)) {
+    std::cerr << "anigif-tool: cannot write " << outFile << "\n";
+    return kFailed;
+  }
+  return 0;
+}
+
+int Props(const std::string& file, const std::string& outFile) {
+  std::vector<uint8_t> gif;
+  if (!ReadFile(file, gif)) {
+    std::cerr << "anigif-tool: cannot read " << file << "\n";
+    return kFailed;
+  }
+  VirtualClock clock;
+  HeadlessControlHost host(clock, /*userMode=*/false);  // the form designer
+  ucAniGIF control(host);
+  const veltrano::host::PictureRef picture = veltrano::anigif::MakePictureObject(std::move(gif));
+  if (picture) control.SetAnimatedGIF(picture);
+  if (control.CurrentFrame() == 0) {
+    std::cerr << "anigif-tool: cannot load " << file << "\n";
+    return kFailed;
+  }
+  veltrano::anigif::PropertyBag bag;
+  control.WriteProperties(bag);
+  if (!WriteFile(outFile, bag.Serialize())) {
+    std::cerr << "anigif-tool: cannot write " << outFile << "\n";
+    return kFailed;
+  }
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -194,5 +271,7 @@ int main(int argc, char** argv) {
   if (args.size() >= 3 && args[0] == "frames") {
     return Frames(args[1], args[2], std::vector<std::string>(args.begin() + 3, args.end()));
   }
+  if (args.size() == 4 && args[0] == "export") return Export(args[1], args[2], args[3]);
+  if (args.size() == 3 && args[0] == "props") return Props(args[1], args[2]);
   return Usage();
 }

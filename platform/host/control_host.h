@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/gdi/gdi_types.h"
+#include "platform/host/picture_object.h"
 #include "platform/host/window_host.h"
 
 namespace veltrano::host {
@@ -79,6 +80,13 @@ class ControlHost {
   virtual int16_t MousePointer() const = 0;
   // Fails (false) for a pointer value the host does not know.
   virtual bool SetMousePointer(int16_t pointer) = 0;
+  // The custom mouse icon (pointer 99); null takes it away. False when the
+  // host cannot use the picture. Hosts without custom icons accept and ignore
+  // it.
+  virtual bool ApplyMouseIcon(const PictureRef& icon) {
+    (void)icon;
+    return true;
+  }
 
   // The window of the form the control sits on; 0 when there is none.
   virtual intptr_t ParentWindow() const = 0;

@@ -130,6 +130,12 @@ class HeadlessControlHost : public ControlHost {
   void SetEnabled(bool enabled) override { enabled_ = enabled; }
   int16_t MousePointer() const override { return pointer_; }
   bool SetMousePointer(int16_t pointer) override;
+  bool ApplyMouseIcon(const PictureRef& icon) override {
+    mouseIcon_ = icon;
+    return true;
+  }
+  // The custom icon last applied (null: none).
+  const PictureRef& AppliedMouseIcon() const { return mouseIcon_; }
   intptr_t ParentWindow() const override { return parentWindow_; }
   bool SetTimer(uintptr_t timerId, uint32_t intervalMs, TimerProc proc) override;
   bool KillTimer(uintptr_t timerId) override;
@@ -152,6 +158,7 @@ class HeadlessControlHost : public ControlHost {
   gdi::COLORREF background_ = 0x00FFFFFF;
   bool enabled_ = true;
   int16_t pointer_ = 0;
+  PictureRef mouseIcon_;
   bool refuseReads_ = false;
   int paints_ = 0;
   int32_t setWidthTwips_ = 0;

@@ -1,0 +1,9 @@
+# The control's public surface: properties, design-time behaviour, the
+# AnimatedGIF picture, and the property set it stores with its form.
+veltrano_add_gtest(NAME anigif_surface_test
+  SOURCES
+    ${CMAKE_CURRENT_LIST_DIR}/surface_test.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/persistence_test.cpp
+  LIBS veltrano_anigif_fixture veltrano_anigif_banner)
+target_compile_definitions(anigif_surface_test PRIVATE
+  VELTRANO_BANNER_GIF="${PROJECT_SOURCE_DIR}/assets/banner.gif")
