@@ -36,5 +36,6 @@ veltrano_add_gtest(NAME anigif_coalesce_oracle_test
 veltrano_add_gtest(NAME anigif_tool_test
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/anigif_tool_test.cpp
   LIBS veltrano_anigif_fixture)
-target_compile_definitions(anigif_tool_test PRIVATE ANIGIF_TOOL="$<TARGET_FILE:anigif-tool>")
+target_compile_definitions(anigif_tool_test PRIVATE ANIGIF_TOOL="$<TARGET_FILE:anigif-tool>"
+  VELTRANO_ASSETS="${PROJECT_SOURCE_DIR}/assets")
 add_dependencies(anigif_tool_test anigif-tool)

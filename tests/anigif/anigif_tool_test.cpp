@@ -5,8 +5,10 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 
+#include "anigif/property_bag.h"
 #include "tests/anigif/control_fixture.h"
 
 namespace veltrano::anigif::testing {
@@ -112,6 +114,38 @@ TEST_F(ToolTest, FramesWritesOneImagePerFrame) {
   big >> magic >> w >> h;
   EXPECT_EQ(w, 10);
   EXPECT_EQ(h, 12);
+}
+
+TEST_F(ToolTest, ExportWritesTheFrameAsTheControlHandsItOut) {
+  const std::vector<FrameSpec> frames = TwoFrames();
+  const std::string file = Write(MakeGif(frames));
+  const fs::path out = dir_ / "frame2.gif";
+  ASSERT_EQ(Tool("export " + file + " 2 " + out.string()).status, 0);
+  std::ifstream in(out, std::ios::binary);
+  const Bytes gif((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  const host::PictureRef p = MakePictureObject(gif);
+  ASSERT_NE(p, nullptr);
+  EXPECT_EQ(p->image.Width(), 3);
+  EXPECT_EQ(p->image.Height(), 4);
+  EXPECT_EQ(std::vector<uint8_t>(p->image.Indices().begin(), p->image.Indices().end()),
+            frames[1].image.pixels);
+  EXPECT_EQ(p->image.TransparentIndex(), std::optional<uint8_t>(1));
+  EXPECT_EQ(Tool("export " + file + " 3 " + out.string()).status, 1);
+  EXPECT_EQ(Tool("export " + file + " 0 " + out.string()).status, 2);
+}
+
+// The committed banner property set is what the tool makes from the banner.
+TEST_F(ToolTest, PropsRemakesTheBannerSet) {
+  const fs::path out = dir_ / "banner.props";
+  ASSERT_EQ(Tool(std::string("props ") + VELTRANO_ASSETS "/banner.gif " + out.string()).status, 0);
+  auto read = [](const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return Bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  };
+  const Bytes made = read(out);
+  ASSERT_FALSE(made.empty());
+  EXPECT_EQ(made, read(fs::path(VELTRANO_ASSETS) / "banner.props"));
+  EXPECT_EQ(Tool("props " + Write({'G', 'I', 'F'}) + " " + out.string()).status, 1);
 }
 
 TEST_F(ToolTest, BadUseAndBadFiles) {
