@@ -203,6 +203,24 @@ TEST(SurfaceAnimatedGIF, GetterExportsTheFrameOnScreen) {
   EXPECT_EQ(again->image.Width(), 4);
 }
 
+TEST(SurfaceAnimatedGIF, TakingThePictureLeavesAPendingDecodeAlone) {
+  ControlFixture fx(true, 8, 6);
+  ASSERT_TRUE(fx.Load(ThreeFrames()));  // DelayAnimation 1: frames 2.. decode later
+  ASSERT_TRUE(fx.control.DeferredDecodePending());
+  const std::vector<uint8_t> frameBuf = fx.control.Store().FrameBuf;
+  const std::vector<int32_t> pow2 = fx.control.Store().Pow2;
+  const host::PictureRef p = fx.control.AnimatedGIF();
+  ASSERT_NE(p, nullptr);
+  EXPECT_EQ(std::vector<uint8_t>(p->image.Indices().begin(), p->image.Indices().end()),
+            fx.FrameIndices(1));
+  EXPECT_TRUE(fx.control.DeferredDecodePending());
+  EXPECT_EQ(fx.control.Store().FrameBuf, frameBuf);
+  EXPECT_EQ(fx.control.Store().Pow2, pow2);
+  fx.clock.Advance(20);
+  EXPECT_FALSE(fx.control.DeferredDecodePending());
+  EXPECT_EQ(fx.control.FrameCount(), 3);
+}
+
 TEST(SurfaceMouse, ClickOnATransparentPixelAndConvertedPositions) {
   ControlFixture fx(true, 8, 8);
   FrameSpec f = Frame(0, 0, 8, 8, 4, 0);
