@@ -2,57 +2,11 @@
 
 #include <cstring>
 
+#include "platform/gdi/rop_ops.h"
+
 namespace veltrano::gdi::detail {
 
 namespace {
-
-constexpr uint32_t kRgbMask = 0x00FFFFFFu;
-
-struct CopyOp {
-  uint32_t operator()(uint32_t, uint32_t s) const { return s; }
-};
-struct AndOp {
-  uint32_t operator()(uint32_t d, uint32_t s) const { return d & s; }
-};
-struct OrOp {
-  uint32_t operator()(uint32_t d, uint32_t s) const { return d | s; }
-};
-struct XorOp {
-  uint32_t operator()(uint32_t d, uint32_t s) const { return d ^ s; }
-};
-struct NotCopyOp {
-  uint32_t operator()(uint32_t, uint32_t s) const { return ~s; }
-};
-
-template <class F>
-void WithOp(Rop rop, F&& f) {
-  switch (rop) {
-    case Rop::kCopy:
-      f(CopyOp{});
-      break;
-    case Rop::kAnd:
-      f(AndOp{});
-      break;
-    case Rop::kOr:
-      f(OrOp{});
-      break;
-    case Rop::kXor:
-      f(XorOp{});
-      break;
-    case Rop::kNotCopy:
-      f(NotCopyOp{});
-      break;
-  }
-}
-
-inline uint32_t Load32(const uint8_t* p) {
-  uint32_t v;
-  std::memcpy(&v, p, 4);
-  return v;
-}
-inline void Put32(uint8_t* p, uint32_t v) {
-  std::memcpy(p, &v, 4);
-}
 
 // Source values come either from an array (Src = const uint32_t*) or are one
 // constant (Src = uint32_t); At() hides the difference from the loops.

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/gdi/axis_plan.h"
+#include "platform/gdi/row_kernels.h"
 
 namespace veltrano::gdi::detail {
 
@@ -89,6 +90,18 @@ void ValueRows(const TransferRequest& r, const Plans& p, int mode) {
       out[j] = v;
     }
   };
+
+  // Unscaled rows with a kernel for these depths: straight from row to row.
+  if (px.unscaled && py.maxTaps == 1 && !mapColours) {
+    RowKernel kernel;
+    if (kernel.Choose(p.from, dst, r.rop, px.reversed, lut)) {
+      for (int jy = 0; jy < py.count; ++jy) {
+        kernel.Run(p.from.Row(py.tapIndex[jy] - p.oy), px.srcMin - p.ox, dst.Row(py.destBegin + jy),
+                   px.destBegin, px.count);
+      }
+      return;
+    }
+  }
 
   // The common unscaled copy into 32 bits: read straight into the
   // destination row (values are already 0x00RRGGBB with a zero top byte).
