@@ -12,6 +12,7 @@
 #include <memory>
 #include <vector>
 
+#include "platform/picture/picture.h"
 #include "platform/qt/anigif/ani_gif_widget.h"
 #include "platform/qt/anigif/control_timers.h"
 #include "platform/qt/anigif/input_mapping.h"
@@ -258,11 +259,22 @@ TEST(AniGifWidgetTest, PointerEnabledStateAndMessageBox) {
   EXPECT_FALSE(widget.SetMousePointer(16));
   EXPECT_FALSE(widget.SetMousePointer(-1));
   EXPECT_EQ(widget.MousePointer(), 9);
-  widget.SetMouseIcon(QCursor(Qt::PointingHandCursor));
-  EXPECT_TRUE(widget.SetMousePointer(99));
-  EXPECT_EQ(widget.cursor().shape(), Qt::PointingHandCursor);
-  EXPECT_TRUE(widget.SetMousePointer(0));
+  // The custom icon, through the control: pointer 99 shows the picture,
+  // with its transparent index see-through; taking the icon away also
+  // resets the pointer to 0.
+  auto loaded = picture::LoadPicture(SolidFrames(4, 4, 1));
+  ASSERT_TRUE(loaded.picture.has_value());
+  auto cursorPicture = std::make_shared<host::PictureObject>();
+  cursorPicture->image = std::move(*loaded.picture);
+  widget.Control().SetMouseIcon(cursorPicture);
+  widget.Control().SetMousePointer(99);
+  EXPECT_EQ(widget.MousePointer(), 99);
+  EXPECT_EQ(widget.cursor().shape(), Qt::BitmapCursor);
+  EXPECT_EQ(widget.cursor().pixmap().toImage().pixelColor(1, 1), FrameColor(1));
+  widget.Control().SetMouseIcon(nullptr);
+  EXPECT_EQ(widget.MousePointer(), 0);
   EXPECT_EQ(widget.cursor().shape(), Qt::ArrowCursor);
+  EXPECT_FALSE(widget.ApplyMouseIcon(std::make_shared<host::PictureObject>()));
 
   widget.SetEnabled(false);
   EXPECT_FALSE(widget.isEnabled());

@@ -12,6 +12,7 @@
 #include "platform/qt/anigif/async_reader.h"
 #include "platform/qt/anigif/control_timers.h"
 #include "platform/qt/anigif/input_mapping.h"
+#include "platform/qt/anigif/picture_cursor.h"
 
 namespace veltrano::qtgif {
 namespace {
@@ -71,9 +72,12 @@ AniGifWidget::~AniGifWidget() {
   FreeSurface();
 }
 
-void AniGifWidget::SetMouseIcon(const std::optional<QCursor>& icon) {
-  mouseIcon_ = icon;
+bool AniGifWidget::ApplyMouseIcon(const host::PictureRef& icon) {
+  std::optional<QCursor> cursor = CursorFromPicture(icon);
+  if (icon && !cursor) return false;  // a picture without pixels
+  mouseIcon_ = std::move(cursor);
   ApplyCursor();
+  return true;
 }
 
 // ---- painting ----------------------------------------------------------------

@@ -38,8 +38,6 @@ class AniGifWidget : public QWidget, public host::ControlHost {
   void SetUserMode(bool userMode) { userMode_ = userMode; }
   // Container units per pixel for positions and sizes the control reports.
   void SetContainerScale(double unitsPerPixel) { containerScale_ = unitsPerPixel; }
-  // The cursor shown for mouse pointer 99.
-  void SetMouseIcon(const std::optional<QCursor>& icon);
   // The last surface the control painted (the widget's size, opaque).
   const QImage& Frame() const { return frame_; }
   int RenderCount() const { return renders_; }
@@ -59,6 +57,8 @@ class AniGifWidget : public QWidget, public host::ControlHost {
   void SetEnabled(bool enabled) override { setEnabled(enabled); }
   int16_t MousePointer() const override { return pointer_; }
   bool SetMousePointer(int16_t pointer) override;
+  // The cursor shown for mouse pointer 99.
+  bool ApplyMouseIcon(const host::PictureRef& icon) override;
   intptr_t ParentWindow() const override;
   bool SetTimer(uintptr_t timerId, uint32_t intervalMs, host::TimerProc proc) override;
   bool KillTimer(uintptr_t timerId) override;
