@@ -6,8 +6,8 @@
 //   build-*/bin/cleanup_bench [--tree=/path]
 //
 // The tree is made once under /tmp/veltrano-cleanup-bench-tree (or the given
-// path) and kept for later runs. Half of its files or so are junk by one rule
-// or another; some paths run twenty folders deep. Nothing is deleted.
+// path) and kept for later runs. About three in ten of its files are junk by
+// one rule or another; some paths run twenty folders deep. Nothing is deleted.
 // At the end the run prints the ratio FindJunk / find-with-rules, both from
 // the separate runs and as the median of alternating rounds.
 #include <benchmark/benchmark.h>

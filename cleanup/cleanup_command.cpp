@@ -30,7 +30,8 @@ class RunningScope {
   explicit RunningScope(const Form1& form) : form_(&form) { RunningCleanups().push_back(form_); }
   ~RunningScope() {
     auto& running = RunningCleanups();
-    running.erase(std::find(running.begin(), running.end(), form_));
+    const auto it = std::find(running.begin(), running.end(), form_);
+    if (it != running.end()) running.erase(it);
   }
   RunningScope(const RunningScope&) = delete;
   RunningScope& operator=(const RunningScope&) = delete;
