@@ -10,7 +10,8 @@ if(TARGET veltrano_qt_anigif)
   target_link_libraries(veltrano_startup_probe PUBLIC Qt6::Widgets PkgConfig::VELTRANO_XCB)
 
   add_executable(startup_banner ${CMAKE_CURRENT_LIST_DIR}/startup_banner.cpp)
-  target_link_libraries(startup_banner PRIVATE veltrano_startup_probe veltrano_qt_anigif)
+  target_link_libraries(startup_banner PRIVATE veltrano_startup_probe veltrano_qt_anigif
+    veltrano_anigif_banner)
   add_executable(startup_static ${CMAKE_CURRENT_LIST_DIR}/startup_static.cpp)
   target_link_libraries(startup_static PRIVATE veltrano_startup_probe)
 endif()
