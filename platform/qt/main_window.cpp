@@ -6,11 +6,11 @@
 #include <QLabel>
 #include <QLayout>
 #include <QMenuBar>
-#include <QMouseEvent>
 #include <QString>
 #include <utility>
 
 #include "app/form1_texts.h"
+#include "platform/qt/banner.h"
 #include "platform/qt/deferred_text.h"
 #include "platform/qt/resources.h"
 #include "platform/qt/scan_log_view.h"
@@ -22,25 +22,6 @@ namespace {
 QString FromUtf8(std::string_view text) {
   return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
-
-// The banner's place until the animated banner is put in: empty, with the
-// banner's tooltip, and a click on it opens the home page all the same.
-class BannerPlaceholder : public QWidget {
- public:
-  BannerPlaceholder(std::function<void()> onClick, QWidget* parent)
-      : QWidget(parent), onClick_(std::move(onClick)) {}
-
- protected:
-  void mouseReleaseEvent(QMouseEvent* event) override {
-    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()) &&
-        onClick_) {
-      onClick_();
-    }
-  }
-
- private:
-  std::function<void()> onClick_;
-};
 
 }  // namespace
 
@@ -105,7 +86,7 @@ MainWindow::MainWindow(Form1& form, CommandHandlers commands, QWidget* parent)
   picture1_->setGeometry(kPicture1Rect);
   ShowTextInLabel(form_.Picture1, picture1_);
 
-  SetBanner(new BannerPlaceholder([this] { BannerClicked(); }, client_));
+  SetBanner(MakeBanner(BannerGif(), [this] { BannerClicked(); }));
 
   // The window is exactly the menu bar over the fixed client area.
   layout()->setSizeConstraint(QLayout::SetFixedSize);

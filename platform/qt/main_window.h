@@ -43,8 +43,8 @@ class MainWindow : public QMainWindow {
   ~MainWindow() override;
 
   // Puts `banner` in the banner's place (taking ownership), instead of the
-  // empty placeholder or an earlier banner. It gets the banner's size and
-  // tooltip; its owner routes its clicks to BannerClicked().
+  // earlier banner. It gets the banner's size and tooltip; its owner routes
+  // its clicks to BannerClicked().
   void SetBanner(QWidget* banner);
   void BannerClicked() { form_.ucAniGIF1_Click(); }
 

@@ -19,6 +19,7 @@
 #include "app/form1.h"
 #include "app/form1_texts.h"
 #include "platform/fs/memory_file_system.h"
+#include "platform/qt/anigif/ani_gif_widget.h"
 #include "platform/qt/main_window.h"
 #include "platform/qt/qt_window_host.h"
 #include "platform/qt/resources.h"
@@ -104,7 +105,14 @@ TEST_F(MainWindowTest, ControlsKeepTheirFixedPlaces) {
   ASSERT_NE(top, nullptr);
   EXPECT_TRUE(top == window_->List1() || window_->List1()->isAncestorOf(top));
 
-  // A banner put in later takes the placeholder's place and tooltip.
+  // The banner is the GIF control, playing the banner that ships with the program.
+  auto* gif = qobject_cast<qtgif::AniGifWidget*>(window_->Banner());
+  ASSERT_NE(gif, nullptr);
+  EXPECT_GT(gif->Control().FrameCount(), 1);
+  EXPECT_EQ(gif->Control().CurrentFrame(), 1);
+  EXPECT_EQ(gif->Frame().size(), QSize(450, 65));
+
+  // Another banner put in takes the banner's place and tooltip.
   auto* banner = new QWidget;
   window_->SetBanner(banner);
   EXPECT_EQ(window_->Banner(), banner);
