@@ -232,6 +232,32 @@ TEST(PropertyBagForm, DamagedInputIsRefused) {
   EXPECT_EQ(errorOf(notGif), PropertyBagError::kBadPicture);
 }
 
+// Any single damaged byte is either refused or gives a bag that writes back
+// exactly the bytes it was read from: nothing is half read or guessed.
+TEST(PropertyBagForm, EveryFlippedByteIsRefusedOrReadExactly) {
+  PropertyBag bag;
+  bag.WriteProperty("GIF", MakeGif({Frame(0, 0, 3, 2)}));
+  bag.WriteProperty("Delay", int16_t{80});
+  bag.WriteProperty("Loops", int32_t{3});
+  bag.WriteProperty("BkgUsed", true);
+  bag.WriteProperty("MouseIcon", MakePictureObject(MakeGif({Frame(0, 0, 2, 2)})));
+  const std::vector<uint8_t> good = bag.Serialize();
+  int refused = 0;
+  for (size_t i = 0; i < good.size(); ++i) {
+    for (uint8_t flip : {uint8_t{0x01}, uint8_t{0x80}, uint8_t{0xFF}}) {
+      std::vector<uint8_t> bytes = good;
+      bytes[i] ^= flip;
+      const std::optional<PropertyBag> back = PropertyBag::Parse(bytes);
+      if (back) {
+        ASSERT_EQ(back->Serialize(), bytes) << "byte " << i;
+      } else {
+        ++refused;
+      }
+    }
+  }
+  EXPECT_GT(refused, 0);
+}
+
 TEST(BannerPropertySet, IsTheBannerGifWithTheControlsDefaults) {
   std::ifstream in(VELTRANO_BANNER_GIF, std::ios::binary);
   const Bytes gif((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
