@@ -206,11 +206,23 @@ void HalftoneRows(const TransferRequest& r, const Plans& p) {
   };
 
   for (int jy = 0; jy < py.count; ++jy) {
-    std::fill(sums.begin(), sums.end(), uint64_t{0});
-    for (int t = py.tapStart[jy]; t < py.tapStart[jy + 1]; ++t) {
-      const uint32_t* h = filtered(py.tapIndex[t]);
-      const uint64_t w = py.tapWeight[t];
-      for (int k = 0; k < 3 * n; ++k) sums[k] += w * h[k];
+    const int first = py.tapStart[jy], taps = py.tapStart[jy + 1] - first;
+    const int rowA = py.tapIndex[first];
+    if (taps == 1 || (taps == 2 && py.tapIndex[first + 1] - rowA == 1)) {
+      // One row, or two neighbouring rows (which sit in different ring
+      // slots): weigh them in a single pass.
+      const uint32_t* a = filtered(rowA);
+      const uint32_t* b = taps == 2 ? filtered(rowA + 1) : a;
+      const uint64_t wa = py.tapWeight[first];
+      const uint64_t wb = taps == 2 ? py.tapWeight[first + 1] : 0;
+      for (int k = 0; k < 3 * n; ++k) sums[k] = wa * a[k] + wb * b[k];
+    } else {
+      std::fill(sums.begin(), sums.end(), uint64_t{0});
+      for (int t = first; t < first + taps; ++t) {
+        const uint32_t* h = filtered(py.tapIndex[t]);
+        const uint64_t w = py.tapWeight[t];
+        for (int k = 0; k < 3 * n; ++k) sums[k] += w * h[k];
+      }
     }
     // Each sum is a colour level times kWeightOne squared (2^32).
     static_assert(kWeightOne == 1u << 16);
