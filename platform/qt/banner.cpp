@@ -1,28 +1,23 @@
 #include "platform/qt/banner.h"
 
-#include <QFile>
 #include <utility>
-#include <vector>
 
+#include "anigif/banner_property_set.h"
+#include "anigif/property_bag.h"
 #include "platform/qt/anigif/ani_gif_widget.h"
-#include "platform/qt/resources.h"
 
 namespace veltrano::qt {
 
-QByteArray BannerGif() {
-  EnsureResources();
-  QFile file(QString::fromLatin1(kBannerResource));
-  if (!file.open(QIODevice::ReadOnly)) return {};
-  return file.readAll();
-}
-
-QWidget* MakeBanner(const QByteArray& gif, std::function<void()> onClick) {
+QWidget* MakeBanner(std::span<const uint8_t> propertySet, std::function<void()> onClick) {
   auto* banner = new qtgif::AniGifWidget;
   banner->Control().Events().Click = std::move(onClick);
-  const std::vector<uint8_t> bytes(gif.begin(), gif.end());
-  // A banner that cannot be read stays empty; the window works without it.
-  banner->Control().LoadAnimatedGIF_Array(anigif::ByteArrayArg::Of(bytes));
+  // A set that cannot be read leaves the banner empty; the window works without it.
+  if (auto bag = anigif::PropertyBag::Parse(propertySet)) banner->Control().ReadProperties(*bag);
   return banner;
+}
+
+QWidget* MakeWindowBanner(std::function<void()> onClick) {
+  return MakeBanner(anigif::BannerPropertySet(), std::move(onClick));
 }
 
 }  // namespace veltrano::qt

@@ -1,20 +1,22 @@
-// The banner ucAniGIF1: the window's animated GIF control, playing the
-// banner image held with the window, with the control's default settings.
+// The banner ucAniGIF1: the window's animated GIF control. Like every control
+// of the window it is created from the window's stored layout: it reads the
+// banner's property set built into the program, which holds the banner image
+// and otherwise the control's default settings.
 #pragma once
 
-#include <QByteArray>
+#include <cstdint>
 #include <functional>
+#include <span>
 
 class QWidget;
 
 namespace veltrano::qt {
 
-inline constexpr const char* kBannerResource = ":/veltrano/banner.gif";
+// A GIF control widget that has read `propertySet` (an empty control when
+// the set cannot be read); a click on it runs `onClick`.
+QWidget* MakeBanner(std::span<const uint8_t> propertySet, std::function<void()> onClick);
 
-// The GIF bytes of the banner that ship inside the program.
-QByteArray BannerGif();
-
-// A GIF control widget playing `gif`; a click on it runs `onClick`.
-QWidget* MakeBanner(const QByteArray& gif, std::function<void()> onClick);
+// The banner of the main window, from its built-in property set.
+QWidget* MakeWindowBanner(std::function<void()> onClick);
 
 }  // namespace veltrano::qt

@@ -86,7 +86,7 @@ MainWindow::MainWindow(Form1& form, CommandHandlers commands, QWidget* parent)
   picture1_->setGeometry(kPicture1Rect);
   ShowTextInLabel(form_.Picture1, picture1_);
 
-  SetBanner(MakeBanner(BannerGif(), [this] { BannerClicked(); }));
+  SetBanner(MakeWindowBanner([this] { BannerClicked(); }));
 
   // The window is exactly the menu bar over the fixed client area.
   layout()->setSizeConstraint(QLayout::SetFixedSize);

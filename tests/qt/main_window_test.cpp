@@ -4,6 +4,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QFile>
 #include <QFontDatabase>
 #include <QFontInfo>
 #include <QFontMetrics>
@@ -20,6 +21,7 @@
 #include "app/form1_texts.h"
 #include "platform/fs/memory_file_system.h"
 #include "platform/qt/anigif/ani_gif_widget.h"
+#include "platform/qt/banner.h"
 #include "platform/qt/main_window.h"
 #include "platform/qt/qt_window_host.h"
 #include "platform/qt/resources.h"
@@ -105,12 +107,23 @@ TEST_F(MainWindowTest, ControlsKeepTheirFixedPlaces) {
   ASSERT_NE(top, nullptr);
   EXPECT_TRUE(top == window_->List1() || window_->List1()->isAncestorOf(top));
 
-  // The banner is the GIF control, playing the banner that ships with the program.
+  // The banner is the GIF control, playing the banner image that ships with
+  // the program, with the control's default delayed decoding.
   auto* gif = qobject_cast<qtgif::AniGifWidget*>(window_->Banner());
   ASSERT_NE(gif, nullptr);
   EXPECT_GT(gif->Control().FrameCount(), 1);
   EXPECT_EQ(gif->Control().CurrentFrame(), 1);
+  EXPECT_EQ(gif->Control().DelayAnimation(), 1);
+  QFile shipped(QStringLiteral(VELTRANO_BANNER_GIF));
+  ASSERT_TRUE(shipped.open(QIODevice::ReadOnly));
+  const QByteArray expected = shipped.readAll();
+  EXPECT_EQ(gif->Control().GifBytes(), std::vector<uint8_t>(expected.begin(), expected.end()));
   EXPECT_EQ(gif->Frame().size(), QSize(450, 65));
+
+  // A property set that cannot be read leaves an empty banner, not a broken window.
+  const uint8_t garbage[] = {1, 2, 3};
+  std::unique_ptr<QWidget> empty(MakeBanner(garbage, nullptr));
+  EXPECT_EQ(qobject_cast<qtgif::AniGifWidget*>(empty.get())->Control().CurrentFrame(), 0);
 
   // Another banner put in takes the banner's place and tooltip.
   auto* banner = new QWidget;
