@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "platform/gdi/rop_ops.h"
+#include "platform/gdi/row_kernels.h"
 
 namespace veltrano::gdi::detail {
 
@@ -52,6 +53,22 @@ void Store1(uint8_t* row, int x, int n, Src src, Op op) {
     uint32_t d = (byte >> shift) & 1u;
     uint32_t r = op(d, At(src, i)) & 1u;
     byte = static_cast<uint8_t>((byte & ~(1u << shift)) | (r << shift));
+  }
+}
+
+// One value over a 1-bit span a byte at a time, the partial bytes at either
+// end merged under a mask.
+template <class Op>
+void FillBits(uint8_t* row, int x, int n, uint32_t value, Op op) {
+  const unsigned s = (value & 1u) ? 0xFFu : 0u;
+  for (int i = 0; i < n;) {
+    const int offset = x & 7;
+    const int count = n - i < 8 - offset ? n - i : 8 - offset;
+    const unsigned keep = (0xFFu >> offset) & ~(0xFFu >> (offset + count));
+    uint8_t& byte = row[x >> 3];
+    byte = static_cast<uint8_t>((byte & ~keep) | (op(byte, s) & keep));
+    i += count;
+    x += count;
   }
 }
 
@@ -217,7 +234,44 @@ void StoreSpan(Bitmap& b, int y, int x, int n, const uint32_t* values, Rop rop) 
 }
 
 void FillSpan(Bitmap& b, int y, int x, int n, uint32_t value, Rop rop) {
-  StoreAny(b, y, x, n, value, rop);
+  if (RowKernelLevel() <= 0) {
+    StoreAny(b, y, x, n, value, rop);
+    return;
+  }
+  uint8_t* row = b.Row(y);
+  if (b.bpp == 1) {
+    WithOp(rop, [&](auto op) { FillBits(row, x, n, value, op); });
+    return;
+  }
+  if (rop != Rop::kCopy) {
+    StoreAny(b, y, x, n, value, rop);
+    return;
+  }
+  switch (b.bpp) {
+    case 32: {
+      uint8_t* p = row + 4 * static_cast<ptrdiff_t>(x);
+      const uint32_t v = value & kRgbMask;
+      for (int i = 0; i < n; ++i) Put32(p + 4 * i, v);
+      break;
+    }
+    case 24: {
+      // Four pixels are three whole words.
+      uint8_t* p = row + 3 * static_cast<ptrdiff_t>(x);
+      const uint32_t v = value & kRgbMask;
+      const uint32_t w0 = v | (v << 24), w1 = (v >> 8) | (v << 16), w2 = (v >> 16) | (v << 8);
+      int i = 0;
+      for (; i + 4 <= n; i += 4, p += 12) {
+        Put32(p, w0);
+        Put32(p + 4, w1);
+        Put32(p + 8, w2);
+      }
+      for (; i < n; ++i, p += 3) Put24(p, v);
+      break;
+    }
+    default:
+      std::memset(row + x, static_cast<int>(value & 0xFFu), static_cast<size_t>(n));
+      break;
+  }
 }
 
 uint32_t ReadValue(const Bitmap& b, int x, int y) {

@@ -42,9 +42,10 @@ class RowKernel {
   Fn fn_ = nullptr;
 };
 
-// Which kernels transfers use: 0 none (every transfer reads into a buffer of
-// values and stores it), 1 portable kernels, 2 also the processor's vector
-// instructions where present (the default). Lets tests compare the paths.
+// Which kernels transfers and fills use: 0 none (every transfer reads into a
+// buffer of values and stores it, every fill goes pixel by pixel), 1 portable
+// kernels, 2 also the processor's vector instructions where present (the
+// default). Lets tests compare the paths.
 void SetRowKernelLevel(int level);
 int RowKernelLevel();
 

@@ -189,5 +189,43 @@ TEST_F(RowKernels, MatchTheGeneralPathAtBlockEdgesAndBitOffsets) {
   }
 }
 
+// Solid fills (PatBlt's operations and FillRect) write whole words and bytes;
+// the pixel-by-pixel fill is the reference.
+TEST_F(RowKernels, FillsMatchThePixelByPixelFill) {
+  std::mt19937 rng(99);
+  auto pick = [&](int lo, int hi) { return lo + static_cast<int>(rng() % (hi - lo + 1)); };
+  const DWORD patterns[] = {PATCOPY, PATINVERT, DSTINVERT, BLACKNESS, WHITENESS};
+  for (int bpp : {1, 8, 24, 32}) {
+    for (int k = 0; k < 40; ++k) {
+      const int w = pick(1, 70), h = pick(1, 4) * (rng() & 1 ? 1 : -1);
+      const RECT box{pick(-9, w), pick(-2, 3), 0, 0};
+      const RECT rect{box.left, box.top, box.left + pick(0, 75), box.top + pick(0, 5)};
+      const COLORREF colour = rng() & 0xFFFFFF;
+      const DWORD rop = patterns[k % 5];
+      const uint32_t seed = static_cast<uint32_t>(rng());
+      auto fill = [&](int level) {
+        detail::SetRowKernelLevel(level);
+        std::mt19937 fillRng(seed);
+        Surface s(w, h, bpp, Table(fillRng, bpp));
+        Randomise(s, fillRng);
+        const HBRUSH brush = CreateSolidBrush(colour);
+        const HGDIOBJ old = SelectObject(s.dc, brush);
+        if (k % 2) {
+          FillRect(s.dc, &rect, brush);
+        } else {
+          PatBlt(s.dc, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, rop);
+        }
+        SelectObject(s.dc, old);
+        DeleteObject(brush);
+        const auto* p = static_cast<const uint8_t*>(s.raw);
+        return std::vector<uint8_t>(p, p + static_cast<size_t>(s.stride) * s.height);
+      };
+      const auto reference = fill(0);
+      EXPECT_EQ(fill(1), reference) << bpp << " bits, fill " << k << " of " << rect.left << ","
+                                    << rect.top << " to " << rect.right << "," << rect.bottom;
+    }
+  }
+}
+
 }  // namespace
 }  // namespace veltrano::gdi
