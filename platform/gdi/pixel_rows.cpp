@@ -200,9 +200,12 @@ void ReadSpan(const Bitmap& b, int y, int x, int n, const uint32_t* lut, uint32_
       break;
     }
     case 24: {
+      // Four bytes per load; the last pixel alone, so as not to read past
+      // the row's end.
       const uint8_t* p = row + 3 * static_cast<ptrdiff_t>(x);
-      for (int i = 0; i < n; ++i, p += 3)
-        out[i] = p[0] | (p[1] << 8) | (static_cast<uint32_t>(p[2]) << 16);
+      int i = 0;
+      for (; i + 1 < n; ++i, p += 3) out[i] = Load32(p) & kRgbMask;
+      if (i < n) out[i] = Load24(p);
       break;
     }
     case 8: {
@@ -211,19 +214,16 @@ void ReadSpan(const Bitmap& b, int y, int x, int n, const uint32_t* lut, uint32_
       break;
     }
     default: {
-      // Up to the next byte boundary bit by bit, then whole bytes.
-      const uint32_t zero = lut[0], one = lut[1];
+      // Eight pixels per step, each picking lut[0] or lut[1] without a branch.
+      const uint32_t zero = lut[0], diff = lut[0] ^ lut[1];
+      const int lastByte = (x + n - 1) >> 3;
       int i = 0;
-      for (; i < n && ((x + i) & 7) != 0; ++i) {
-        const int xi = x + i;
-        out[i] = (row[xi >> 3] >> (7 - (xi & 7))) & 1u ? one : zero;
+      for (; i < n; i += 8) {
+        const unsigned byte = Bits8(row, x + i, lastByte);
+        const int count = n - i < 8 ? n - i : 8;
+        for (int k = 0; k < count; ++k)
+          out[i + k] = zero ^ (diff & (0u - ((byte >> (7 - k)) & 1u)));
       }
-      const uint8_t* p = row + ((x + i) >> 3);
-      for (; i + 8 <= n; i += 8, ++p) {
-        const unsigned byte = *p;
-        for (int k = 0; k < 8; ++k) out[i + k] = (byte >> (7 - k)) & 1u ? one : zero;
-      }
-      for (int k = 0; i < n; ++i, ++k) out[i] = (*p >> (7 - k)) & 1u ? one : zero;
       break;
     }
   }
