@@ -6,9 +6,9 @@
 #   usb_sweep_e2e.sh DEMO_BINARY DEMO_SCRIPT SCREENSHOT_DIR
 set -euo pipefail
 
-demo=$1
-demo_script=$2
-shots=$3
+demo=$(realpath "$1")
+demo_script=$(realpath "$2")
+shots=$(realpath -m "$3")
 
 work=$(mktemp -d /tmp/veltrano-gui.XXXXXX)
 xvfb_pid=""
