@@ -179,6 +179,24 @@ TEST(AniGifWidgetTest, SizesAndUnitsAreTwipsAtFifteenPerPixel) {
   EXPECT_NE(widget.ParentWindow(), 0);
 }
 
+TEST(AniGifWidgetTest, SizeGivenAfterTheLoadRescalesWhenShown) {
+  // As a form builds its controls: the control loads at the widget's first
+  // size, the form then gives it its place, and only then shows it.
+  QWidget form;
+  form.resize(100, 50);
+  auto* widget = new AniGifWidget(&form);
+  widget->resize(100, 30);
+  ASSERT_TRUE(LoadBytes(widget->Control(), SolidFrames(40, 20, 2)));
+  EXPECT_EQ(widget->size(), QSize(60, 30));  // stretch 1 fits the image in
+  EXPECT_FLOAT_EQ(widget->Control().Store().GifInfo.ScaleX, 1.5f);
+  widget->setGeometry(0, 0, 40, 20);
+  form.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+  EXPECT_EQ(widget->size(), QSize(40, 20));
+  EXPECT_FLOAT_EQ(widget->Control().Store().GifInfo.ScaleX, 1.0f);
+  EXPECT_FLOAT_EQ(widget->Control().Store().GifInfo.ScaleY, 1.0f);
+}
+
 struct MouseRecord {
   char kind;
   int16_t button, shift;
