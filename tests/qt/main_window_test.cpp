@@ -49,7 +49,7 @@ class MainWindowTest : public ::testing::Test {
     handlers.menuqim = [this] { Run("menuqim", onQim); };
     handlers.menukhdd = [this] { Run("menukhdd", nullptr); };
     handlers.reudir = [this] { Run("reudir", nullptr); };
-    handlers.menuclean = [this] { Run("menuclean", onClean); };
+    handlers.menuclean = [this] { Run("menuclean", nullptr); };
     window_ = std::make_unique<MainWindow>(form_, handlers);
     host_.SetDialogParent(window_.get());
     window_->show();
@@ -74,7 +74,6 @@ class MainWindowTest : public ::testing::Test {
   std::unique_ptr<MainWindow> window_;
   std::vector<std::string> calls;
   std::function<void()> onQim;
-  std::function<void()> onClean;
 };
 
 TEST_F(MainWindowTest, WindowHasItsCaptionIconAndFixedClientArea) {
@@ -182,45 +181,6 @@ TEST_F(MainWindowTest, MenuClicksReachTheirHandlers) {
   ASSERT_EQ(browser.urls.size(), 3);
   EXPECT_EQ(browser.urls.back(), Q(texts::kHomePageUrl));
   EXPECT_EQ(calls.size(), 4u) << "the banner runs no command";
-}
-
-TEST_F(MainWindowTest, MenuCleanCaptionFollowsTheModelDuringARun) {
-  Open();
-  QAction* clean = window_->MenuAction(QStringLiteral("menuclean"));
-  QString captionDuringRun;
-  onClean = [&] {
-    form_.menuclean.SetCaption(texts::kMenuCleanStop);
-    // Look at the menu bar from inside the command's event pump.
-    QTimer::singleShot(0, [&] { captionDuringRun = clean->text(); });
-    for (int i = 0; i < 3; ++i) form_.DoEvents();
-    form_.menuclean.SetCaption(texts::kMenuClean);
-  };
-  ClickMenu("menuclean");
-  SettleEvents();
-  EXPECT_EQ(captionDuringRun, QStringLiteral("停  止"));
-  EXPECT_EQ(clean->text(), QStringLiteral("磁盘清理"));
-}
-
-TEST_F(MainWindowTest, ClickDuringACommandsEventPumpRunsNestedAsAStopRequest) {
-  Open();
-  int pumps = 0;
-  onQim = [&] {
-    form_.Busy = -1;
-    // Click another command as a user would while this one runs.
-    QTimer::singleShot(0, [&] { ClickMenu("menuclean"); });
-    while (form_.Busy == -1 && pumps < 1000) {
-      ++pumps;
-      form_.DoEvents();
-    }
-  };
-  onClean = [&] {
-    if (form_.Busy == -1) form_.Busy = 0;  // the stop request
-  };
-  ClickMenu("menuqim");
-  SettleEvents();
-  EXPECT_EQ(form_.Busy, 0);
-  EXPECT_LT(pumps, 1000) << "the click was never delivered inside the pump";
-  EXPECT_EQ(calls, (std::vector<std::string>{"menuqim", "menuclean"}));
 }
 
 TEST_F(MainWindowTest, StripAndNameHolderShowTheLatestText) {
