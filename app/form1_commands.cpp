@@ -7,11 +7,21 @@
 
 namespace veltrano {
 
+// A sweep clears the scan log, which a cleanup reads back as its list of files
+// to delete. While a stopped cleanup search is still unwinding (Busy is 0
+// again, but the cleanup has not finished), a sweep click is ignored, as a
+// cleanup click is then.
+static bool CleanupHoldsTheLog(const Form1& form) {
+  return form.Busy == 0 && cleanup::CleanupRunning(form);
+}
+
 void Form1::menuqim_Click() {
+  if (CleanupHoldsTheLog(*this)) return;
   sweep::ScanDrives(*this, 2, sweep::kRemovableLabel);
 }
 
 void Form1::menukhdd_Click() {
+  if (CleanupHoldsTheLog(*this)) return;
   sweep::ScanDrives(*this, 3, sweep::kFixedLabel);
 }
 
