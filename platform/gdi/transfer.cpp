@@ -205,17 +205,27 @@ void HalftoneRows(const TransferRequest& r, const Plans& p) {
     return h;
   };
 
+  // Each vertical sum is a colour level times kWeightOne squared (2^32).
+  static_assert(kWeightOne == 1u << 16);
+  constexpr uint64_t kHalf = uint64_t{1} << 31;
   for (int jy = 0; jy < py.count; ++jy) {
     const int first = py.tapStart[jy], taps = py.tapStart[jy + 1] - first;
     const int rowA = py.tapIndex[first];
     if (taps == 1 || (taps == 2 && py.tapIndex[first + 1] - rowA == 1)) {
       // One row, or two neighbouring rows (which sit in different ring
-      // slots): weigh them in a single pass.
+      // slots): weigh and round each pixel in one go.
       const uint32_t* a = filtered(rowA);
       const uint32_t* b = taps == 2 ? filtered(rowA + 1) : a;
       const uint64_t wa = py.tapWeight[first];
       const uint64_t wb = taps == 2 ? py.tapWeight[first + 1] : 0;
-      for (int k = 0; k < 3 * n; ++k) sums[k] = wa * a[k] + wb * b[k];
+      for (int j = 0; j < n; ++j) {
+        const uint32_t red = static_cast<uint32_t>((wa * a[3 * j] + wb * b[3 * j] + kHalf) >> 32);
+        const uint32_t green =
+            static_cast<uint32_t>((wa * a[3 * j + 1] + wb * b[3 * j + 1] + kHalf) >> 32);
+        const uint32_t blue =
+            static_cast<uint32_t>((wa * a[3 * j + 2] + wb * b[3 * j + 2] + kHalf) >> 32);
+        out[j] = (red << 16) | (green << 8) | blue;
+      }
     } else {
       std::fill(sums.begin(), sums.end(), uint64_t{0});
       for (int t = first; t < first + taps; ++t) {
@@ -223,15 +233,12 @@ void HalftoneRows(const TransferRequest& r, const Plans& p) {
         const uint64_t w = py.tapWeight[t];
         for (int k = 0; k < 3 * n; ++k) sums[k] += w * h[k];
       }
-    }
-    // Each sum is a colour level times kWeightOne squared (2^32).
-    static_assert(kWeightOne == 1u << 16);
-    constexpr uint64_t kHalf = uint64_t{1} << 31;
-    for (int j = 0; j < n; ++j) {
-      const uint32_t red = static_cast<uint32_t>((sums[3 * j] + kHalf) >> 32);
-      const uint32_t green = static_cast<uint32_t>((sums[3 * j + 1] + kHalf) >> 32);
-      const uint32_t blue = static_cast<uint32_t>((sums[3 * j + 2] + kHalf) >> 32);
-      out[j] = (red << 16) | (green << 8) | blue;
+      for (int j = 0; j < n; ++j) {
+        const uint32_t red = static_cast<uint32_t>((sums[3 * j] + kHalf) >> 32);
+        const uint32_t green = static_cast<uint32_t>((sums[3 * j + 1] + kHalf) >> 32);
+        const uint32_t blue = static_cast<uint32_t>((sums[3 * j + 2] + kHalf) >> 32);
+        out[j] = (red << 16) | (green << 8) | blue;
+      }
     }
     mapper.MapSpan(out.data(), n);
     StoreSpan(dst, py.destBegin + jy, px.destBegin, n, out.data(), r.rop);

@@ -73,11 +73,26 @@ TEST(StretchBlt, HalftoneBoxAveragesWhenShrinkingAndInterpolatesWhenEnlarging) {
   StretchBlt(one.dc, 0, 0, 1, 1, four.dc, 0, 0, 2, 2, SRCCOPY);
   EXPECT_EQ(one.At(0, 0), 25u);
 
+  // Down the columns the same weights apply as along the rows: enlarging
+  // blends two neighbouring rows (edges clamped), shrinking averages them.
+  auto column = [](std::vector<uint32_t> in, int dstHeight, bool flip) {
+    const int n = static_cast<int>(in.size());
+    Surface src(1, n, 24), dst(1, dstHeight, 24);
+    src.Load(in);
+    SetStretchBltMode(dst.dc, HALFTONE);
+    StretchBlt(dst.dc, 0, 0, 1, dstHeight, src.dc, 0, flip ? n - 1 : 0, 1, flip ? -n : n, SRCCOPY);
+    return dst.Values();
+  };
+  EXPECT_EQ(column({0, 200}, 4, false), (V{0, 50, 150, 200}));
+  EXPECT_EQ(column({0, 200}, 4, true), (V{200, 150, 50, 0}));
+  EXPECT_EQ(column({0, 100, 200, 255}, 2, false), (V{50, 228}));
+  EXPECT_EQ(column({0, 90, 180}, 2, false), (V{30, 150}));
+
   // A long shrink averages every row it covers.
-  Surface column(1, 3001, 24), dot(1, 3, 24);
-  for (int y = 0; y < 3001; ++y) column.Set(0, y, y % 2 ? 0x000000 : 0x00C8C8C8);
+  Surface tall(1, 3001, 24), dot(1, 3, 24);
+  for (int y = 0; y < 3001; ++y) tall.Set(0, y, y % 2 ? 0x000000 : 0x00C8C8C8);
   SetStretchBltMode(dot.dc, HALFTONE);
-  StretchBlt(dot.dc, 0, 0, 1, 3, column.dc, 0, 0, 1, 3001, SRCCOPY);
+  StretchBlt(dot.dc, 0, 0, 1, 3, tall.dc, 0, 0, 1, 3001, SRCCOPY);
   for (int y = 0; y < 3; ++y) EXPECT_EQ(dot.At(0, y), 0x00646464u) << y;
 
   // An 8-bit source is filtered on its table's colours; an unscaled 8-bit to
