@@ -91,6 +91,11 @@ bool PlanAxis(int64_t destOrigin, int64_t destExtent, int64_t destLimit, int64_t
   // inside the source. The centre is monotonic in j, so they are one run.
   int64_t jLo = std::max<int64_t>(0, -destLow);
   int64_t jHi = std::min(d, destLimit - destLow);
+  if (s == d) {
+    // Pixel j samples source index j.
+    jLo = std::max(jLo, inLo);
+    jHi = std::min(jHi, inHi);
+  }
   while (jLo < jHi && Centre(jLo, s, d) < inLo) ++jLo;
   while (jHi > jLo && Centre(jHi - 1, s, d) >= inHi) --jHi;
   if (jLo >= jHi) return false;
@@ -101,6 +106,27 @@ bool PlanAxis(int64_t destOrigin, int64_t destExtent, int64_t destLimit, int64_t
   plan->reversed = flip;
   plan->srcFirst = static_cast<int>(absolute(jLo));
   plan->tapStart.reserve(static_cast<size_t>(plan->count) + 1);
+
+  if (s == d) {
+    // Unscaled: one tap of full weight per pixel, the source walked one
+    // pixel at a time in either direction.
+    const size_t n = static_cast<size_t>(plan->count);
+    plan->tapStart.resize(n + 1);
+    plan->tapIndex.resize(n);
+    plan->tapWeight.assign(n, kWeightOne);
+    const int32_t first = plan->srcFirst;
+    const int32_t step = flip ? -1 : 1;
+    for (size_t k = 0; k < n; ++k) {
+      plan->tapStart[k] = static_cast<int32_t>(k);
+      plan->tapIndex[k] = first + step * static_cast<int32_t>(k);
+    }
+    plan->tapStart[n] = static_cast<int32_t>(n);
+    plan->maxTaps = 1;
+    const int32_t last = plan->tapIndex[n - 1];
+    plan->srcMin = std::min(first, last);
+    plan->srcMax = std::max(first, last);
+    return true;
+  }
 
   std::vector<int64_t> idx;
   std::vector<uint32_t> w;

@@ -62,6 +62,18 @@ void ValueRows(const TransferRequest& r, const Plans& p, int mode) {
   const bool useAnd = mode == BLACKONWHITE;
   const int spanLength = px.srcMax - px.srcMin + 1;
 
+  // Unscaled rows with a kernel for these depths: straight from row to row.
+  if (px.unscaled && py.maxTaps == 1 && !mapColours) {
+    RowKernel kernel;
+    if (kernel.Choose(p.from, dst, r.rop, px.reversed, lut)) {
+      for (int jy = 0; jy < py.count; ++jy) {
+        kernel.Run(p.from.Row(py.tapIndex[jy] - p.oy), px.srcMin - p.ox, dst.Row(py.destBegin + jy),
+                   px.destBegin, px.count);
+      }
+      return;
+    }
+  }
+
   std::vector<uint32_t> span(static_cast<size_t>(spanLength));
   std::vector<uint32_t> values(static_cast<size_t>(px.count));
   std::vector<uint32_t> extra(py.maxTaps > 1 ? static_cast<size_t>(px.count) : 0);
@@ -90,18 +102,6 @@ void ValueRows(const TransferRequest& r, const Plans& p, int mode) {
       out[j] = v;
     }
   };
-
-  // Unscaled rows with a kernel for these depths: straight from row to row.
-  if (px.unscaled && py.maxTaps == 1 && !mapColours) {
-    RowKernel kernel;
-    if (kernel.Choose(p.from, dst, r.rop, px.reversed, lut)) {
-      for (int jy = 0; jy < py.count; ++jy) {
-        kernel.Run(p.from.Row(py.tapIndex[jy] - p.oy), px.srcMin - p.ox, dst.Row(py.destBegin + jy),
-                   px.destBegin, px.count);
-      }
-      return;
-    }
-  }
 
   // The common unscaled copy into 32 bits: read straight into the
   // destination row (values are already 0x00RRGGBB with a zero top byte).
