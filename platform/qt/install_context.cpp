@@ -52,6 +52,8 @@ InstallContext CurrentInstallContext() {
       QFileInfo(QCoreApplication::applicationFilePath()).absoluteFilePath().toStdString();
   context.homeDir = EnvironmentPath("HOME");
   if (context.homeDir.empty()) context.homeDir = QDir::homePath().toStdString();
+  // The rest is needed only for an install; the installed copy starts without it.
+  if (!ShouldOfferInstall(context)) return context;
   context.desktopDir = DesktopFolder(context.homeDir);
   context.dataHomeDir = EnvironmentPath("XDG_DATA_HOME");
   context.iconPng = IconPng();
