@@ -117,21 +117,26 @@ TEST_F(WindowCommandsTest, CleanupShowsStopWhileSearchingThenCountsAndAsks) {
   }
 }
 
-TEST_F(WindowCommandsTest, SweepClickDuringTheSearchStopsItAndStartsNoSweep) {
-  WhileBusy([&] { ClickMenu("menuqim"); }, 5);
-  SeenBox confirm;
-  AnswerNextBox(&confirm, [](QMessageBox* box) { ClickButton(box, QStringLiteral("否(&N)")); });
-  ClickMenu("menuclean");
-  SettleEvents();
+TEST_F(WindowCommandsTest, CommandClickDuringTheSearchStopsItAndStartsNothing) {
+  // Either sweep command, or the cleanup's own "停  止", stops the search.
+  for (const char* stop : {"menuqim", "menukhdd", "menuclean"}) {
+    SCOPED_TRACE(stop);
+    WhileBusy([&] { ClickMenu(stop); }, 5);
+    SeenBox confirm;
+    AnswerNextBox(&confirm, [](QMessageBox* box) { ClickButton(box, QStringLiteral("否(&N)")); });
+    ClickMenu("menuclean");
+    SettleEvents();
 
-  EXPECT_EQ(form_.Busy, 0);
-  EXPECT_TRUE(confirm.shown) << "a stopped search still counts and asks";
-  EXPECT_GE(form_.List1.Count(), 5);
-  EXPECT_LT(form_.List1.Count(), kJunkFolders) << "the search went on after the stop";
-  for (const std::string& line : form_.List1.Lines()) {
-    EXPECT_EQ(line.rfind("C:\\data\\", 0), 0u) << "no sweep ran: " << line;
+    EXPECT_EQ(form_.Busy, 0);
+    EXPECT_TRUE(confirm.shown) << "a stopped search still counts and asks";
+    EXPECT_GE(form_.List1.Count(), 5);
+    EXPECT_LT(form_.List1.Count(), kJunkFolders) << "the search went on after the stop";
+    for (const std::string& line : form_.List1.Lines()) {
+      EXPECT_EQ(line.rfind("C:\\data\\", 0), 0u) << "another command ran: " << line;
+    }
+    EXPECT_EQ(window_->MenuAction(QStringLiteral("menuclean"))->text(), QStringLiteral("磁盘清理"));
+    EXPECT_EQ(JunkLeft(), kJunkFolders);
   }
-  EXPECT_EQ(window_->MenuAction(QStringLiteral("menuclean"))->text(), QStringLiteral("磁盘清理"));
 }
 
 }  // namespace
