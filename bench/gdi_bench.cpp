@@ -1,6 +1,7 @@
 // The drawing calls the GIF control makes for every frame, at 1280 x 720:
-// 8-bit strip to 24-bit canvas and to the 32-bit window surface, the masked
-// SRCAND + SRCPAINT pair, HALFTONE stretches, and an in-place mirror.
+// 8-bit strip to 24-bit canvas and to the 32-bit window surface, the strip
+// into the 1-bit mask, the masked SRCAND + SRCPAINT pair (also at the
+// banner's 450 x 65), solid fills, HALFTONE stretches, and in-place mirrors.
 // Throughput is reported as pixels per second (items_per_second).
 #include <benchmark/benchmark.h>
 
@@ -80,6 +81,56 @@ void BM_MaskedPairCanvas(benchmark::State& state) {
 }
 BENCHMARK(BM_MaskedPairCanvas);
 
+// Each half of the composed pass alone.
+void BM_MaskAndTo32(benchmark::State& state) {
+  Dib mask(kWidth, kHeight, 1), window(kWidth, kHeight, 32);
+  for (auto _ : state) BitBlt(window.dc, 0, 0, kWidth, kHeight, mask.dc, 0, 0, SRCAND);
+  Pixels(state, int64_t{kWidth} * kHeight);
+}
+BENCHMARK(BM_MaskAndTo32);
+
+void BM_CanvasPaintTo32(benchmark::State& state) {
+  Dib canvas(kWidth, kHeight, 24), window(kWidth, kHeight, 32);
+  for (auto _ : state) BitBlt(window.dc, 0, 0, kWidth, kHeight, canvas.dc, 0, 0, SRCPAINT);
+  Pixels(state, int64_t{kWidth} * kHeight);
+}
+BENCHMARK(BM_CanvasPaintTo32);
+
+// The composed pass of the 450 x 65 banner, at an odd offset in the surface.
+void BM_MaskedPairBanner(benchmark::State& state) {
+  Dib mask(450, 65, 1), canvas(450, 65, 24), window(451, 66, 32);
+  for (auto _ : state) {
+    BitBlt(window.dc, 1, 1, 450, 65, mask.dc, 0, 0, SRCAND);
+    BitBlt(window.dc, 1, 1, 450, 65, canvas.dc, 0, 0, SRCPAINT);
+  }
+  Pixels(state, int64_t{450} * 65);
+}
+BENCHMARK(BM_MaskedPairBanner);
+
+// Marking a frame's opaque pixels in the 1-bit mask through the mask table,
+// at an unaligned left edge.
+void BM_StripToMask(benchmark::State& state) {
+  Dib strip(kWidth, kHeight, 8), mask(kWidth + 3, kHeight, 1);
+  uint32_t maskTable[256] = {};
+  maskTable[5] = 0xFFFFFF;
+  SetDIBColorTable(strip.dc, 0, 256, maskTable);
+  for (auto _ : state) BitBlt(mask.dc, 3, 0, kWidth, kHeight, strip.dc, 0, 0, SRCAND);
+  Pixels(state, int64_t{kWidth} * kHeight);
+}
+BENCHMARK(BM_StripToMask);
+
+// FillRect with a solid brush on the surface, the canvas and the mask.
+void BM_FillRect(benchmark::State& state) {
+  const int bpp = static_cast<int>(state.range(0));
+  Dib target(kWidth, kHeight, bpp);
+  const HBRUSH brush = CreateSolidBrush(RGB(0x12, 0x34, 0x56));
+  const RECT area{1, 0, kWidth, kHeight};
+  for (auto _ : state) FillRect(target.dc, &area, brush);
+  DeleteObject(brush);
+  Pixels(state, int64_t{kWidth - 1} * kHeight);
+}
+BENCHMARK(BM_FillRect)->Arg(32)->Arg(24)->Arg(1);
+
 // Direct pass of a transparent frame: the 8-bit strip with the mask table
 // (SRCAND), then with its colours (SRCPAINT), table switches included.
 void BM_MaskedPairStrip(benchmark::State& state) {
@@ -140,6 +191,16 @@ void BM_MirrorInPlace(benchmark::State& state) {
   Pixels(state, int64_t{kWidth} * kHeight);
 }
 BENCHMARK(BM_MirrorInPlace);
+
+// Mirroring the 24-bit canvas in place, left to right.
+void BM_MirrorCanvasInPlace(benchmark::State& state) {
+  Dib canvas(kWidth, kHeight, 24);
+  for (auto _ : state)
+    StretchBlt(canvas.dc, 0, 0, kWidth, kHeight, canvas.dc, kWidth - 1, 0, -kWidth, kHeight,
+               SRCCOPY);
+  Pixels(state, int64_t{kWidth} * kHeight);
+}
+BENCHMARK(BM_MirrorCanvasInPlace);
 
 }  // namespace
 

@@ -1,6 +1,7 @@
 #include "platform/gdi/pixel_rows.h"
 
 #include <cstring>
+#include <type_traits>
 
 #include "platform/gdi/rop_ops.h"
 #include "platform/gdi/row_kernels.h"
@@ -56,20 +57,30 @@ void Store1(uint8_t* row, int x, int n, Src src, Op op) {
   }
 }
 
-// One value over a 1-bit span a byte at a time, the partial bytes at either
-// end merged under a mask.
+// One value over a 1-bit span: the partial bytes at either end merged under
+// a mask, whole bytes in between set at once.
 template <class Op>
 void FillBits(uint8_t* row, int x, int n, uint32_t value, Op op) {
   const unsigned s = (value & 1u) ? 0xFFu : 0u;
-  for (int i = 0; i < n;) {
+  auto partial = [&](int count) {
     const int offset = x & 7;
-    const int count = n - i < 8 - offset ? n - i : 8 - offset;
     const unsigned keep = (0xFFu >> offset) & ~(0xFFu >> (offset + count));
     uint8_t& byte = row[x >> 3];
     byte = static_cast<uint8_t>((byte & ~keep) | (op(byte, s) & keep));
-    i += count;
     x += count;
+    n -= count;
+  };
+  if ((x & 7) != 0) partial(n < 8 - (x & 7) ? n : 8 - (x & 7));
+  uint8_t* p = row + (x >> 3);
+  const int bytes = n >> 3;
+  if constexpr (std::is_same_v<Op, CopyOp> || std::is_same_v<Op, NotCopyOp>) {
+    std::memset(p, static_cast<int>(op(0, s) & 0xFFu), static_cast<size_t>(bytes));
+  } else {
+    for (int k = 0; k < bytes; ++k) p[k] = static_cast<uint8_t>(op(p[k], s));
   }
+  x += 8 * bytes;
+  n -= 8 * bytes;
+  if (n > 0) partial(n);
 }
 
 template <class Src>

@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <cstddef>
+#include <cstring>
 
 #include "platform/gdi/rop_ops.h"
 
@@ -89,19 +90,24 @@ void StoreTo(uint8_t* row, int x, int n, Op op, Get get) {
 
 // Into 1 bit a byte at a time: bits(i, count) gives span pixels i ..
 // i + count - 1 (count <= 8) in the top bits of a byte; the partial bytes at
-// both ends of the span are merged under a mask.
+// both ends of the span are merged under a mask, whole bytes in between are
+// written as they come.
 template <class Op, class Bits>
 void To1(uint8_t* row, int x, int n, Op op, Bits bits) {
-  for (int i = 0; i < n;) {
+  int i = 0;
+  auto partial = [&](int count) {
     const int offset = x & 7;
-    const int count = n - i < 8 - offset ? n - i : 8 - offset;
     const unsigned s = bits(i, count) >> offset;
     const unsigned keep = (0xFFu >> offset) & ~(0xFFu >> (offset + count));
     uint8_t& b = row[x >> 3];
     b = static_cast<uint8_t>((b & ~keep) | (op(b, s) & keep));
     i += count;
     x += count;
-  }
+  };
+  if ((x & 7) != 0) partial(n < 8 - (x & 7) ? n : 8 - (x & 7));
+  uint8_t* p = row + (x >> 3);
+  for (; i + 8 <= n; i += 8, x += 8, ++p) *p = static_cast<uint8_t>(op(*p, bits(i, 8)));
+  if (i < n) partial(n - i);
 }
 
 // ---- Kernels ---------------------------------------------------------------
@@ -145,8 +151,13 @@ void MonoTo32(const RowKernel& k, const uint8_t* s, int sx, uint8_t* d, int dx, 
   uint8_t* q = d + 4 * static_cast<ptrdiff_t>(dx);
   int i = 0;
   for (; i + 8 <= n; i += 8, q += 32) {
-    const uint32_t* e = k.expand.get() + 8 * Bits8(s, sx + i, lastByte);
-    for (int j = 0; j < 8; ++j) Put32(q + 4 * j, op(Load32(q + 4 * j), e[j]) & kRgbMask);
+    // Local copies keep the compiler sure that the table and the row do not
+    // overlap, so the eight pixels go as one vector operation.
+    uint32_t e[8], v[8];
+    std::memcpy(e, k.expand.get() + 8 * Bits8(s, sx + i, lastByte), sizeof(e));
+    std::memcpy(v, q, sizeof(v));
+    for (int j = 0; j < 8; ++j) v[j] = op(v[j], e[j]) & kRgbMask;
+    std::memcpy(q, v, sizeof(v));
   }
   if (i < n) {
     const uint32_t* e = k.expand.get() + 8 * Bits8(s, sx + i, lastByte);
