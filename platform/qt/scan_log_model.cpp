@@ -40,7 +40,10 @@ QModelIndex ScanLogModel::index(int row, int column, const QModelIndex& parent) 
 }
 
 QVariant ScanLogModel::data(const QModelIndex& index, int role) const {
-  if (role != Qt::DisplayRole || !index.isValid() || index.row() >= shown_) return {};
+  if (role != Qt::DisplayRole || !index.isValid() || index.row() >= shown_ ||
+      index.row() >= log_.Count()) {
+    return {};
+  }
   return QString::fromStdString(log_.Line(index.row()));
 }
 
