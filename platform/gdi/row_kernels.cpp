@@ -3,6 +3,7 @@
 #include <atomic>
 #include <cstddef>
 #include <cstring>
+#include <type_traits>
 
 #include "platform/gdi/rop_ops.h"
 
@@ -55,10 +56,17 @@ void To32(uint8_t* d, int n, Op op, Get get) {
   for (int i = 0; i < n; ++i, d += 4) Put32(d, op(Load32(d), get(i)) & kRgbMask);
 }
 
-// Four pixels at a time as three 32-bit words, the rest byte by byte.
+// A copy writes each pixel as a 32-bit word whose spare top byte the next
+// pixel overwrites (the last pixel alone writes three bytes). Otherwise four
+// pixels at a time as three 32-bit words, the rest byte by byte.
 template <class Op, class Get>
 void To24(uint8_t* d, int n, Op op, Get get) {
   int i = 0;
+  if constexpr (std::is_same_v<Op, CopyOp>) {
+    for (; i + 1 < n; ++i, d += 3) Put32(d, get(i));
+    if (i < n) Put24(d, get(i));
+    return;
+  }
   for (; i + 4 <= n; i += 4, d += 12) {
     const uint32_t w0 = Load32(d), w1 = Load32(d + 4), w2 = Load32(d + 8);
     const uint32_t r0 = op(w0 & kRgbMask, get(i)) & kRgbMask;
