@@ -112,8 +112,8 @@ std::vector<Input>& Inputs() {
 // A banner: a horizontal gradient with flat "lettering" and a bright band
 // that moves a little further on every frame.
 GifSpec Banner() {
-  GifSpec spec;
-  spec.global_table = MakePalette(64, 1);
+  GifSpec desc;
+  desc.global_table = MakePalette(64, 1);
   const auto letters = MakeImage(Pattern::kBlocks, 450, 65, 4, 2);
   for (int f = 0; f < 30; ++f) {
     FrameSpec frame;
@@ -131,34 +131,34 @@ GifSpec Banner() {
         frame.pixels[y * 450 + x] = static_cast<std::uint8_t>(c & 63);
       }
     }
-    spec.frames.push_back(std::move(frame));
+    desc.frames.push_back(std::move(frame));
   }
-  return spec;
+  return desc;
 }
 
 GifSpec Animation() {
-  GifSpec spec;
+  GifSpec desc;
   for (int f = 0; f < 200; ++f) {
     FrameSpec frame;
     frame.width = 500;
     frame.height = 500;
     frame.local_table = MakePalette(256, 100 + f);
     frame.pixels = MakeImage(Pattern::kPhoto, 500, 500, 256, 1000 + f);
-    spec.frames.push_back(std::move(frame));
+    desc.frames.push_back(std::move(frame));
   }
-  return spec;
+  return desc;
 }
 
 GifSpec Still(int width, int height, bool interlaced, std::uint32_t seed) {
-  GifSpec spec;
-  spec.global_table = MakePalette(256, seed);
+  GifSpec desc;
+  desc.global_table = MakePalette(256, seed);
   FrameSpec frame;
   frame.width = width;
   frame.height = height;
   frame.interlaced = interlaced;
   frame.pixels = MakeImage(Pattern::kPhoto, width, height, 256, seed);
-  spec.frames.push_back(std::move(frame));
-  return spec;
+  desc.frames.push_back(std::move(frame));
+  return desc;
 }
 
 void AddInput(std::string name, std::vector<std::uint8_t> bytes) {

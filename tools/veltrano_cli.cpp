@@ -138,14 +138,14 @@ int main(int argc, char** argv) {
   std::string error;
   auto table = veltrano::fs::ParseDriveTable(driveTexts, &error);
   if (!table) return UsageError(error);
-  for (auto& spec : *table) {
+  for (auto& desc : *table) {
     std::error_code ec;
-    const auto folder = std::filesystem::canonical(spec.hostPath, ec);
+    const auto folder = std::filesystem::canonical(desc.hostPath, ec);
     if (ec || !std::filesystem::is_directory(folder, ec)) {
-      return UsageError("drive " + std::string(1, spec.letter) + ": '" + spec.hostPath +
+      return UsageError("drive " + std::string(1, desc.letter) + ": '" + desc.hostPath +
                         "' is not a folder");
     }
-    spec.hostPath = folder.string();
+    desc.hostPath = folder.string();
   }
 
   veltrano::fs::LinuxFileSystem fileSystem(std::move(*table));

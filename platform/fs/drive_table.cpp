@@ -52,12 +52,12 @@ std::optional<DriveSpec> ParseDriveSpec(std::string_view text, std::string* erro
   }
   const std::string_view typeName = rest.substr(0, colon);
   const std::string_view path = rest.substr(colon + 1);
-  DriveSpec spec;
-  spec.letter = letter;
+  DriveSpec desc;
+  desc.letter = letter;
   bool known = false;
   for (const auto& [name, code] : kTypeNames) {
     if (SameAscii(typeName, name)) {
-      spec.type = code;
+      desc.type = code;
       known = true;
     }
   }
@@ -70,23 +70,23 @@ std::optional<DriveSpec> ParseDriveSpec(std::string_view text, std::string* erro
     Fail(error, quoted + ": the folder is missing");
     return std::nullopt;
   }
-  spec.hostPath = std::string(path);
-  return spec;
+  desc.hostPath = std::string(path);
+  return desc;
 }
 
 std::optional<std::vector<DriveSpec>> ParseDriveTable(const std::vector<std::string>& texts,
                                                       std::string* error) {
   std::vector<DriveSpec> table;
   for (const std::string& text : texts) {
-    auto spec = ParseDriveSpec(text, error);
-    if (!spec) return std::nullopt;
+    auto desc = ParseDriveSpec(text, error);
+    if (!desc) return std::nullopt;
     for (const DriveSpec& other : table) {
-      if (other.letter == spec->letter) {
-        Fail(error, std::string("drive ") + spec->letter + ": is given twice");
+      if (other.letter == desc->letter) {
+        Fail(error, std::string("drive ") + desc->letter + ": is given twice");
         return std::nullopt;
       }
     }
-    table.push_back(std::move(*spec));
+    table.push_back(std::move(*desc));
   }
   return table;
 }

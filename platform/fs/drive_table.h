@@ -24,11 +24,11 @@ struct DriveSpec {
 // says what was wrong.
 std::optional<DriveSpec> ParseDriveSpec(std::string_view text, std::string* error = nullptr);
 
-// Parses several specs; fails on the first bad one or on a letter given twice.
+// Parses several drive entries; fails on the first bad one or on a letter given twice.
 std::optional<std::vector<DriveSpec>> ParseDriveTable(const std::vector<std::string>& texts,
                                                       std::string* error = nullptr);
 
-// The name used in a spec for a drive type ("removable"), or "" for codes
+// The name used in a drive entry for a drive type ("removable"), or "" for codes
 // that have none.
 std::string_view DriveTypeName(uint32_t type);
 

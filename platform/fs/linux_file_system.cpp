@@ -403,12 +403,12 @@ LinuxFileSystem::LinuxFileSystem(std::vector<DriveSpec> drives) : impl_(std::mak
   impl_->directoryMode = true;
   std::sort(drives.begin(), drives.end(),
             [](const DriveSpec& a, const DriveSpec& b) { return a.letter < b.letter; });
-  for (DriveSpec& spec : drives) {
-    if (impl_->FindDrive(spec.letter)) continue;
+  for (DriveSpec& desc : drives) {
+    if (impl_->FindDrive(desc.letter)) continue;
     Drive d;
-    d.letter = spec.letter;
-    d.type = spec.type;
-    d.hostPath = std::move(spec.hostPath);
+    d.letter = desc.letter;
+    d.type = desc.type;
+    d.hostPath = std::move(desc.hostPath);
     impl_->drives.push_back(std::move(d));
   }
 }

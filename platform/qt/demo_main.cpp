@@ -63,7 +63,7 @@ int main(int argc, char** argv) {
   QApplication::setApplicationName(QStringLiteral("Veltrano"));
 
   QString logPath;
-  std::vector<std::string> specs;
+  std::vector<std::string> descs;
   const QStringList args = QApplication::arguments();
   for (int i = 1; i < args.size(); ++i) {
     if (args[i] == QStringLiteral("--log") && i + 1 < args.size()) {
@@ -71,12 +71,12 @@ int main(int argc, char** argv) {
     } else if (args[i].startsWith(QStringLiteral("-"))) {
       return Usage();
     } else {
-      specs.push_back(args[i].toStdString());
+      descs.push_back(args[i].toStdString());
     }
   }
-  if (specs.empty()) return Usage();
+  if (descs.empty()) return Usage();
   std::string error;
-  auto drives = veltrano::fs::ParseDriveTable(specs, &error);
+  auto drives = veltrano::fs::ParseDriveTable(descs, &error);
   if (!drives) {
     std::fprintf(stderr, "veltrano-demo: %s\n", error.c_str());
     return Usage();

@@ -32,14 +32,14 @@ Parsed Parse(const Bytes& bytes) {
 }
 
 ImageSpec Image(int left, int top, int width, int height, std::vector<uint32_t> local = {}) {
-  ImageSpec spec;
-  spec.left = left;
-  spec.top = top;
-  spec.width = width;
-  spec.height = height;
-  spec.pixels = Pattern(width, height, 2);
-  spec.localTable = std::move(local);
-  return spec;
+  ImageSpec desc;
+  desc.left = left;
+  desc.top = top;
+  desc.width = width;
+  desc.height = height;
+  desc.pixels = Pattern(width, height, 2);
+  desc.localTable = std::move(local);
+  return desc;
 }
 
 TEST(GifParser, PlainGif87aFrameHasNeutralSettings) {

@@ -9,11 +9,11 @@ namespace {
 
 TEST(DriveTableTest, ParsesLetterTypeAndPath) {
   std::string error;
-  auto spec = ParseDriveSpec("e:Removable:/tmp/usb stick:2", &error);
-  ASSERT_TRUE(spec) << error;
-  EXPECT_EQ(spec->letter, 'E');
-  EXPECT_EQ(spec->type, kDriveRemovable);
-  EXPECT_EQ(spec->hostPath, "/tmp/usb stick:2");  // colons after the type belong to the path
+  auto desc = ParseDriveSpec("e:Removable:/tmp/usb stick:2", &error);
+  ASSERT_TRUE(desc) << error;
+  EXPECT_EQ(desc->letter, 'E');
+  EXPECT_EQ(desc->type, kDriveRemovable);
+  EXPECT_EQ(desc->hostPath, "/tmp/usb stick:2");  // colons after the type belong to the path
   EXPECT_EQ(ParseDriveSpec("C:fixed:/")->type, kDriveFixed);
   EXPECT_EQ(ParseDriveSpec("N:remote:/net")->type, kDriveRemote);
   EXPECT_EQ(ParseDriveSpec("R:cdrom:/cd")->type, kDriveCdRom);

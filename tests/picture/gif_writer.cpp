@@ -173,12 +173,12 @@ LzwStream EncodeFrame(const FrameSpec& frame) {
   return EncodeLzw(frame.pixels, frame.min_code_size, frame.lzw);
 }
 
-std::vector<std::uint8_t> WriteGif(const GifSpec& spec) {
-  std::vector<std::uint8_t> out(spec.signature.begin(), spec.signature.end());
-  int sw = spec.screen_width;
-  int sh = spec.screen_height;
+std::vector<std::uint8_t> WriteGif(const GifSpec& desc) {
+  std::vector<std::uint8_t> out(desc.signature.begin(), desc.signature.end());
+  int sw = desc.screen_width;
+  int sh = desc.screen_height;
   if (sw == 0 || sh == 0) {
-    for (const auto& f : spec.frames) {
+    for (const auto& f : desc.frames) {
       sw = std::max(sw, f.left + f.width);
       sh = std::max(sh, f.top + f.height);
     }
@@ -186,26 +186,26 @@ std::vector<std::uint8_t> WriteGif(const GifSpec& spec) {
   PutWord(out, sw);
   PutWord(out, sh);
   std::uint8_t packed = 0x70;  // colour resolution 8 bits
-  if (!spec.global_table.empty()) packed |= 0x80 | TableSizeField(spec.global_table.size());
+  if (!desc.global_table.empty()) packed |= 0x80 | TableSizeField(desc.global_table.size());
   out.push_back(packed);
   out.push_back(0);  // background index
   out.push_back(0);  // aspect ratio
-  if (!spec.global_table.empty()) PutTable(out, spec.global_table);
-  if (spec.loops) {
+  if (!desc.global_table.empty()) PutTable(out, desc.global_table);
+  if (desc.loops) {
     const std::string id = "NETSCAPE2.0";
     out.insert(out.end(), {0x21, 0xFF, 11});
     out.insert(out.end(), id.begin(), id.end());
     out.insert(out.end(), {3, 1});
-    PutWord(out, *spec.loops);
+    PutWord(out, *desc.loops);
     out.push_back(0);
   }
-  if (spec.comment) {
+  if (desc.comment) {
     const std::string text = "made by the test writer";
     out.insert(out.end(), {0x21, 0xFE, static_cast<std::uint8_t>(text.size())});
     out.insert(out.end(), text.begin(), text.end());
     out.push_back(0);
   }
-  for (const auto& f : spec.frames) {
+  for (const auto& f : desc.frames) {
     if (f.control) {
       out.insert(out.end(), {0x21, 0xF9, 4});
       out.push_back(static_cast<std::uint8_t>(((f.disposal & 7) << 2) | (f.transparent ? 1 : 0)));

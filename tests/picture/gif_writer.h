@@ -79,7 +79,7 @@ struct GifSpec {
 };
 
 // Writes the file. Colour tables are padded to a power of two (at least 2).
-std::vector<std::uint8_t> WriteGif(const GifSpec& spec);
+std::vector<std::uint8_t> WriteGif(const GifSpec& desc);
 
 // The bytes of one frame's image data (LZW stream and sub-blocks) as WriteGif
 // lays them out, so that tests can predict truncation.

@@ -62,21 +62,21 @@ void DropLocalTableCopy(GifFileType* gif) {
 
 }  // namespace
 
-std::vector<std::uint8_t> EncodeWithGiflib(const GifSpec& spec) {
+std::vector<std::uint8_t> EncodeWithGiflib(const GifSpec& desc) {
   std::vector<std::uint8_t> out;
   int error = 0;
   GifFileType* gif = EGifOpen(&out, WriteToMemory, &error);
   if (gif == nullptr) return {};
   EGifSetGifVersion(gif, true);
-  int sw = spec.screen_width, sh = spec.screen_height;
-  for (const auto& f : spec.frames) {
+  int sw = desc.screen_width, sh = desc.screen_height;
+  for (const auto& f : desc.frames) {
     sw = std::max(sw, f.left + f.width);
     sh = std::max(sh, f.top + f.height);
   }
-  ColorMapObject* global = ToColorMap(spec.global_table);
+  ColorMapObject* global = ToColorMap(desc.global_table);
   bool ok = EGifPutScreenDesc(gif, sw, sh, 8, 0, global) == GIF_OK;
   GifFreeMapObject(global);
-  for (const auto& f : spec.frames) {
+  for (const auto& f : desc.frames) {
     if (!ok) break;
     if (f.control) {
       const GifByteType gce[4] = {

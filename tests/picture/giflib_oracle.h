@@ -24,9 +24,9 @@ struct OracleFrame {
 // Every frame of the stream, or nothing when giflib refuses the data.
 std::optional<std::vector<OracleFrame>> DecodeWithGiflib(std::span<const std::uint8_t> bytes);
 
-// Writes `spec` with giflib's own encoder (its LZW settings, not the
+// Writes `desc` with giflib's own encoder (its LZW settings, not the
 // frame's): a second, independent source of streams. Options the writer of
 // gif_writer.h adds (loops, comment, LZW knobs, sub-block size) are ignored.
-std::vector<std::uint8_t> EncodeWithGiflib(const GifSpec& spec);
+std::vector<std::uint8_t> EncodeWithGiflib(const GifSpec& desc);
 
 }  // namespace veltrano::picture::testing

@@ -31,10 +31,10 @@ FrameSpec Frame(int width, int height, int colors, std::uint32_t seed,
 }
 
 GifSpec OneFrame(FrameSpec frame, int global_colors = 16) {
-  GifSpec spec;
-  if (global_colors > 0) spec.global_table = MakePalette(global_colors, 99);
-  spec.frames.push_back(std::move(frame));
-  return spec;
+  GifSpec desc;
+  if (global_colors > 0) desc.global_table = MakePalette(global_colors, 99);
+  desc.frames.push_back(std::move(frame));
+  return desc;
 }
 
 std::vector<std::uint32_t> PaletteOf(const Picture& p) {
@@ -46,13 +46,13 @@ std::vector<std::uint8_t> ToVector(std::span<const std::uint8_t> s) {
 }
 
 TEST(LoadPicture, DecodesTheFirstImageWithItsPalette) {
-  GifSpec spec = OneFrame(Frame(37, 21, 16, 1));
-  spec.frames.push_back(Frame(10, 10, 16, 2));
-  spec.frames[0].left = 3;
-  spec.frames[0].top = 4;
-  spec.screen_width = 500;
-  spec.screen_height = 400;
-  const auto bytes = WriteGif(spec);
+  GifSpec desc = OneFrame(Frame(37, 21, 16, 1));
+  desc.frames.push_back(Frame(10, 10, 16, 2));
+  desc.frames[0].left = 3;
+  desc.frames[0].top = 4;
+  desc.screen_width = 500;
+  desc.screen_height = 400;
+  const auto bytes = WriteGif(desc);
   const LoadResult r = LoadPicture(bytes);
   ASSERT_TRUE(r.ok()) << static_cast<int>(r.error);
   const Picture& p = *r.picture;
@@ -64,9 +64,9 @@ TEST(LoadPicture, DecodesTheFirstImageWithItsPalette) {
   EXPECT_EQ(p.ScreenHeight(), 400);
   EXPECT_TRUE(p.Complete());
   EXPECT_FALSE(p.TransparentIndex().has_value());
-  EXPECT_EQ(PaletteOf(p), spec.global_table);
-  EXPECT_EQ(ToVector(p.Indices()), spec.frames[0].pixels);
-  EXPECT_EQ(p.Row(20)[36], spec.frames[0].pixels.back());
+  EXPECT_EQ(PaletteOf(p), desc.global_table);
+  EXPECT_EQ(ToVector(p.Indices()), desc.frames[0].pixels);
+  EXPECT_EQ(p.Row(20)[36], desc.frames[0].pixels.back());
 }
 
 TEST(LoadPicture, LocalTableWinsAndMissingTablesGiveAnEmptyPalette) {
@@ -85,14 +85,14 @@ TEST(LoadPicture, LocalTableWinsAndMissingTablesGiveAnEmptyPalette) {
 
 TEST(LoadPicture, AcceptsEitherSignatureInAnyLetterCase) {
   for (const char* sig : {"GIF87a", "GIF89a", "gif89a", "gIf87A"}) {
-    GifSpec spec = OneFrame(Frame(5, 5, 4, 4));
-    spec.signature = sig;
-    EXPECT_TRUE(LoadPicture(WriteGif(spec)).ok()) << sig;
+    GifSpec desc = OneFrame(Frame(5, 5, 4, 4));
+    desc.signature = sig;
+    EXPECT_TRUE(LoadPicture(WriteGif(desc)).ok()) << sig;
   }
   for (const char* sig : {"GIF88a", "GIF89b", "JFIF89"}) {
-    GifSpec spec = OneFrame(Frame(5, 5, 4, 4));
-    spec.signature = sig;
-    EXPECT_EQ(LoadPicture(WriteGif(spec)).error, LoadError::kNotGif) << sig;
+    GifSpec desc = OneFrame(Frame(5, 5, 4, 4));
+    desc.signature = sig;
+    EXPECT_EQ(LoadPicture(WriteGif(desc)).error, LoadError::kNotGif) << sig;
   }
   const std::uint8_t short_data[] = {'G', 'I', 'F', '8', '9'};
   EXPECT_EQ(LoadPicture(short_data).error, LoadError::kNotGif);
@@ -103,10 +103,10 @@ TEST(LoadPicture, TransparencyComesFromTheLastControlBlockBeforeTheImage) {
   FrameSpec f = Frame(6, 6, 16, 5);
   f.control = true;
   f.transparent = 9;
-  GifSpec spec = OneFrame(f);
-  spec.comment = true;
-  spec.loops = 0;
-  auto bytes = WriteGif(spec);
+  GifSpec desc = OneFrame(f);
+  desc.comment = true;
+  desc.loops = 0;
+  auto bytes = WriteGif(desc);
   auto r = LoadPicture(bytes);
   ASSERT_TRUE(r.ok());
   EXPECT_EQ(r.picture->TransparentIndex(), std::optional<std::uint8_t>(9));

@@ -20,7 +20,7 @@ using namespace testing;
 
 struct Sample {
   std::string name;
-  GifSpec spec;
+  GifSpec desc;
 };
 
 int BitsFor(int colors) {
@@ -59,18 +59,18 @@ std::vector<Sample> RandomCorpus() {
     auto pick = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
     Sample s;
     s.name = "random seed " + std::to_string(seed);
-    s.spec.signature = pick(0, 3) == 0 ? "GIF87a" : "GIF89a";
+    s.desc.signature = pick(0, 3) == 0 ? "GIF87a" : "GIF89a";
     const int global_colors = pick(0, 4) == 0 ? 0 : pick(2, 256);
-    if (global_colors > 0) s.spec.global_table = MakePalette(global_colors, rng());
-    s.spec.loops = pick(0, 1) ? std::optional<int>(pick(0, 65535)) : std::nullopt;
-    s.spec.comment = pick(0, 1);
+    if (global_colors > 0) s.desc.global_table = MakePalette(global_colors, rng());
+    s.desc.loops = pick(0, 1) ? std::optional<int>(pick(0, 65535)) : std::nullopt;
+    s.desc.comment = pick(0, 1);
     const int frames = pick(1, 4);
     for (int i = 0; i < frames; ++i) {
       const bool local = global_colors == 0 || pick(0, 1);
       const int colors = local ? pick(2, 256) : global_colors;
       FrameSpec f = RandomFrame(rng, colors);
       if (local) f.local_table = MakePalette(colors, rng());
-      s.spec.frames.push_back(std::move(f));
+      s.desc.frames.push_back(std::move(f));
     }
     corpus.push_back(std::move(s));
   }
@@ -90,7 +90,7 @@ std::vector<Sample> FullTableCorpus() {
     for (int colors : {2, 16, 256}) {
       Sample s;
       s.name = std::string("full table, ") + v.name + ", " + std::to_string(colors) + " colours";
-      s.spec.global_table = MakePalette(colors, 5);
+      s.desc.global_table = MakePalette(colors, 5);
       FrameSpec f;
       f.width = 320;
       f.height = 240;
@@ -101,7 +101,7 @@ std::vector<Sample> FullTableCorpus() {
       if (v.defer) {
         EXPECT_GT(EncodeFrame(f).full_codes, 0u) << s.name;
       }
-      s.spec.frames.push_back(std::move(f));
+      s.desc.frames.push_back(std::move(f));
       corpus.push_back(std::move(s));
     }
   }
@@ -119,11 +119,11 @@ void ExpectSameFrame(const Picture& ours, const OracleFrame& theirs, const std::
 
 // Decodes the whole file (first image) and every frame split out the way the
 // GIF control does it, and compares each with giflib and with the source.
-void CheckAgainstGiflib(const std::vector<std::uint8_t>& bytes, const GifSpec& spec,
+void CheckAgainstGiflib(const std::vector<std::uint8_t>& bytes, const GifSpec& desc,
                         const std::string& name) {
   const auto oracle = DecodeWithGiflib(bytes);
   ASSERT_TRUE(oracle.has_value()) << name << ": giflib refused the file";
-  ASSERT_EQ(oracle->size(), spec.frames.size()) << name;
+  ASSERT_EQ(oracle->size(), desc.frames.size()) << name;
 
   const LoadResult first = LoadPicture(bytes);
   ASSERT_TRUE(first.ok()) << name << " error " << static_cast<int>(first.error);
@@ -135,7 +135,7 @@ void CheckAgainstGiflib(const std::vector<std::uint8_t>& bytes, const GifSpec& s
   EXPECT_EQ(first.picture->Top(), oracle->front().top) << name;
 
   const auto places = FindFrames(bytes);
-  ASSERT_EQ(places.size(), spec.frames.size()) << name;
+  ASSERT_EQ(places.size(), desc.frames.size()) << name;
   for (std::size_t i = 0; i < places.size(); ++i) {
     const std::string what = name + ", frame " + std::to_string(i + 1);
     const auto single = RebuildFrame(bytes, places[i]);
@@ -149,21 +149,21 @@ void CheckAgainstGiflib(const std::vector<std::uint8_t>& bytes, const GifSpec& s
         << what;
     for (std::size_t k = 0; k < palette.size(); ++k) ASSERT_EQ(palette[k], k) << what;
     EXPECT_TRUE(std::equal(r.picture->Indices().begin(), r.picture->Indices().end(),
-                           spec.frames[i].pixels.begin(), spec.frames[i].pixels.end()))
+                           desc.frames[i].pixels.begin(), desc.frames[i].pixels.end()))
         << what << ": differs from the source image";
   }
 }
 
 TEST(PictureOracle, MatchesGiflibOnStreamsOfOurWriter) {
-  for (const auto& s : RandomCorpus()) CheckAgainstGiflib(WriteGif(s.spec), s.spec, s.name);
-  for (const auto& s : FullTableCorpus()) CheckAgainstGiflib(WriteGif(s.spec), s.spec, s.name);
+  for (const auto& s : RandomCorpus()) CheckAgainstGiflib(WriteGif(s.desc), s.desc, s.name);
+  for (const auto& s : FullTableCorpus()) CheckAgainstGiflib(WriteGif(s.desc), s.desc, s.name);
 }
 
 TEST(PictureOracle, MatchesGiflibOnStreamsOfGiflibsEncoder) {
   for (const auto& s : RandomCorpus()) {
-    const auto bytes = EncodeWithGiflib(s.spec);
+    const auto bytes = EncodeWithGiflib(s.desc);
     ASSERT_FALSE(bytes.empty()) << s.name;
-    CheckAgainstGiflib(bytes, s.spec, s.name + " (giflib encoder)");
+    CheckAgainstGiflib(bytes, s.desc, s.name + " (giflib encoder)");
   }
 }
 
@@ -172,8 +172,8 @@ TEST(PictureOracle, MatchesGiflibOnStreamsOfGiflibsEncoder) {
 TEST(PictureOracle, TruncatedFilesKeepEveryWholeCode) {
   int giflib_refused = 0;
   for (const auto& s : RandomCorpus()) {
-    const FrameSpec& f = s.spec.frames.front();
-    const auto bytes = WriteGif(s.spec);
+    const FrameSpec& f = s.desc.frames.front();
+    const auto bytes = WriteGif(s.desc);
     const auto places = FindFrames(bytes);
     ASSERT_FALSE(places.empty());
     const std::size_t data =

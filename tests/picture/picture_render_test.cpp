@@ -70,8 +70,8 @@ class Target {
   std::uint8_t* bits_ = nullptr;
 };
 
-Picture Load(const GifSpec& spec) {
-  LoadResult r = LoadPicture(WriteGif(spec));
+Picture Load(const GifSpec& desc) {
+  LoadResult r = LoadPicture(WriteGif(desc));
   EXPECT_TRUE(r.ok());
   return std::move(*r.picture);
 }
@@ -79,15 +79,15 @@ Picture Load(const GifSpec& spec) {
 // A picture as the GIF control's frame builder hands it over: the index
 // palette (entry i = blue i) as its colours.
 GifSpec IndexPaletteFrame(int width, int height, int colors, std::uint32_t seed) {
-  GifSpec spec;
-  for (int i = 0; i < 256; ++i) spec.global_table.push_back(static_cast<std::uint32_t>(i));
+  GifSpec desc;
+  for (int i = 0; i < 256; ++i) desc.global_table.push_back(static_cast<std::uint32_t>(i));
   FrameSpec f;
   f.width = width;
   f.height = height;
   f.min_code_size = 8;
   f.pixels = MakeImage(Pattern::kNoise, width, height, colors, seed);
-  spec.frames.push_back(std::move(f));
-  return spec;
+  desc.frames.push_back(std::move(f));
+  return desc;
 }
 
 TEST(PictureRender, WritesIndicesIntoAnIndexPaletteStrip) {
@@ -107,10 +107,10 @@ TEST(PictureRender, WritesIndicesIntoAnIndexPaletteStrip) {
 TEST(PictureRender, IndicesBeyondASmallLocalTableAreKept) {
   // A 4-entry local table holding the first index palette entries, and data
   // that uses index 200 anyway: the strip keeps 200.
-  GifSpec spec = IndexPaletteFrame(5, 5, 4, 2);
-  spec.frames[0].local_table = {0, 1, 2, 3};
-  spec.frames[0].pixels[7] = 200;
-  const Picture p = Load(spec);
+  GifSpec desc = IndexPaletteFrame(5, 5, 4, 2);
+  desc.frames[0].local_table = {0, 1, 2, 3};
+  desc.frames[0].pixels[7] = 200;
+  const Picture p = Load(desc);
   Target strip(5, 5, 8, true);
   ASSERT_TRUE(Render(p, strip.dc(), 0, 0, 5, 5));
   EXPECT_EQ(strip.Index(2, 1), 200);
@@ -131,10 +131,10 @@ TEST(PictureRender, ClipsToTheTarget) {
 }
 
 TEST(PictureRender, TransparentPixelsAreLeftAlone) {
-  GifSpec spec = IndexPaletteFrame(8, 8, 4, 4);
-  spec.frames[0].control = true;
-  spec.frames[0].transparent = 2;
-  const Picture p = Load(spec);
+  GifSpec desc = IndexPaletteFrame(8, 8, 4, 4);
+  desc.frames[0].control = true;
+  desc.frames[0].transparent = 2;
+  const Picture p = Load(desc);
   ASSERT_EQ(p.TransparentIndex(), std::optional<std::uint8_t>(2));
 
   Target strip(8, 8, 8, true);
@@ -153,28 +153,28 @@ TEST(PictureRender, TransparentPixelsAreLeftAlone) {
 }
 
 TEST(PictureRender, DrawsColoursIntoOtherTargets) {
-  GifSpec spec;
-  spec.global_table = {0xFF0000, 0x00FF00, 0x0000FF, 0x123456};
+  GifSpec desc;
+  desc.global_table = {0xFF0000, 0x00FF00, 0x0000FF, 0x123456};
   FrameSpec f;
   f.width = 4;
   f.height = 3;
   f.min_code_size = 2;
   f.pixels = {0, 1, 2, 3, 3, 2, 1, 0, 0, 0, 3, 3};
-  spec.frames.push_back(f);
-  const Picture p = Load(spec);
+  desc.frames.push_back(f);
+  const Picture p = Load(desc);
 
   Target rgb(8, 6, 32, false);
   const std::size_t live = LiveObjectCount();
   ASSERT_TRUE(Render(p, rgb.dc(), 0, 0, 4, 3));
   EXPECT_EQ(LiveObjectCount(), live) << "temporary bitmaps or DCs left behind";
   for (int y = 0; y < 3; ++y) {
-    for (int x = 0; x < 4; ++x) EXPECT_EQ(rgb.Color(x, y), spec.global_table[f.pixels[y * 4 + x]]);
+    for (int x = 0; x < 4; ++x) EXPECT_EQ(rgb.Color(x, y), desc.global_table[f.pixels[y * 4 + x]]);
   }
   // Twice the size: every pixel becomes a 2 × 2 block.
   ASSERT_TRUE(Render(p, rgb.dc(), 0, 0, 8, 6));
   for (int y = 0; y < 6; ++y) {
     for (int x = 0; x < 8; ++x) {
-      EXPECT_EQ(rgb.Color(x, y), spec.global_table[f.pixels[(y / 2) * 4 + x / 2]]);
+      EXPECT_EQ(rgb.Color(x, y), desc.global_table[f.pixels[(y / 2) * 4 + x / 2]]);
     }
   }
   // Into an index-palette strip, real colours go through the colour match:
