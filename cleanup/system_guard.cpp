@@ -5,6 +5,7 @@
 
 #include "cleanup/junk_rules.h"
 #include "platform/fs/file_system.h"
+#include "platform/fs/linux_name_map.h"
 #include "platform/fs/win_path.h"
 
 namespace veltrano::cleanup {
@@ -28,70 +29,6 @@ bool IsSystemFolderName(std::string_view lowerName) {
 
 bool EndsWith(std::string_view text, std::string_view suffix) {
   return text.size() >= suffix.size() && text.substr(text.size() - suffix.size()) == suffix;
-}
-
-// Package lists hold the real Linux names; the file system shows them as
-// Windows names, and they are mapped the same way before comparing: a
-// character that Windows names cannot hold, a byte that does not start a
-// well-formed UTF-8 character, and each byte of a character that is itself
-// in U+F000..U+F0FF, become the private-use character U+F000 + that byte.
-bool IsUnrepresentable(char c) {
-  switch (c) {
-    case '\\':
-    case ':':
-    case '*':
-    case '?':
-    case '"':
-    case '<':
-    case '>':
-    case '|':
-      return true;
-    default:
-      return false;
-  }
-}
-
-void AppendMapped(std::string& out, char c) {
-  const uint32_t cp = 0xF000u + static_cast<unsigned char>(c);
-  out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
-  out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-  out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-}
-
-// Length of the well-formed UTF-8 character at the start of `text`, or 0.
-size_t Utf8CharLength(std::string_view text) {
-  const auto lead = static_cast<unsigned char>(text[0]);
-  const size_t n = lead < 0x80   ? 1
-                   : lead < 0xC2 ? 0
-                   : lead < 0xE0 ? 2
-                   : lead < 0xF0 ? 3
-                   : lead < 0xF5 ? 4
-                                 : 0;
-  if (n == 0 || n > text.size() || !fs::IsValidUtf8(text.substr(0, n))) return 0;
-  return n;
-}
-
-// Appends one Linux name component as the file system shows it.
-void AppendWindowsName(std::string& out, std::string_view name) {
-  while (!name.empty()) {
-    const size_t n = Utf8CharLength(name);
-    // A character in U+F000..U+F0FF starts with the bytes EF 80..EF 83.
-    const bool privateUse = n == 3 && static_cast<unsigned char>(name[0]) == 0xEF &&
-                            static_cast<unsigned char>(name[1]) <= 0x83;
-    if (n == 0) {
-      AppendMapped(out, name[0]);
-      name.remove_prefix(1);
-    } else if (privateUse) {
-      for (size_t i = 0; i < 3; ++i) AppendMapped(out, name[i]);
-      name.remove_prefix(3);
-    } else if (n == 1 && IsUnrepresentable(name[0])) {
-      AppendMapped(out, name[0]);
-      name.remove_prefix(1);
-    } else {
-      out.append(name.substr(0, n));
-      name.remove_prefix(n);
-    }
-  }
 }
 
 }  // namespace
@@ -169,7 +106,9 @@ void SystemGuard::AddOwnedPath(std::string_view linuxPath) {
   path.reserve(path.size() + linuxPath.size());
   for (;;) {
     const size_t slash = linuxPath.find('/');
-    AppendWindowsName(path, linuxPath.substr(0, slash));
+    // Package lists hold the real Linux names; compare them the way the
+    // file system shows them.
+    path += fs::LinuxToWindowsName(linuxPath.substr(0, slash));
     if (slash == std::string_view::npos) break;
     path.push_back('\\');
     linuxPath.remove_prefix(slash + 1);

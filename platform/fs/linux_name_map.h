@@ -4,14 +4,14 @@
 // The mapping is a bijection between every Linux name and the Windows names
 // it produces:
 //   - a well-formed UTF-8 character outside U+F000..U+F0FF stands for itself,
-//     except the nine characters \ : * ? " < > | which become U+F000 + their
+//     except the eight characters \ : * ? " < > | which become U+F000 + their
 //     code (':' is shown as U+F03A);
 //   - a byte that does not start a well-formed UTF-8 character (0x80..0xFF)
 //     becomes U+F000 + the byte (U+F080..U+F0FF);
 //   - a character that is itself in U+F000..U+F0FF is written as its three
 //     UTF-8 bytes, each mapped like a stray byte (U+F0EF, U+F080 + ..., ...),
 //     so that it can never be mistaken for a mapped character.
-// Going back, U+F000 + c for one of the nine characters gives c, and
+// Going back, U+F000 + c for one of the eight characters gives c, and
 // U+F080..U+F0FF gives the raw byte. A Windows name that the forward mapping
 // would not produce (for example U+F041, or U+F0C3 U+F0A9, which are the
 // bytes of a well-formed "é") names no Linux entry.
