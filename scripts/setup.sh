@@ -11,7 +11,7 @@ PACKAGES=(
   # peers used only by tests and benchmarks
   libgif-dev libstb-dev imagemagick gifsicle
   # Qt 6 widgets and network
-  qt6-base-dev qt6-base-dev-tools libgl-dev
+  qt6-base-dev qt6-base-dev-tools libgl-dev libxcb1-dev
   # GUI tests and a Song-style CJK font
   xvfb xauth xdotool x11-utils fonts-arphic-uming xdg-user-dirs
   # real-mount tests
