@@ -1,5 +1,7 @@
 #include "platform/fs/linux_name_map.h"
 
+#include "platform/fs/win_path.h"
+
 #include <cstdint>
 
 namespace veltrano::fs {
@@ -21,33 +23,6 @@ bool IsMappedAscii(unsigned char c) {
     default:
       return false;
   }
-}
-
-// Length of the well-formed UTF-8 character at `i`, or 0.
-size_t Utf8Length(std::string_view s, size_t i, char32_t& cp) {
-  const auto b0 = static_cast<unsigned char>(s[i]);
-  size_t len;
-  char32_t min;
-  if (b0 < 0x80) {
-    cp = b0;
-    return 1;
-  } else if ((b0 & 0xE0) == 0xC0) {
-    len = 2, cp = b0 & 0x1F, min = 0x80;
-  } else if ((b0 & 0xF0) == 0xE0) {
-    len = 3, cp = b0 & 0x0F, min = 0x800;
-  } else if ((b0 & 0xF8) == 0xF0) {
-    len = 4, cp = b0 & 0x07, min = 0x10000;
-  } else {
-    return 0;
-  }
-  if (i + len > s.size()) return 0;
-  for (size_t k = 1; k < len; ++k) {
-    const auto b = static_cast<unsigned char>(s[i + k]);
-    if ((b & 0xC0) != 0x80) return 0;
-    cp = (cp << 6) | (b & 0x3F);
-  }
-  if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return 0;
-  return len;
 }
 
 // U+F000..U+F0FF in UTF-8: EF 80 80 .. EF 83 BF.
@@ -73,7 +48,7 @@ std::string LinuxToWindowsName(std::string_view linuxName) {
   std::string out(linuxName.substr(0, i));
   while (i < linuxName.size()) {
     char32_t cp;
-    const size_t len = Utf8Length(linuxName, i, cp);
+    const size_t len = DecodeUtf8(linuxName, i, cp);
     if (len == 0) {
       AppendMapped(out, static_cast<unsigned char>(linuxName[i]));
       ++i;
@@ -102,7 +77,7 @@ std::optional<std::string> WindowsToLinuxName(std::string_view windowsName) {
   bool mapped = false;
   for (size_t i = 0; i < windowsName.size();) {
     char32_t cp;
-    const size_t len = Utf8Length(windowsName, i, cp);
+    const size_t len = DecodeUtf8(windowsName, i, cp);
     if (len == 0 || cp == 0 || cp == '/') return std::nullopt;
     if (len == 1 && IsMappedAscii(static_cast<unsigned char>(cp))) return std::nullopt;
     if (cp >= kMapBase && cp <= kMapBase + 0xFF) {
