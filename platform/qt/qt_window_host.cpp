@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "platform/qt/anigif/input_mapping.h"
 #include "platform/qt/qt_texts.h"
 
 namespace veltrano::qt {
@@ -16,22 +17,6 @@ namespace {
 
 QString FromUtf8(std::string_view text) {
   return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-QMessageBox::Icon ToQtIcon(host::MsgIcon icon) {
-  switch (icon) {
-    case host::MsgIcon::kQuestion:
-      return QMessageBox::Question;
-    case host::MsgIcon::kExclamation:
-      return QMessageBox::Warning;
-    case host::MsgIcon::kInformation:
-      return QMessageBox::Information;
-    case host::MsgIcon::kCritical:
-      return QMessageBox::Critical;
-    case host::MsgIcon::kNone:
-      break;
-  }
-  return QMessageBox::NoIcon;
 }
 
 QMessageBox::StandardButton ToQtButton(host::MsgAnswer answer) {
@@ -54,8 +39,8 @@ void QtWindowHost::DoEvents() {
 
 host::MsgAnswer QtWindowHost::MessageBox(const host::MessageBoxRequest& request) {
   QWidget* parent = (dialogParent_ && dialogParent_->isVisible()) ? dialogParent_.data() : nullptr;
-  QMessageBox box(ToQtIcon(request.icon), FromUtf8(request.caption), FromUtf8(request.text),
-                  QMessageBox::NoButton, parent);
+  QMessageBox box(qtgif::MessageBoxIcon(request.icon), FromUtf8(request.caption),
+                  FromUtf8(request.text), QMessageBox::NoButton, parent);
   box.setTextFormat(Qt::PlainText);
   box.setWindowModality(Qt::ApplicationModal);
   if (request.buttons == host::MsgButtons::kYesNo) {

@@ -25,22 +25,6 @@ gdi::COLORREF ToColorRef(const QColor& c) {
          (static_cast<gdi::COLORREF>(c.blue()) << 16);
 }
 
-QMessageBox::Icon ToQtIcon(host::MsgIcon icon) {
-  switch (icon) {
-    case host::MsgIcon::kQuestion:
-      return QMessageBox::Question;
-    case host::MsgIcon::kExclamation:
-      return QMessageBox::Warning;
-    case host::MsgIcon::kInformation:
-      return QMessageBox::Information;
-    case host::MsgIcon::kCritical:
-      return QMessageBox::Critical;
-    case host::MsgIcon::kNone:
-      break;
-  }
-  return QMessageBox::NoIcon;
-}
-
 }  // namespace
 
 AniGifWidget::AniGifWidget(QWidget* parent) : QWidget(parent) {
@@ -247,7 +231,7 @@ void AniGifWidget::CancelAsyncRead(std::string_view propertyName) {
 }
 
 void AniGifWidget::MessageBox(const host::MessageBoxRequest& request) {
-  QMessageBox box(ToQtIcon(request.icon), QString::fromStdString(request.caption),
+  QMessageBox box(qtgif::MessageBoxIcon(request.icon), QString::fromStdString(request.caption),
                   QString::fromStdString(request.text), QMessageBox::Ok, window());
   box.exec();
 }

@@ -35,4 +35,20 @@ std::optional<Qt::CursorShape> PointerShape(int16_t pointer, bool* valid) {
   return kShapes[static_cast<size_t>(pointer)];
 }
 
+QMessageBox::Icon MessageBoxIcon(host::MsgIcon icon) {
+  switch (icon) {
+    case host::MsgIcon::kQuestion:
+      return QMessageBox::Question;
+    case host::MsgIcon::kExclamation:
+      return QMessageBox::Warning;
+    case host::MsgIcon::kInformation:
+      return QMessageBox::Information;
+    case host::MsgIcon::kCritical:
+      return QMessageBox::Critical;
+    case host::MsgIcon::kNone:
+      break;
+  }
+  return QMessageBox::NoIcon;
+}
+
 }  // namespace veltrano::qtgif
