@@ -6,12 +6,12 @@ cd "$(dirname "$0")"
 ./scripts/setup.sh
 
 jobs=${JOBS:-2}
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELTRANO_WERROR=ON >/dev/null
 cmake --build build -j"$jobs"
 ctest --test-dir build --output-on-failure -j"$jobs" --timeout 900
 
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug \
-  -DVELTRANO_SANITIZE=ON -DVELTRANO_WITH_QT=OFF -DVELTRANO_BENCH=OFF >/dev/null
+  -DVELTRANO_SANITIZE=ON -DVELTRANO_WERROR=ON -DVELTRANO_WITH_QT=OFF -DVELTRANO_BENCH=OFF >/dev/null
 cmake --build build-asan -j"$jobs"
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=0 UBSAN_OPTIONS=print_stacktrace=1 \
   ctest --test-dir build-asan -L core --output-on-failure -j"$jobs" --timeout 900
