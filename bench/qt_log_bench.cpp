@@ -12,7 +12,7 @@
 #include <string>
 
 #include "app/scan_log.h"
-#include "platform/qt/scan_log_view.h"
+#include "ui/qt/scan_log_view.h"
 
 namespace {
 

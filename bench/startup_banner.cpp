@@ -9,7 +9,7 @@
 #include "anigif/banner_property_set.h"
 #include "anigif/property_bag.h"
 #include "bench/startup_probe.h"
-#include "platform/qt/anigif/ani_gif_widget.h"
+#include "ui/qt/anigif/ani_gif_widget.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <QImage>
 #include <QTemporaryDir>
 
-#include "platform/qt/install_context.h"
+#include "ui/qt/install_context.h"
 
 namespace veltrano::qt {
 namespace {

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/qt/scan_log_view.h"
+#include "ui/qt/scan_log_view.h"
 
 #include <QAbstractButton>
 #include <QApplication>

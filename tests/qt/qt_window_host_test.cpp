@@ -5,7 +5,7 @@
 #include <QApplication>
 #include <QTest>
 
-#include "platform/qt/qt_window_host.h"
+#include "ui/qt/qt_window_host.h"
 #include "qt_test_support.h"
 
 namespace veltrano::qt {

@@ -8,7 +8,7 @@
 #include <random>
 
 #include "app/scan_log.h"
-#include "platform/qt/scan_log_view.h"
+#include "ui/qt/scan_log_view.h"
 #include "qt_test_support.h"
 
 namespace veltrano::qt {

@@ -11,10 +11,10 @@
 
 #include "app/form1.h"
 #include "platform/fs/memory_file_system.h"
-#include "platform/qt/form_commands.h"
-#include "platform/qt/main_window.h"
-#include "platform/qt/qt_window_host.h"
-#include "platform/qt/scan_log_view.h"
+#include "ui/qt/form_commands.h"
+#include "ui/qt/main_window.h"
+#include "ui/qt/qt_window_host.h"
+#include "ui/qt/scan_log_view.h"
 #include "qt_test_support.h"
 
 namespace veltrano::qt {

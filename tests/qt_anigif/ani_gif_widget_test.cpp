@@ -13,9 +13,9 @@
 #include <vector>
 
 #include "platform/picture/picture.h"
-#include "platform/qt/anigif/ani_gif_widget.h"
-#include "platform/qt/anigif/control_timers.h"
-#include "platform/qt/anigif/input_mapping.h"
+#include "ui/qt/anigif/ani_gif_widget.h"
+#include "ui/qt/anigif/control_timers.h"
+#include "ui/qt/anigif/input_mapping.h"
 #include "tests/anigif/gif_writer.h"
 #include "tests/qt_anigif/test_gifs.h"
 

@@ -10,8 +10,8 @@
 #include <QUrl>
 #include <memory>
 
-#include "platform/qt/anigif/ani_gif_widget.h"
-#include "platform/qt/anigif/async_reader.h"
+#include "ui/qt/anigif/ani_gif_widget.h"
+#include "ui/qt/anigif/async_reader.h"
 #include "tests/qt_anigif/test_gifs.h"
 
 namespace veltrano::qtgif {

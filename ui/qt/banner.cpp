@@ -1,11 +1,11 @@
-#include "platform/qt/banner.h"
+#include "ui/qt/banner.h"
 
 #include <utility>
 
 #include "anigif/banner_property_set.h"
 #include "anigif/property_bag.h"
-#include "platform/qt/anigif/ani_gif_widget.h"
-#include "platform/qt/main_window.h"
+#include "ui/qt/anigif/ani_gif_widget.h"
+#include "ui/qt/main_window.h"
 
 namespace veltrano::qt {
 

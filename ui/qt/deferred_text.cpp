@@ -1,4 +1,4 @@
-#include "platform/qt/deferred_text.h"
+#include "ui/qt/deferred_text.h"
 
 #include <QLabel>
 #include <QPointer>

@@ -20,9 +20,9 @@
 #include "app/form1.h"
 #include "platform/fs/drive_table.h"
 #include "platform/fs/linux_file_system.h"
-#include "platform/qt/form_commands.h"
-#include "platform/qt/main_window.h"
-#include "platform/qt/qt_window_host.h"
+#include "ui/qt/form_commands.h"
+#include "ui/qt/main_window.h"
+#include "ui/qt/qt_window_host.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "app/form1.h"
-#include "platform/qt/main_window.h"
+#include "ui/qt/main_window.h"
 
 namespace veltrano::qt {
 

@@ -1,4 +1,4 @@
-#include "platform/qt/install_context.h"
+#include "ui/qt/install_context.h"
 
 #include <QBuffer>
 #include <QCoreApplication>
@@ -8,7 +8,7 @@
 #include <QImage>
 #include <QProcess>
 
-#include "platform/qt/resources.h"
+#include "ui/qt/resources.h"
 
 namespace veltrano::qt {
 namespace {

@@ -4,10 +4,10 @@
 
 #include "app/form1.h"
 #include "platform/fs/linux_file_system.h"
-#include "platform/qt/form_commands.h"
-#include "platform/qt/install_context.h"
-#include "platform/qt/main_window.h"
-#include "platform/qt/qt_window_host.h"
+#include "ui/qt/form_commands.h"
+#include "ui/qt/install_context.h"
+#include "ui/qt/main_window.h"
+#include "ui/qt/qt_window_host.h"
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);

@@ -1,4 +1,4 @@
-#include "platform/qt/main_window.h"
+#include "ui/qt/main_window.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -10,11 +10,11 @@
 #include <utility>
 
 #include "app/form1_texts.h"
-#include "platform/qt/banner.h"
-#include "platform/qt/deferred_text.h"
-#include "platform/qt/resources.h"
-#include "platform/qt/scan_log_view.h"
-#include "platform/qt/window_fonts.h"
+#include "ui/qt/banner.h"
+#include "ui/qt/deferred_text.h"
+#include "ui/qt/resources.h"
+#include "ui/qt/scan_log_view.h"
+#include "ui/qt/window_fonts.h"
 
 namespace veltrano::qt {
 namespace {

@@ -1,4 +1,4 @@
-#include "platform/qt/qt_window_host.h"
+#include "ui/qt/qt_window_host.h"
 
 #include <QAbstractButton>
 #include <QCoreApplication>
@@ -9,8 +9,8 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "platform/qt/anigif/input_mapping.h"
-#include "platform/qt/qt_texts.h"
+#include "ui/qt/anigif/input_mapping.h"
+#include "ui/qt/qt_texts.h"
 
 namespace veltrano::qt {
 namespace {

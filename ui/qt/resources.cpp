@@ -1,4 +1,4 @@
-#include "platform/qt/resources.h"
+#include "ui/qt/resources.h"
 
 #include <QtGlobal>
 

@@ -1,4 +1,4 @@
-#include "platform/qt/scan_log_model.h"
+#include "ui/qt/scan_log_model.h"
 
 #include <QElapsedTimer>
 #include <QString>

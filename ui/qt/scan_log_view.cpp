@@ -1,8 +1,8 @@
-#include "platform/qt/scan_log_view.h"
+#include "ui/qt/scan_log_view.h"
 
 #include <QItemSelectionModel>
 
-#include "platform/qt/window_fonts.h"
+#include "ui/qt/window_fonts.h"
 
 namespace veltrano::qt {
 

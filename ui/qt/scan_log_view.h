@@ -6,7 +6,7 @@
 #include <QListView>
 
 #include "app/scan_log.h"
-#include "platform/qt/scan_log_model.h"
+#include "ui/qt/scan_log_model.h"
 
 namespace veltrano::qt {
 

@@ -1,4 +1,4 @@
-#include "platform/qt/window_fonts.h"
+#include "ui/qt/window_fonts.h"
 
 #include <QStringList>
 

@@ -1,4 +1,4 @@
-#include "platform/qt/anigif/ani_gif_widget.h"
+#include "ui/qt/anigif/ani_gif_widget.h"
 
 #include <QMessageBox>
 #include <QMouseEvent>
@@ -9,10 +9,10 @@
 #include <cstring>
 
 #include "platform/gdi/gdi.h"
-#include "platform/qt/anigif/async_reader.h"
-#include "platform/qt/anigif/control_timers.h"
-#include "platform/qt/anigif/input_mapping.h"
-#include "platform/qt/anigif/picture_cursor.h"
+#include "ui/qt/anigif/async_reader.h"
+#include "ui/qt/anigif/control_timers.h"
+#include "ui/qt/anigif/input_mapping.h"
+#include "ui/qt/anigif/picture_cursor.h"
 
 namespace veltrano::qtgif {
 namespace {

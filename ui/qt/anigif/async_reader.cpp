@@ -1,4 +1,4 @@
-#include "platform/qt/anigif/async_reader.h"
+#include "ui/qt/anigif/async_reader.h"
 
 #include <QFile>
 #include <QNetworkAccessManager>

@@ -1,4 +1,4 @@
-#include "platform/qt/anigif/control_timers.h"
+#include "ui/qt/anigif/control_timers.h"
 
 #include <QTimerEvent>
 #include <utility>

@@ -1,4 +1,4 @@
-#include "platform/qt/anigif/input_mapping.h"
+#include "ui/qt/anigif/input_mapping.h"
 
 #include <array>
 

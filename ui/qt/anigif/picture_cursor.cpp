@@ -1,4 +1,4 @@
-#include "platform/qt/anigif/picture_cursor.h"
+#include "ui/qt/anigif/picture_cursor.h"
 
 #include <QImage>
 #include <QPixmap>
