@@ -4,9 +4,11 @@
 #include <array>
 #include <string_view>
 
+#include "veltrano_version.h"
+
 namespace veltrano::texts {
 
-inline constexpr std::string_view kWindowCaption = "Veltrano9.1正式版";
+inline constexpr std::string_view kWindowCaption = "Veltrano" VELTRANO_VERSION "正式版";
 inline constexpr std::string_view kAppTitle = "Veltrano";  // caption of boxes without their own
 inline constexpr std::string_view kBannerTooltip = "点击此处登录作者主页!";
 
