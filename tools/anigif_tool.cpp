@@ -30,6 +30,7 @@
 #include "anigif/uc_ani_gif.h"
 #include "platform/gdi/gdi.h"
 #include "platform/host/headless_control_host.h"
+#include "veltrano_version.h"
 
 namespace {
 
@@ -43,13 +44,43 @@ using veltrano::host::VirtualClock;
 constexpr int kUsage = 2;
 constexpr int kFailed = 1;
 
+constexpr const char* kSynopsis =
+    "usage: anigif-tool info FILE\n"
+    "       anigif-tool strip FILE OUT.pgm\n"
+    "       anigif-tool frames FILE OUTDIR [--background RRGGBB]"
+    " [--stretch N --size WxH] [--mirror N]\n"
+    "       anigif-tool export FILE N OUT.gif\n"
+    "       anigif-tool props FILE OUT.props\n"
+    "       anigif-tool --help | --version\n";
+
+constexpr const char* kHelp =
+    "\n"
+    "Loads a GIF file into the animated GIF control on a host without a window\n"
+    "and reports or writes what the control holds.\n"
+    "\n"
+    "  info FILE              frame count, size, loop count and one line per frame\n"
+    "  strip FILE OUT.pgm     the decoded palette indices of every frame, side by\n"
+    "                         side as the frame strip holds them, as an 8-bit PGM\n"
+    "  frames FILE OUTDIR     one loop played; each frame as the control paints\n"
+    "                         it, as OUTDIR/frame_NNNN.ppm\n"
+    "    --background RRGGBB  the colour under the control (default FFFFFF)\n"
+    "    --size WxH           the control's size (default: the animation's size)\n"
+    "    --stretch N          0 unscaled, 1 fit keeping the proportions (default),\n"
+    "                         2 fill, 3 fit without enlarging, 4 the animation's\n"
+    "                         size; used with --size\n"
+    "    --mirror N           0 none (default), 1 horizontal, 2 vertical, 3 both\n"
+    "  export FILE N OUT.gif  frame N as a one-frame GIF of its palette indices,\n"
+    "                         colour table and transparency\n"
+    "  props FILE OUT.props   the property set a form stores for a control that\n"
+    "                         was given FILE in the designer\n"
+    "  --help, -h             show this help and exit\n"
+    "  --version              show the version and exit\n"
+    "\n"
+    "Exit status: 0 done; 1 failed (a file not loaded, no such frame, an output\n"
+    "not written); 2 bad usage.\n";
+
 int Usage() {
-  std::cerr << "usage: anigif-tool info FILE\n"
-               "       anigif-tool strip FILE OUT.pgm\n"
-               "       anigif-tool frames FILE OUTDIR [--background RRGGBB]"
-               " [--stretch N --size WxH] [--mirror N]\n"
-               "       anigif-tool export FILE N OUT.gif\n"
-               "       anigif-tool props FILE OUT.props\n";
+  std::cerr << kSynopsis;
   return kUsage;
 }
 
@@ -266,6 +297,14 @@ int Props(const std::string& file, const std::string& outFile) {
 
 int main(int argc, char** argv) {
   const std::vector<std::string> args(argv + 1, argv + argc);
+  if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
+    std::cout << kSynopsis << kHelp;
+    return 0;
+  }
+  if (args.size() == 1 && args[0] == "--version") {
+    std::cout << "anigif-tool (Veltrano) " VELTRANO_VERSION "\n";
+    return 0;
+  }
   if (args.size() == 2 && args[0] == "info") return Info(args[1]);
   if (args.size() == 3 && args[0] == "strip") return Strip(args[1], args[2]);
   if (args.size() >= 3 && args[0] == "frames") {

@@ -22,6 +22,7 @@
 #include "platform/fs/drive_table.h"
 #include "platform/fs/linux_file_system.h"
 #include "platform/host/window_host.h"
+#include "veltrano_version.h"
 
 namespace {
 
@@ -33,19 +34,29 @@ constexpr int kUsageError = 2;
 
 constexpr const char* kUsage =
     "usage: veltrano-cli [--drive LETTER:TYPE:FOLDER]... [--answer yes|no] COMMAND...\n"
+    "       veltrano-cli --help | --version\n"
     "\n"
-    "Runs the window's commands headless on the given drives and prints each\n"
-    "message box, then the scan log, the selected line and the status strip.\n"
+    "Runs the window's commands headless on the given drives, in the order\n"
+    "given, and prints each message box, then the scan log, the selected line\n"
+    "and the status strip.\n"
+    "\n"
+    "  menuqim     U盘杀毒: sweep the removable drives for autorun worms\n"
+    "  menukhdd    硬盘杀毒: sweep the fixed drives\n"
+    "  reudir      U盘修复: unhide the folders in the removable drives' roots\n"
+    "  menuclean   磁盘清理: find junk files on every drive, delete them when\n"
+    "              the box is answered Yes\n"
+    "  mhelp       最新帮助: print the help page's address\n"
+    "  menunet     主页留言: print the home page's address\n"
     "\n"
     "  --drive E:removable:/tmp/usb  map a folder to a drive letter; TYPE is\n"
     "                                removable, fixed, remote, cdrom or ramdisk\n"
     "  --answer yes|no               how to answer Yes/No message boxes\n"
     "                                (default: each box's default button)\n"
-    "  COMMAND                       menuqim (U盘杀毒), menukhdd (硬盘杀毒),\n"
-    "                                reudir (U盘修复), menuclean (磁盘清理),\n"
-    "                                mhelp, menunet; several run in order\n"
+    "  --help, -h                    show this help and exit\n"
+    "  --version                     show the version and exit\n"
     "\n"
-    "Only the given folders are drives; without --drive there are none.\n";
+    "Only the given folders are drives; without --drive there are none.\n"
+    "Exit status: 0 the commands ran; 2 bad usage.\n";
 
 const char* AnswerName(MsgAnswer answer) {
   switch (answer) {
@@ -112,6 +123,10 @@ int main(int argc, char** argv) {
     const std::string arg = argv[i];
     if (arg == "--help" || arg == "-h") {
       std::cout << kUsage;
+      return 0;
+    }
+    if (arg == "--version") {
+      std::cout << "veltrano-cli (Veltrano) " VELTRANO_VERSION "\n";
       return 0;
     }
     if (arg == "--drive" || arg == "--answer") {
