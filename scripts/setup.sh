@@ -18,6 +18,8 @@ PACKAGES=(
   dosfstools mtools attr ntfs-3g
   # helpers used by the scripts
   python3 hyperfine
+  # the Debian package and its checks
+  dpkg-dev file lintian desktop-file-utils appstream man-db
 )
 
 missing=()
