@@ -9,6 +9,7 @@ jobs=${JOBS:-2}
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELTRANO_WERROR=ON >/dev/null
 cmake --build build -j"$jobs"
 ctest --test-dir build --output-on-failure -j"$jobs" --timeout 900
+./scripts/package-deb.sh --check build
 
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug \
   -DVELTRANO_SANITIZE=ON -DVELTRANO_WERROR=ON -DVELTRANO_WITH_QT=OFF -DVELTRANO_BENCH=OFF >/dev/null
