@@ -172,6 +172,7 @@ if wait_for 60 xdotool search --name "^$caption\$"; then
   kill -0 "$app_pid" 2>/dev/null || fail "/usr/bin/veltrano ended by itself"
   [ ! -e "$HOME/.local/bin" ] && [ -z "$(ls -A "$HOME/Desktop" 2>/dev/null)" ] ||
     fail "/usr/bin/veltrano wrote an install: $(find "$HOME" -type f)"
+  # Kept for the home page: the picture the metainfo's screenshot names.
   shots="$(dirname "$deb")/screenshots"
   mkdir -p "$shots"
   sleep 1
