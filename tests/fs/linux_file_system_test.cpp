@@ -323,6 +323,15 @@ TEST_F(FatImageTest, AttributesLiveInTheFatEntries) {
   fs.ReleaseHandles();
 }
 
+// The root folder of a FAT volume keeps its times whatever is added to it.
+TEST_F(FatImageTest, NamesOthersAddToTheRootAreSeen) {
+  LinuxFileSystem fs({{'E', kDriveRemovable, mountPoint_}});
+  EXPECT_FALSE(fs.FileExists("E:\\\u00E4pfel.exe"));
+  testing::WriteHostFile(mountPoint_ + "/\u00C4PFEL.EXE", "worm");  // ÄPFEL.EXE
+  EXPECT_TRUE(fs.FileExists("E:\\\u00E4pfel.exe"));
+  fs.ReleaseHandles();
+}
+
 // A real NTFS volume through ntfs-3g: the attribute word in system.ntfs_attrib.
 class NtfsImageTest : public ::testing::Test {
  protected:
