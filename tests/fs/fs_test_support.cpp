@@ -5,6 +5,7 @@
 #include <sys/xattr.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -29,6 +30,11 @@ std::string MakeUnder(const std::string& base) {
 }  // namespace
 
 TempDir::TempDir() {
+  if (const char* root = std::getenv("VELTRANO_TEST_ROOT"); root && *root) {
+    path_ = MakeUnder(root);
+    if (path_.empty()) ADD_FAILURE() << "cannot make a temporary folder in " << root;
+    return;
+  }
   path_ = MakeUnder(std::filesystem::temp_directory_path().string());
   if (path_.empty() || !KeepsUserXattrs(path_)) {
     if (!path_.empty()) std::filesystem::remove_all(path_);

@@ -6,8 +6,10 @@
 namespace veltrano::fs::testing {
 
 // A fresh, empty folder removed (with everything in it) when the object dies.
-// It lies under /tmp when /tmp keeps user extended attributes, else under the
-// current folder (the build tree).
+// It lies below $VELTRANO_TEST_ROOT when that is set (a folder on the file
+// system under test, such as a FAT volume mounted by a real kernel), else
+// under /tmp when /tmp keeps user extended attributes, else under the current
+// folder (the build tree).
 class TempDir {
  public:
   TempDir();
