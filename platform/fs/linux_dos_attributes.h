@@ -35,8 +35,10 @@ DosAttributeStore StoreForFolder(int fd);
 // (never a link: links carry fixed attributes, see file_system.h).
 uint32_t ReadDosAttributes(DosAttributeStore store, int dirFd, const std::string& name,
                            const struct statx& st);
-// Sets the read-only, hidden, system and archive bits of `name` to those in
-// `attributes`, as far as the store keeps them. False when a change failed.
+// Sets the read-only, hidden, system and archive bits of `name` to exactly
+// those in `attributes`, as SetFileAttributes does: a bit not given is
+// cleared (the archive bit too, where the store keeps it). Other bits of the
+// store stay as they are. False when a change failed.
 bool WriteDosAttributes(DosAttributeStore store, int dirFd, const std::string& name,
                         const struct statx& st, uint32_t attributes);
 
