@@ -21,7 +21,7 @@ using testing::WriteGif;
 // A memory DC with a DIB section selected, freed at the end of the test.
 class Target {
  public:
-  Target(int width, int height, int bits, bool index_palette) : width_(width), height_(height) {
+  Target(int width, int height, int bits, bool index_palette) : height_(height) {
     BITMAPINFO info{};
     info.bmiHeader.biWidth = width;
     info.bmiHeader.biHeight = height;  // bottom-up, like the frame strip
@@ -63,7 +63,7 @@ class Target {
   std::size_t Offset(int x, int y) const {
     return static_cast<std::size_t>(height_ - 1 - y) * stride_ + x * bytes_per_pixel_;
   }
-  int width_, height_, stride_ = 0, bytes_per_pixel_ = 1;
+  int height_, stride_ = 0, bytes_per_pixel_ = 1;
   HBITMAP bitmap_;
   HDC dc_;
   HGDIOBJ old_;
