@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds everything, runs every test, then builds
-# and runs the core tests again under AddressSanitizer + UBSan.
+# Installs what is missing, builds everything with GCC, runs every test, then
+# builds the core with Clang under AddressSanitizer + UBSan and runs its tests
+# again (so both compilers build the core warning-free on every run).
 set -euo pipefail
 cd "$(dirname "$0")"
 ./scripts/setup.sh
@@ -11,7 +12,7 @@ cmake --build build -j"$jobs"
 ctest --test-dir build --output-on-failure -j"$jobs" --timeout 900
 ./scripts/package-deb.sh --check build
 
-cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug \
+CC=clang CXX=clang++ cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug \
   -DVELTRANO_SANITIZE=ON -DVELTRANO_WERROR=ON -DVELTRANO_WITH_QT=OFF -DVELTRANO_BENCH=OFF >/dev/null
 cmake --build build-asan -j"$jobs"
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=0 UBSAN_OPTIONS=print_stacktrace=1 \
