@@ -49,6 +49,17 @@ bool IsSystemMount(std::string_view mountPoint) {
   return false;
 }
 
+// A bind mount of a single file (a container's /etc/hosts, /etc/resolv.conf)
+// has a mount point that is not a folder: it can never be a drive root. A
+// mount point that cannot be looked at is left to the later check of the
+// drive's root.
+bool IsFileMount(const std::string& mountPoint) {
+  std::error_code ec;
+  const stdfs::file_status status = stdfs::status(mountPoint, ec);
+  if (ec || status.type() == stdfs::file_type::not_found) return false;
+  return status.type() != stdfs::file_type::directory;
+}
+
 bool IsNetwork(const MountInfoEntry& m) {
   return Contains(kNetworkTypes, m.fsType);
 }
@@ -203,7 +214,8 @@ std::vector<MountDrive> AssignDriveLetters(const std::vector<MountInfoEntry>& mo
   for (const MountInfoEntry* m : visible) {
     if (m->mountPoint == "/") {
       rootMount = m;
-    } else if (!IsSystemMount(m->mountPoint) && (IsNetwork(*m) || IsRealDisk(*m))) {
+    } else if (!IsSystemMount(m->mountPoint) && (IsNetwork(*m) || IsRealDisk(*m)) &&
+               !IsFileMount(m->mountPoint)) {
       others.push_back(m);
     }
   }

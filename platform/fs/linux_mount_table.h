@@ -12,6 +12,9 @@
 //     anonymous 0:N numbers of btrfs, zfs and FUSE block mounts, a source
 //     that names a device). Everything else (proc, sysfs, tmpfs, cgroup,
 //     overlay below "/", ...) is no drive.
+//   - Only folders are drives: a mount of a single file (the bind mounts of
+//     /etc/hosts, /etc/hostname and /etc/resolv.conf in a container) gets no
+//     letter. This one rule looks at the host itself (the mount point's type).
 //   - The system's own mounts get no letter: /boot, /efi and anything below
 //     them, anything below /usr, /var, /snap, /proc, /sys, /dev, and /run
 //     except /run/media/... .

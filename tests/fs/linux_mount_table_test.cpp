@@ -178,6 +178,35 @@ TEST(LinuxMountTableTest, UnknownDevicesAreFixedAndLettersStopAtZ) {
   EXPECT_EQ(drives.back().type, kDriveFixed);
 }
 
+// A container: "/" is an overlay, and the engine binds single files of the
+// host's disk over /etc/hosts, /etc/hostname and /etc/resolv.conf. Those
+// mount points are files here too; only the folder mount is a drive.
+TEST(LinuxMountTableTest, FileBindMountsAreNoDrives) {
+  SysfsFixture sys;
+  TempDir dir;
+  stdfs::create_directories(dir / "etc");
+  stdfs::create_directories(dir / "data");
+  for (const char* name : {"hosts", "hostname", "resolv.conf"}) {
+    testing::WriteHostFile(dir / (std::string("etc/") + name), "x\n");
+  }
+  const std::string etc = dir / "etc";
+  const std::string data = dir / "data";
+  const std::string mountinfo =
+      "300 250 0:52 / / rw - overlay overlay rw,lowerdir=/l,upperdir=/u\n"
+      "310 300 8:3 /lib/docker/containers/ab/resolv.conf " + etc +
+      "/resolv.conf rw - ext4 /dev/sda3 rw\n"
+      "311 300 8:3 /lib/docker/containers/ab/hostname " + etc + "/hostname rw - ext4 /dev/sda3 rw\n"
+      "312 300 8:3 /lib/docker/containers/ab/hosts " + etc + "/hosts rw - ext4 /dev/sda3 rw\n"
+      "313 300 8:3 /srv/data " + data + " rw - ext4 /dev/sda3 rw\n";
+  EXPECT_THAT(Letters(mountinfo, sys.root()),
+              ::testing::ElementsAre(Drive('C', kDriveFixed, "/"), Drive('D', kDriveFixed, data)));
+
+  // The same table read by the backend: one drive besides C:.
+  testing::WriteHostFile(dir / "mountinfo", mountinfo);
+  LinuxFileSystem fs(LinuxHostConfig{dir / "mountinfo", sys.root()});
+  EXPECT_EQ(fs.GetLogicalDrives(), (1u << 2) | (1u << 3));
+}
+
 TEST(LinuxMountTableTest, BackendReadsTheTableItIsGiven) {
   SysfsFixture sys;
   TempDir dir;
