@@ -14,6 +14,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <iostream>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -34,6 +35,7 @@ constexpr int kUsageError = 2;
 
 constexpr const char* kUsage =
     "usage: veltrano-cli [--drive LETTER:TYPE:FOLDER]... [--answer yes|no] COMMAND...\n"
+    "       veltrano-cli --mounts [--answer yes|no] COMMAND...\n"
     "       veltrano-cli --help | --version\n"
     "\n"
     "Runs the window's commands headless on the given drives, in the order\n"
@@ -50,12 +52,15 @@ constexpr const char* kUsage =
     "\n"
     "  --drive E:removable:/tmp/usb  map a folder to a drive letter; TYPE is\n"
     "                                removable, fixed, remote, cdrom or ramdisk\n"
+    "  --mounts                      the drives the window sees: / is C:, the\n"
+    "                                other mounts follow, typed from /sys\n"
     "  --answer yes|no               how to answer Yes/No message boxes\n"
     "                                (default: each box's default button)\n"
     "  --help, -h                    show this help and exit\n"
     "  --version                     show the version and exit\n"
     "\n"
-    "Only the given folders are drives; without --drive there are none.\n"
+    "Only the given folders are drives; without --drive or --mounts there are\n"
+    "none.\n"
     "Exit status: 0 the commands ran; 2 bad usage.\n";
 
 const char* AnswerName(MsgAnswer answer) {
@@ -118,6 +123,7 @@ int main(int argc, char** argv) {
   std::vector<std::string> driveTexts;
   std::optional<MsgAnswer> answer;
   std::vector<Command> commands;
+  bool mounts = false;
 
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
@@ -128,6 +134,10 @@ int main(int argc, char** argv) {
     if (arg == "--version") {
       std::cout << "veltrano-cli (Veltrano) " VELTRANO_VERSION "\n";
       return 0;
+    }
+    if (arg == "--mounts") {
+      mounts = true;
+      continue;
     }
     if (arg == "--drive" || arg == "--answer") {
       if (i + 1 >= argc) return UsageError(arg + " needs a value");
@@ -149,6 +159,7 @@ int main(int argc, char** argv) {
     commands.push_back(*command);
   }
   if (commands.empty()) return UsageError("no command given");
+  if (mounts && !driveTexts.empty()) return UsageError("--mounts and --drive exclude each other");
 
   std::string error;
   auto table = veltrano::fs::ParseDriveTable(driveTexts, &error);
@@ -163,9 +174,10 @@ int main(int argc, char** argv) {
     desc.hostPath = folder.string();
   }
 
-  veltrano::fs::LinuxFileSystem fileSystem(std::move(*table));
+  auto fileSystem = mounts ? std::make_unique<veltrano::fs::LinuxFileSystem>()
+                           : std::make_unique<veltrano::fs::LinuxFileSystem>(std::move(*table));
   CliHost host(answer);
-  veltrano::Form1 form(fileSystem, host);
+  veltrano::Form1 form(*fileSystem, host);
   for (Command command : commands) (form.*command)();
 
   const auto& lines = form.List1.Lines();

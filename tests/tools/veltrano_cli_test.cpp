@@ -100,6 +100,8 @@ TEST(VeltranoCli, BadArgumentsAreRefusedClearly) {
       {"--drive E:removable:" + tmp / "missing" + " menuqim", "is not a folder"},
       {"--drive E:fixed:" + tmp / "c" + " --drive e:fixed:" + tmp / "c" + " menuqim",
        "drive E: is given twice"},
+      {"--mounts --drive E:fixed:" + tmp / "c" + " menuqim",
+       "--mounts and --drive exclude each other"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.args);
