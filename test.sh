@@ -7,7 +7,8 @@ cd "$(dirname "$0")"
 ./scripts/setup.sh
 
 jobs=${JOBS:-2}
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELTRANO_WERROR=ON >/dev/null
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELTRANO_WERROR=ON \
+  -DVELTRANO_KERNEL_TESTS=ON >/dev/null
 cmake --build build -j"$jobs"
 ctest --test-dir build --output-on-failure -j"$jobs" --timeout 900
 ./scripts/package-deb.sh --check build

@@ -77,7 +77,7 @@ exec 9>"$cache/.lock"
 flock 9
 
 # What the guest loads; modules.dep brings their dependencies along.
-modules="virtio_pci virtio_blk 9pnet_virtio 9p overlay
+modules="virtio_pci virtio_blk 9pnet_virtio 9p overlay loop fuse
   xhci-pci usb-storage sd_mod
   fat vfat msdos exfat ntfs3 nls_cp437 nls_ascii nls_iso8859-1 nls_utf8"
 

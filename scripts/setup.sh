@@ -16,6 +16,8 @@ PACKAGES=(
   xvfb xauth xdotool x11-utils fonts-arphic-uming xdg-user-dirs
   # real-mount tests
   dosfstools mtools attr ntfs-3g
+  # real kernels in the tests: qemu boots Debian's kernel with the drives' own drivers
+  qemu-system-x86 busybox-static exfatprogs xz-utils zstd
   # helpers used by the scripts
   python3 hyperfine
   # the Debian package and its checks
