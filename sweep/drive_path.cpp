@@ -1,39 +1,8 @@
 #include "sweep/drive_path.h"
 
+#include "platform/fs/win_path.h"
+
 namespace veltrano::sweep {
-namespace {
-
-bool IsSeparator(char c) {
-  return c == '\\' || c == '/';
-}
-
-// Characters that no Windows file name holds; a value with one of them names
-// nothing on any drive (':' would also switch drives or open a stream).
-bool IsForbidden(char c) {
-  const auto u = static_cast<unsigned char>(c);
-  if (u < 0x20) return true;
-  switch (c) {
-    case ':':
-    case '*':
-    case '?':
-    case '"':
-    case '<':
-    case '>':
-    case '|':
-      return true;
-    default:
-      return false;
-  }
-}
-
-// Windows drops trailing dots and blanks from a name, so a name made of dots
-// and blanks only ("." "..", "...", ". .") means the folder itself or its
-// parent.
-bool IsDotsOnly(std::string_view name) {
-  return name.find_first_not_of(". ") == std::string_view::npos;
-}
-
-}  // namespace
 
 std::string DriveRoot(int16_t index) {
   std::string root(1, static_cast<char>('A' + index));
@@ -42,24 +11,20 @@ std::string DriveRoot(int16_t index) {
 }
 
 std::optional<std::string> PathOnDrive(std::string_view root, std::string_view value) {
-  if (value.empty()) return std::nullopt;
+  // No Windows name holds a control character; the path rules below refuse
+  // the other reserved characters (':' among them, so no other drive and no
+  // stream can be named).
   for (char c : value) {
-    if (IsForbidden(c)) return std::nullopt;
+    if (static_cast<unsigned char>(c) < 0x20) return std::nullopt;
   }
-  // Every name between separators must be a real name: an empty one comes
-  // from a leading separator ("\x", "\\server\share"), a doubled or a
-  // trailing one.
-  size_t start = 0;
-  while (start <= value.size()) {
-    size_t end = start;
-    while (end < value.size() && !IsSeparator(value[end])) ++end;
-    const std::string_view name = value.substr(start, end - start);
-    if (name.empty() || IsDotsOnly(name)) return std::nullopt;
-    start = end + 1;
-  }
-  std::string path(root);
-  path += value;
-  return path;
+  // A final separator makes the path a folder's, never a file's.
+  if (!value.empty() && (value.back() == '\\' || value.back() == '/')) return std::nullopt;
+  std::string joined(root);
+  joined += value;
+  const auto path = fs::ParseWinPath(joined);
+  // The root itself is no file: an empty value, "..", "." all land there.
+  if (!path || path->IsRoot()) return std::nullopt;
+  return path->ToString();
 }
 
 }  // namespace veltrano::sweep

@@ -11,13 +11,14 @@ namespace veltrano::sweep {
 // The root of drive `index` (0 = A:): "E:\" for 4.
 std::string DriveRoot(int16_t index);
 
-// The path that an autorun.inf value names on the drive with root `root`: the
-// root followed by the value, or nullopt when the value cannot name a file
-// below that root. Refused are: an empty value (the root itself), a value
-// that leaves the root ("..\x", "sub\..\..\x"), names another drive or a
-// share ("C:\Windows\x.exe", "\\server\share", "\x"), a stream ("x.exe:s"),
-// and characters no Windows name can hold (control characters, * ? " < > |).
-// Such a value names no file on the drive, so the sweep ignores it.
+// The path that an autorun.inf value names on the drive with root `root`:
+// the root followed by the value, resolved as Windows resolves it before it
+// opens the file (see fs::ParseWinPath: '/' and '\' both separate, a leading
+// separator means the root, `..` stops at the root, trailing dots and blanks
+// of the last name drop out). The result is always a path below `root`.
+// nullopt when the value names no file: it holds a character no Windows name
+// can hold (':', so no other drive or stream either; * ? " < > |, control
+// characters), or it resolves to the root itself (empty, "..").
 std::optional<std::string> PathOnDrive(std::string_view root, std::string_view value);
 
 }  // namespace veltrano::sweep

@@ -33,19 +33,8 @@ void AppendMapped(std::string& out, unsigned char low) {
   out += static_cast<char>(0x80 | (cp & 0x3F));
 }
 
-}  // namespace
-
-std::string LinuxToWindowsName(std::string_view linuxName) {
-  // Most names are plain ASCII without any mapped character.
-  size_t i = 0;
-  while (i < linuxName.size()) {
-    const auto c = static_cast<unsigned char>(linuxName[i]);
-    if (c >= 0x80 || IsMappedAscii(c)) break;
-    ++i;
-  }
-  if (i == linuxName.size()) return std::string(linuxName);
-
-  std::string out(linuxName.substr(0, i));
+// Appends the Windows spelling of linuxName[i..].
+void AppendBody(std::string& out, std::string_view linuxName, size_t i) {
   while (i < linuxName.size()) {
     char32_t cp;
     const size_t len = DecodeUtf8(linuxName, i, cp);
@@ -68,6 +57,27 @@ std::string LinuxToWindowsName(std::string_view linuxName) {
       i += len;
     }
   }
+}
+
+}  // namespace
+
+std::string LinuxToWindowsName(std::string_view linuxName) {
+  // Windows drops a final dot or blank from every path it is given, so a
+  // name ending in one is shown with that character mapped.
+  const bool mapLast = !linuxName.empty() && linuxName != "." && linuxName != ".." &&
+                       (linuxName.back() == '.' || linuxName.back() == ' ');
+  const std::string_view body = mapLast ? linuxName.substr(0, linuxName.size() - 1) : linuxName;
+
+  // Most names are plain ASCII without any mapped character.
+  size_t i = 0;
+  while (i < body.size()) {
+    const auto c = static_cast<unsigned char>(body[i]);
+    if (c >= 0x80 || IsMappedAscii(c)) break;
+    ++i;
+  }
+  std::string out(body.substr(0, i));
+  if (i < body.size()) AppendBody(out, body, i);
+  if (mapLast) AppendMapped(out, static_cast<unsigned char>(linuxName.back()));
   return out;
 }
 
@@ -91,8 +101,10 @@ std::optional<std::string> WindowsToLinuxName(std::string_view windowsName) {
   if (out.empty() || out.find('\0') != std::string::npos || out.find('/') != std::string::npos) {
     return std::nullopt;
   }
-  // Only a name that the forward mapping produces stands for a Linux name.
-  if (mapped && LinuxToWindowsName(out) != windowsName) return std::nullopt;
+  // Only a name that the forward mapping produces stands for a Linux name
+  // ("a." never does: "a." on Linux is shown as "a" + U+F02E).
+  const bool plainEnd = out.back() == '.' || out.back() == ' ';
+  if ((mapped || plainEnd) && LinuxToWindowsName(out) != windowsName) return std::nullopt;
   return out;
 }
 

@@ -10,8 +10,11 @@
 //     becomes U+F000 + the byte (U+F080..U+F0FF);
 //   - a character that is itself in U+F000..U+F0FF is written as its three
 //     UTF-8 bytes, each mapped like a stray byte (U+F0EF, U+F080 + ..., ...),
-//     so that it can never be mistaken for a mapped character.
-// Going back, U+F000 + c for one of the eight characters gives c, and
+//     so that it can never be mistaken for a mapped character;
+//   - a final '.' or ' ' (of any name but "." and "..") becomes U+F02E or
+//     U+F020, since Windows drops final dots and blanks from the paths it is
+//     given: "notes." is shown as "notes" + U+F02E and stays reachable.
+// Going back, U+F000 + c for one of those characters gives c, and
 // U+F080..U+F0FF gives the raw byte. A Windows name that the forward mapping
 // would not produce (for example U+F041, or U+F0C3 U+F0A9, which are the
 // bytes of a well-formed "é") names no Linux entry.

@@ -44,19 +44,29 @@ char32_t FoldChar(char32_t c) {
 }
 
 // Splits `rest` (what follows "X:") into names, applying '.', '..' and
-// doubled separators. Fails on a reserved character or bad UTF-8.
-bool SplitNames(std::string_view rest, std::vector<std::string>& parts) {
+// doubled separators and, when `trimLast`, dropping the trailing dots and
+// blanks of a last name that no separator follows. Fails on a reserved
+// character or bad UTF-8.
+bool SplitNames(std::string_view rest, std::vector<std::string>& parts, bool trimLast) {
   size_t i = 0;
   while (i < rest.size()) {
     while (i < rest.size() && IsSeparator(rest[i])) ++i;
     size_t j = i;
     while (j < rest.size() && !IsSeparator(rest[j])) ++j;
-    const std::string_view name = rest.substr(i, j - i);
+    std::string_view name = rest.substr(i, j - i);
     i = j;
     if (name.empty() || name == ".") continue;
     if (name == "..") {
       if (!parts.empty()) parts.pop_back();
       continue;
+    }
+    if (trimLast && j == rest.size()) {
+      // What is left never ends in a dot, so it is never "." or "..": a name
+      // of dots and blanks only ("...", ". .") names the folder it is in.
+      name = name.substr(0, name.find_last_not_of(". ") + 1);
+      if (name.empty()) continue;
+    } else if (name.size() >= 2 && name.back() == '.' && name[name.size() - 2] != '.') {
+      name.remove_suffix(1);  // "sub.\x" is "sub\x"; "a..\x" and "...\x" stay
     }
     for (char c : name) {
       if (IsReservedNameChar(c)) return false;
@@ -172,7 +182,7 @@ bool IsReservedNameChar(char c) {
 std::optional<WinPath> ParseWinPath(std::string_view path) {
   WinPath out;
   if (!ParseDrive(path, out.letter)) return std::nullopt;
-  if (!SplitNames(path.substr(2), out.parts)) return std::nullopt;
+  if (!SplitNames(path.substr(2), out.parts, true)) return std::nullopt;
   return out;
 }
 
@@ -188,7 +198,7 @@ std::optional<WinPattern> ParseWinPattern(std::string_view pattern) {
   if (!IsValidUtf8(name)) return std::nullopt;
   WinPattern out;
   if (!ParseDrive(pattern.substr(0, cut), out.folder.letter)) return std::nullopt;
-  if (!SplitNames(pattern.substr(2, cut - 2), out.folder.parts)) return std::nullopt;
+  if (!SplitNames(pattern.substr(2, cut - 2), out.folder.parts, false)) return std::nullopt;
   out.name = std::string(name);
   return out;
 }

@@ -10,8 +10,18 @@
 namespace veltrano::fs {
 
 // A path taken apart: the drive letter (upper case) and the names below the
-// root. `..` never climbs above the root ("E:\..\x" is "E:\x"), `.` and empty
-// names (doubled separators) are dropped, and both '\' and '/' separate.
+// root, resolved the way Windows resolves a full path before it opens
+// anything (GetFullPathNameW):
+//   - both '\' and '/' separate, and a run of separators is one;
+//   - `.` drops out and `..` goes up one folder, never above the root
+//     ("E:\..\x" and "E:\a\..\..\x" are "E:\x");
+//   - the trailing dots and blanks of the last name are dropped unless a
+//     separator follows it ("E:\x.exe . ." is "E:\x.exe", "E:\a\..." is
+//     "E:\a"); a name before a separator loses one final dot when it ends in
+//     exactly one ("E:\sub.\x" is "E:\sub\x", "E:\...\x" stays).
+// This is the one place where paths are resolved: every backend parses its
+// paths here, and the sweep resolves autorun.inf values here, so both always
+// mean the same entry and nothing resolves outside its drive.
 struct WinPath {
   char letter = 'C';
   std::vector<std::string> parts;  // empty for the drive root

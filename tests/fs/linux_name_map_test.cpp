@@ -2,6 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
+#include "platform/fs/linux_file_system.h"
+#include "tests/fs/fs_test_support.h"
+
 namespace veltrano::fs {
 namespace {
 
@@ -28,6 +33,53 @@ TEST(LinuxNameMapTest, EveryLinuxNameMapsBackExactly) {
   }
   // ':' and its look-alike are two different names with two different views.
   EXPECT_NE(LinuxToWindowsName("a:b"), LinuxToWindowsName("a\uF03Ab"));
+}
+
+// Windows drops the final dots and blanks of a path, so names ending in them
+// are shown with that last character mapped; they map back exactly.
+TEST(LinuxNameMapTest, FinalDotOrBlankIsMapped) {
+  EXPECT_EQ(LinuxToWindowsName("notes."), "notes\uF02E");
+  EXPECT_EQ(LinuxToWindowsName("x.exe "), "x.exe\uF020");
+  EXPECT_EQ(LinuxToWindowsName("a.."), "a.\uF02E");
+  EXPECT_EQ(LinuxToWindowsName("..."), "..\uF02E");
+  EXPECT_EQ(LinuxToWindowsName("病毒:."), "病毒\uF03A\uF02E");
+  EXPECT_EQ(LinuxToWindowsName(".profile"), ".profile");
+  EXPECT_EQ(LinuxToWindowsName("a b"), "a b");
+  for (const char* name : {"notes.", "x.exe ", "a..", "...", " ", "病毒:.", "\xB2.", ". ."}) {
+    EXPECT_EQ(WindowsToLinuxName(LinuxToWindowsName(name)), name) << name;
+  }
+  // The plain spellings are not what the mapping shows, so they name nothing
+  // (otherwise two Windows names would reach one entry).
+  EXPECT_EQ(WindowsToLinuxName("a.."), std::nullopt);
+  EXPECT_EQ(WindowsToLinuxName("x "), std::nullopt);
+  EXPECT_EQ(WindowsToLinuxName("a\uF02Eb"), std::nullopt);  // mapped only at the end
+}
+
+// On real folders: "notes." beside "notes". A path that ends in a dot means
+// "notes" as it does on Windows; the shown name reaches "notes." itself.
+TEST(LinuxNameMapTest, EntriesEndingInADotStayReachable) {
+  testing::TempDir dir;
+  testing::WriteHostFile(dir / "notes.", "dot");
+  testing::WriteHostFile(dir / "notes", "plain");
+  testing::WriteHostFile(dir / "x.exe ", "blank");
+  LinuxFileSystem fs({{'E', kDriveRemovable, dir.path()}});
+  std::vector<std::string> names;
+  FindData d;
+  auto s = fs.FindFirst("E:\\*.*", d);
+  ASSERT_TRUE(s);
+  do names.push_back(d.cFileName);
+  while (s->FindNext(d));
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names, (std::vector<std::string>{"notes", "notes\uF02E", "x.exe\uF020"}));
+
+  EXPECT_TRUE(fs.DeleteFile("E:\\notes."));
+  EXPECT_FALSE(testing::HostExists(dir / "notes"));
+  EXPECT_TRUE(testing::HostExists(dir / "notes."));
+  EXPECT_FALSE(fs.FileExists("E:\\notes."));
+  EXPECT_TRUE(fs.DeleteFile("E:\\notes\uF02E"));
+  EXPECT_FALSE(testing::HostExists(dir / "notes."));
+  EXPECT_TRUE(fs.FileExists("E:\\x.exe\uF020"));
+  EXPECT_FALSE(fs.FileExists("E:\\x.exe "));
 }
 
 TEST(LinuxNameMapTest, WindowsNamesTheMappingNeverProducesNameNothing) {

@@ -19,6 +19,27 @@ TEST(WinPathTest, DotDotNeverClimbsAboveTheRoot) {
   EXPECT_EQ(Normal("E:\\\\\\server\\share"), "E:\\server\\share");
 }
 
+TEST(WinPathTest, FinalDotsAndBlanksDropOutAsOnWindows) {
+  EXPECT_EQ(Normal("E:\\x.exe."), "E:\\x.exe");
+  EXPECT_EQ(Normal("E:\\x.exe . ."), "E:\\x.exe");
+  EXPECT_EQ(Normal("E:\\a\\x.exe..."), "E:\\a\\x.exe");
+  EXPECT_EQ(Normal("E:\\a\\..."), "E:\\a");
+  EXPECT_EQ(Normal("E:\\a\\.. "), "E:\\a");  // not "..": it never climbs
+  EXPECT_EQ(Normal("E:\\. ."), "E:\\");
+  // Before a separator a name loses one final dot, and only when it has one.
+  EXPECT_EQ(Normal("E:\\sub.\\x"), "E:\\sub\\x");
+  EXPECT_EQ(Normal("E:\\sub..\\x"), "E:\\sub..\\x");
+  EXPECT_EQ(Normal("E:\\...\\x"), "E:\\...\\x");
+  EXPECT_EQ(Normal("E:\\sub \\x"), "E:\\sub \\x");
+  EXPECT_EQ(Normal("E:\\x. \\"), "E:\\x. ");
+  // Inside names nothing changes.
+  EXPECT_EQ(Normal("E:\\a. b.c"), "E:\\a. b.c");
+  // A listing pattern's folder is a folder before a separator too.
+  auto p = ParseWinPattern("E:\\sub.\\*.*");
+  ASSERT_TRUE(p);
+  EXPECT_EQ(p->folder.ToString(), "E:\\sub");
+}
+
 TEST(WinPathTest, RejectsWhatIsNotAFullPathOrAValidName) {
   for (const char* bad : {"", "x.exe", "\\\\server\\share\\x", "1:\\x", "E:x", "E:\\C:\\x",
                           "E:\\a*b", "E:\\a?", "E:\\a|b", "E:\\\"q\"", "E:\\<a>", "E:\\\xff"}) {

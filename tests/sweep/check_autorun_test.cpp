@@ -97,13 +97,53 @@ TEST_F(AutorunTest, WriteProtectedMediumFailsEverything) {
   EXPECT_EQ(LastLine(), Summary(0));
 }
 
-TEST_F(AutorunTest, ValuesThatLeaveTheDriveAreIgnored) {
+// Windows resolves root + value before it opens the program, so every
+// spelling of the same path starts it; each one removes it, and the log shows
+// the value as the file wrote it. Nothing ever resolves above the root.
+TEST_F(AutorunTest, ValuesAreResolvedAsWindowsResolvesThem) {
+  mem.AddFile("C:\\x.exe");
+  for (std::string value :
+       {"..\\x.exe", "..\\..\\x.exe", "sub\\..\\x.exe", "sub\\..\\..\\x.exe", "\\x.exe", "/x.exe",
+        "\\\\x.exe", ".\\x.exe", "./sub//..\\.\\X.EXE", "x.exe.", "x.exe . .", "x.exe...",
+        "\"x.exe \"", "'..\\x.exe. '"}) {
+    SCOPED_TRACE(value);
+    mem.AddFile("E:\\x.exe");
+    mem.AddFolder("E:\\sub");
+    Inf("[autorun]\nopen=" + value + "\n");
+    form.menuqim_Click();
+    // The reader drops one pair of quotes; the log shows what it returned.
+    std::string shown = value;
+    if (shown.front() == '"' || shown.front() == '\'') shown = shown.substr(1, shown.size() - 2);
+    EXPECT_EQ(Findings(), (std::vector<std::string>{"    发现病毒：" + shown + " 已清除！",
+                                                    "    发现病毒文件：autorun.inf 已清除！"}));
+    EXPECT_FALSE(mem.Exists("E:\\x.exe"));
+  }
+  EXPECT_TRUE(mem.Exists("C:\\x.exe"));
+
+  // In folders: a name before a separator loses one final dot only.
+  mem.AddFile("E:\\sub\\y.exe");
+  mem.AddFile("E:\\sub\\z.exe");
+  mem.AddFile("E:\\sub..\\z.exe");
+  Inf("[autorun]\nopen=sub/y.exe . \nshellexecute=sub.\\z.exe\n");
+  form.menuqim_Click();
+  EXPECT_EQ(Findings(), (std::vector<std::string>{"    发现病毒：sub/y.exe . 已清除！",
+                                                  "    发现病毒：sub.\\z.exe 已清除！",
+                                                  "    发现病毒文件：autorun.inf 已清除！"}));
+  Inf("[autorun]\nopen=sub..\\z.exe\n");
+  form.menuqim_Click();
+  EXPECT_EQ(Findings(), (std::vector<std::string>{"    发现病毒：sub..\\z.exe 已清除！",
+                                                  "    发现病毒文件：autorun.inf 已清除！"}));
+}
+
+TEST_F(AutorunTest, ValuesThatNameNoFileOfTheDriveAreIgnored) {
   mem.AddFile("C:\\x.exe");
   mem.AddFile("C:\\Windows\\x.exe");
   mem.AddFile("E:\\x.exe");
-  for (std::string value : {"..\\x.exe", "sub\\..\\..\\x.exe", "C:\\Windows\\x.exe", "C:x.exe",
-                            "\\\\server\\share", "\\x.exe", "/x.exe", "x.exe:zone", ".\\x.exe",
-                            "...\\x.exe", "x.exe\\", "*.exe", "x?.exe", "", "  "}) {
+  mem.AddFolder("E:\\dir");
+  for (std::string value :
+       {"C:\\Windows\\x.exe", "C:x.exe", "\\\\server\\share", "x.exe:zone", "x.exe\\", "x.exe/",
+        "...\\x.exe", "*.exe", "x?.exe", "x<.exe", "x>.exe", "x|.exe", "x\".exe", "x\x01.exe",
+        "", "  ", "..", "..\\..", "dir", "dir\\.", "."}) {
     SCOPED_TRACE(value);
     Inf("[autorun]\nopen=" + value + "\nshellexecute=\"" + value + "\"\n");
     form.menuqim_Click();
@@ -112,15 +152,21 @@ TEST_F(AutorunTest, ValuesThatLeaveTheDriveAreIgnored) {
   EXPECT_TRUE(mem.Exists("C:\\x.exe"));
   EXPECT_TRUE(mem.Exists("C:\\Windows\\x.exe"));
   EXPECT_TRUE(mem.Exists("E:\\x.exe"));
+  EXPECT_TRUE(mem.Exists("E:\\dir"));
 }
 
-TEST_F(AutorunTest, PathOnDriveKeepsOrdinaryNamesAsTheyAre) {
+TEST_F(AutorunTest, PathOnDriveResolvesBelowTheRoot) {
   EXPECT_EQ(PathOnDrive("E:\\", "x.exe"), "E:\\x.exe");
-  EXPECT_EQ(PathOnDrive("E:\\", "sub/deep\\病毒 1.exe"), "E:\\sub/deep\\病毒 1.exe");
+  EXPECT_EQ(PathOnDrive("E:\\", "sub/deep\\病毒 1.exe"), "E:\\sub\\deep\\病毒 1.exe");
   EXPECT_EQ(PathOnDrive("E:\\", "..x.exe"), "E:\\..x.exe");
   EXPECT_EQ(PathOnDrive("E:\\", "x.exe ; comment"), "E:\\x.exe ; comment");
   EXPECT_EQ(PathOnDrive("E:\\", "a..\\b"), "E:\\a..\\b");
-  EXPECT_EQ(PathOnDrive("E:\\", ". .\\b"), std::nullopt);
+  EXPECT_EQ(PathOnDrive("E:\\", "..\\..\\a\\..\\..\\b. . "), "E:\\b");
+  EXPECT_EQ(PathOnDrive("E:\\", "a\\...\\b"), "E:\\a\\...\\b");
+  EXPECT_EQ(PathOnDrive("E:\\", "a\\..."), "E:\\a");
+  EXPECT_EQ(PathOnDrive("E:\\", "..."), std::nullopt);
+  EXPECT_EQ(PathOnDrive("E:\\", "a\\"), std::nullopt);
+  EXPECT_EQ(PathOnDrive("E:\\", "D:\\a"), std::nullopt);
 }
 
 TEST_F(AutorunTest, BlanksQuotesCommentsAndArgumentsInValues) {

@@ -139,6 +139,35 @@ TEST_F(RealDirSweep, NothingIsDoneThroughALinkOrOutsideTheDrive) {
   EXPECT_FALSE(Exists(disk + "/autorun.inf"));
 }
 
+// Values that climb, start at a separator or end in dots reach the drive's
+// own files, the way Windows resolves them; the files of the same names one
+// folder above the drive's folder stay.
+TEST_F(RealDirSweep, ValuesResolveOnTheDriveNeverAboveIt) {
+  for (const char* name : {"x.exe", "y.exe", "z.exe", "w.exe", "only-above.exe"}) {
+    Write(tmp / name);
+  }
+  Write(tmp / "sub/v.exe");
+  for (const char* name : {"x.exe", "y.exe", "z.exe", "w.exe"}) Write(usb + "/" + name);
+  Write(usb + "/sub/v.exe");
+  Write(usb + "/autorun.inf", "[autorun]\r\nopen=..\\x.exe.\r\nshellexecute=\"\\..\\..\\y.exe \"\r\n");
+  EXPECT_EQ(Run(&Form1::menuqim_Click),
+            (std::vector<std::string>{"", "可移动磁盘E:\\", "    发现病毒：..\\x.exe. 已清除！",
+                                      "    发现病毒：\\..\\..\\y.exe  已清除！",
+                                      "    发现病毒文件：autorun.inf 已清除！", "", "", "",
+                                      "    共清除病毒数： 3个！"}));
+  Write(usb + "/autorun.inf",
+        "[autorun]\nopen=/../z.exe . .\nshellexecute=sub\\..\\..\\sub\\v.exe\n");
+  Run(&Form1::menuqim_Click);
+  Write(usb + "/autorun.inf", "[autorun]\nopen=..\\only-above.exe\nshellexecute=..\\usb\\w.exe\n");
+  Run(&Form1::menuqim_Click);
+
+  EXPECT_EQ(Names(usb), (std::set<std::string>{"w.exe", "sub"}));
+  EXPECT_EQ(Names(usb + "/sub"), std::set<std::string>{});
+  EXPECT_EQ(Names(tmp.path()), (std::set<std::string>{"usb", "disk", "outside", "x.exe", "y.exe",
+                                                      "z.exe", "w.exe", "only-above.exe", "sub"}));
+  EXPECT_EQ(Names(tmp / "sub"), std::set<std::string>{"v.exe"});
+}
+
 TEST_F(RealDirSweep, AutorunInfThatIsALinkIsNotReadThrough) {
   Write(outside + "/real.inf", "[autorun]\nopen=z.exe\n");
   Write(usb + "/z.exe");
