@@ -30,6 +30,7 @@
 #include "anigif/uc_ani_gif.h"
 #include "platform/gdi/gdi.h"
 #include "platform/host/headless_control_host.h"
+#include "tools/printable_text.h"
 #include "veltrano_version.h"
 
 namespace {
@@ -40,6 +41,7 @@ using veltrano::anigif::kColorCountSlot;
 using veltrano::anigif::ucAniGIF;
 using veltrano::host::HeadlessControlHost;
 using veltrano::host::VirtualClock;
+using veltrano::tools::Printable;
 
 constexpr int kUsage = 2;
 constexpr int kFailed = 1;
@@ -95,7 +97,7 @@ int Info(const std::string& file) {
   HeadlessControlHost host(clock, /*userMode=*/false);  // design mode: nothing plays
   ucAniGIF control(host);
   if (!control.LoadAnimatedGIF_File(file)) {
-    std::cerr << "anigif-tool: cannot load " << file << "\n";
+    std::cerr << "anigif-tool: cannot load " << Printable(file) << "\n";
     return kFailed;
   }
   const FrameStore& s = control.Store();
@@ -118,7 +120,7 @@ int Strip(const std::string& file, const std::string& out) {
   HeadlessControlHost host(clock, /*userMode=*/true);
   ucAniGIF control(host);
   if (!control.LoadAnimatedGIF_File(file)) {
-    std::cerr << "anigif-tool: cannot load " << file << "\n";
+    std::cerr << "anigif-tool: cannot load " << Printable(file) << "\n";
     return kFailed;
   }
   FinishDecoding(clock, control);
@@ -129,7 +131,7 @@ int Strip(const std::string& file, const std::string& out) {
     pgm.write(reinterpret_cast<const char*>(s.StripRow(y)), s.StripWidth);
   }
   if (!pgm.flush()) {
-    std::cerr << "anigif-tool: cannot write " << out << "\n";
+    std::cerr << "anigif-tool: cannot write " << Printable(out) << "\n";
     return kFailed;
   }
   return 0;
@@ -199,7 +201,7 @@ int Frames(const std::string& file, const std::string& outDir,
   control.SetStretch(stretch);
   control.SetMirrored(mirror);
   if (!control.LoadAnimatedGIF_File(file)) {
-    std::cerr << "anigif-tool: cannot load " << file << "\n";
+    std::cerr << "anigif-tool: cannot load " << Printable(file) << "\n";
     return kFailed;
   }
   FinishDecoding(clock, control);
@@ -219,7 +221,7 @@ int Frames(const std::string& file, const std::string& outDir,
     char name[32];
     std::snprintf(name, sizeof name, "frame_%04d.ppm", static_cast<int>(n));
     if (!WritePpm(host, std::filesystem::path(outDir) / name)) {
-      std::cerr << "anigif-tool: cannot write " << outDir << "/" << name << "\n";
+      std::cerr << "anigif-tool: cannot write " << Printable(outDir) << "/" << name << "\n";
       return kFailed;
     }
   }
@@ -248,12 +250,13 @@ int Export(const std::string& file, const std::string& frame, const std::string&
   ucAniGIF control(host);
   control.SetDelayAnimation(2);  // decode everything, stay on frame 1
   if (!control.LoadAnimatedGIF_File(file)) {
-    std::cerr << "anigif-tool: cannot load " << file << "\n";
+    std::cerr << "anigif-tool: cannot load " << Printable(file) << "\n";
     return kFailed;
   }
   FinishDecoding(clock, control);
   if (n > control.FrameCount()) {
-    std::cerr << "anigif-tool: " << file << " has " << control.FrameCount() << " frames\n";
+    std::cerr << "anigif-tool: " << Printable(file) << " has " << control.FrameCount()
+              << " frames\n";
     return kFailed;
   }
   while (control.CurrentFrame() != n) control.SetAction(3);  // step
@@ -263,7 +266,7 @@ int Export(const std::string& file, const std::string& frame, const std::string&
     return kFailed;
   }
   if (!WriteFile(outFile, picture->gifBytes)) {
-    std::cerr << "anigif-tool: cannot write " << outFile << "\n";
+    std::cerr << "anigif-tool: cannot write " << Printable(outFile) << "\n";
     return kFailed;
   }
   return 0;
@@ -272,7 +275,7 @@ int Export(const std::string& file, const std::string& frame, const std::string&
 int Props(const std::string& file, const std::string& outFile) {
   std::vector<uint8_t> gif;
   if (!ReadFile(file, gif)) {
-    std::cerr << "anigif-tool: cannot read " << file << "\n";
+    std::cerr << "anigif-tool: cannot read " << Printable(file) << "\n";
     return kFailed;
   }
   VirtualClock clock;
@@ -281,13 +284,13 @@ int Props(const std::string& file, const std::string& outFile) {
   const veltrano::host::PictureRef picture = veltrano::anigif::MakePictureObject(std::move(gif));
   if (picture) control.SetAnimatedGIF(picture);
   if (control.CurrentFrame() == 0) {
-    std::cerr << "anigif-tool: cannot load " << file << "\n";
+    std::cerr << "anigif-tool: cannot load " << Printable(file) << "\n";
     return kFailed;
   }
   veltrano::anigif::PropertyBag bag;
   control.WriteProperties(bag);
   if (!WriteFile(outFile, bag.Serialize())) {
-    std::cerr << "anigif-tool: cannot write " << outFile << "\n";
+    std::cerr << "anigif-tool: cannot write " << Printable(outFile) << "\n";
     return kFailed;
   }
   return 0;

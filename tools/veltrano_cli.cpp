@@ -11,6 +11,11 @@
 //   - "scan log (N lines):" and then the N lines of the log, exactly as shown;
 //   - "selected line: K" (numbered from 0 as in the list, -1 for none);
 //   - "status strip: TEXT".
+// Every printed text has its control characters escaped (see
+// printable_text.h), so a file name cannot add lines of its own.
+//
+// Exit status: 0 when every removal, deletion and repair the commands tried
+// worked; 1 when one of them failed (as its log line says); 2 on bad usage.
 #include <cstdlib>
 #include <filesystem>
 #include <iostream>
@@ -20,9 +25,13 @@
 #include <vector>
 
 #include "app/form1.h"
+#include "cleanup/cleanup_texts.h"
 #include "platform/fs/drive_table.h"
 #include "platform/fs/linux_file_system.h"
 #include "platform/host/window_host.h"
+#include "repair/repair_texts.h"
+#include "sweep/sweep_texts.h"
+#include "tools/printable_text.h"
 #include "veltrano_version.h"
 
 namespace {
@@ -30,7 +39,9 @@ namespace {
 using veltrano::host::MessageBoxRequest;
 using veltrano::host::MsgAnswer;
 using veltrano::host::MsgButtons;
+using veltrano::tools::Printable;
 
+constexpr int kActionFailed = 1;
 constexpr int kUsageError = 2;
 
 constexpr const char* kUsage =
@@ -61,7 +72,8 @@ constexpr const char* kUsage =
     "\n"
     "Only the given folders are drives; without --drive or --mounts there are\n"
     "none.\n"
-    "Exit status: 0 the commands ran; 2 bad usage.\n";
+    "Exit status: 0 the commands ran and every removal, deletion and repair\n"
+    "worked; 1 a removal, deletion or repair failed; 2 bad usage.\n";
 
 const char* AnswerName(MsgAnswer answer) {
   switch (answer) {
@@ -86,11 +98,13 @@ class CliHost : public veltrano::host::WindowHost {
     MsgAnswer answer = request.defaultButton;
     if (request.buttons == MsgButtons::kYesNo && answer_) answer = *answer_;
     if (request.buttons == MsgButtons::kOk) answer = MsgAnswer::kOk;
-    std::cout << "message box: " << request.caption << " | " << request.text << " -> "
-              << AnswerName(answer) << '\n';
+    std::cout << "message box: " << Printable(request.caption) << " | " << Printable(request.text)
+              << " -> " << AnswerName(answer) << '\n';
     return answer;
   }
-  void OpenUrl(std::string_view url) override { std::cout << "open url: " << url << '\n'; }
+  void OpenUrl(std::string_view url) override {
+    std::cout << "open url: " << Printable(url) << '\n';
+  }
   [[noreturn]] void EndProcess(int exitCode) override {
     std::cout.flush();
     std::exit(exitCode);
@@ -101,20 +115,60 @@ class CliHost : public veltrano::host::WindowHost {
 };
 
 int UsageError(const std::string& message) {
-  std::cerr << "veltrano-cli: " << message << "\n\n" << kUsage;
+  std::cerr << "veltrano-cli: " << Printable(message) << "\n\n" << kUsage;
   return kUsageError;
 }
 
-using Command = void (veltrano::Form1::*)();
+// Which of a command's log lines tell that something it tried failed.
+enum class Outcomes {
+  kNone,  // the links: nothing is removed
+  kSweep,  // removal lines end in " 清除失败！", a folder not shown again in " 文件夹恢复失败!"
+  kRepair,   // a folder not shown again: "修复失败  " + path
+  kCleanup,  // a file not deleted: "删除失败 " + path
+};
+
+struct Command {
+  void (veltrano::Form1::*handler)();
+  Outcomes outcomes;
+};
 
 std::optional<Command> FindCommand(std::string_view name) {
-  if (name == "menuqim") return &veltrano::Form1::menuqim_Click;
-  if (name == "menukhdd") return &veltrano::Form1::menukhdd_Click;
-  if (name == "reudir") return &veltrano::Form1::reudir_Click;
-  if (name == "menuclean") return &veltrano::Form1::menuclean_Click;
-  if (name == "mhelp") return &veltrano::Form1::mhelp_Click;
-  if (name == "menunet") return &veltrano::Form1::menunet_Click;
+  using veltrano::Form1;
+  if (name == "menuqim") return Command{&Form1::menuqim_Click, Outcomes::kSweep};
+  if (name == "menukhdd") return Command{&Form1::menukhdd_Click, Outcomes::kSweep};
+  if (name == "reudir") return Command{&Form1::reudir_Click, Outcomes::kRepair};
+  if (name == "menuclean") return Command{&Form1::menuclean_Click, Outcomes::kCleanup};
+  if (name == "mhelp") return Command{&Form1::mhelp_Click, Outcomes::kNone};
+  if (name == "menunet") return Command{&Form1::menunet_Click, Outcomes::kNone};
   return std::nullopt;
+}
+
+// True when a log line of the command says that one of its actions failed.
+// Each line's verdict is its fixed ending (sweep) or its fixed start (repair,
+// cleanup); a name inside a line cannot fake one: the sweep's verdict
+// follows the name, the others' comes before the path, which starts with a
+// drive letter.
+bool LogShowsFailure(Outcomes outcomes, const std::vector<std::string>& lines) {
+  namespace sweep = veltrano::sweep::texts;
+  for (const std::string& line : lines) {
+    switch (outcomes) {
+      case Outcomes::kNone:
+        return false;
+      case Outcomes::kSweep:
+        if (line.ends_with(sweep::kRemoveFailed) || line.ends_with(sweep::kFolderFailed) ||
+            line.ends_with(sweep::kFolderRestoreFailed)) {
+          return true;
+        }
+        break;
+      case Outcomes::kRepair:
+        if (line.starts_with(veltrano::repair::texts::kRepairFailed)) return true;
+        break;
+      case Outcomes::kCleanup:
+        if (line.starts_with(veltrano::cleanup::texts::kDeleteFailed)) return true;
+        break;
+    }
+  }
+  return false;
 }
 
 }  // namespace
@@ -178,12 +232,17 @@ int main(int argc, char** argv) {
                            : std::make_unique<veltrano::fs::LinuxFileSystem>(std::move(*table));
   CliHost host(answer);
   veltrano::Form1 form(*fileSystem, host);
-  for (Command command : commands) (form.*command)();
+  // Each command starts with a clear log: its outcome is read before the next one runs.
+  bool failed = false;
+  for (const Command& command : commands) {
+    (form.*command.handler)();
+    failed = LogShowsFailure(command.outcomes, form.List1.Lines()) || failed;
+  }
 
   const auto& lines = form.List1.Lines();
   std::cout << "scan log (" << lines.size() << " lines):\n";
-  for (const std::string& line : lines) std::cout << line << '\n';
+  for (const std::string& line : lines) std::cout << Printable(line) << '\n';
   std::cout << "selected line: " << form.List1.SelectedIndex() << '\n';
-  std::cout << "status strip: " << form.Picture1.Text() << '\n';
-  return 0;
+  std::cout << "status strip: " << Printable(form.Picture1.Text()) << '\n';
+  return failed ? kActionFailed : 0;
 }

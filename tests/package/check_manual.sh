@@ -63,5 +63,15 @@ for item in $manual_items; do
   grep -qxF -- "$item" <<<"$help_items" || fail "the manual's '$item' is not in --help"
 done
 
+# The exit statuses --help names ("Exit status: 0 ...; 1 ...; 2 ...") are the
+# items of the manual's EXIT STATUS.
+help_codes=$(sed -n '/Exit status:/,$p' <<<"$help" | tr '\n' ' ' |
+  grep -oE '(:|;) *[0-9]+ ' | grep -oE '[0-9]+' | sort -u | tr '\n' ' ' || true)
+if [ -n "$help_codes" ]; then
+  manual_codes=$(awk '$1 == "EXIT" { print $2 }' <<<"$tags" | sort -u | tr '\n' ' ')
+  [ "$help_codes" = "$manual_codes" ] ||
+    fail "--help names the exit statuses '$help_codes', the manual '$manual_codes'"
+fi
+
 if [ "$failures" -ne 0 ]; then exit 1; fi
 echo "$name: --help, --version and the manual agree ($(wc -w <<<"$help_items") items)"

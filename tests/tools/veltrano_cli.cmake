@@ -2,8 +2,8 @@
 if(TARGET veltrano-cli)
   veltrano_add_gtest(NAME veltrano_cli_tests
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/veltrano_cli_test.cpp)
-  add_dependencies(veltrano_cli_tests veltrano-cli)
+  add_dependencies(veltrano_cli_tests veltrano-cli anigif-tool)
   target_compile_definitions(veltrano_cli_tests PRIVATE
-    VELTRANO_CLI="$<TARGET_FILE:veltrano-cli>")
+    VELTRANO_CLI="$<TARGET_FILE:veltrano-cli>" ANIGIF_TOOL="$<TARGET_FILE:anigif-tool>")
   target_include_directories(veltrano_cli_tests PRIVATE ${PROJECT_SOURCE_DIR})
 endif()

@@ -1,8 +1,13 @@
 // veltrano-cli as a user runs it: the worked example of a removable-drive
 // sweep on real folders, message-box answers, several commands in a row, and
-// clear errors for bad arguments.
+// clear errors for bad arguments, the exit status, and names that hold
+// control characters.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <string>
@@ -29,6 +34,31 @@ Result RunCli(const std::string& args) {
   r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   return r;
 }
+
+// Makes a file impossible to delete (immutable) for as long as it is in
+// scope. Only root can; an unprivileged user's own folders cannot be locked
+// against the program, which makes a folder writable again before it deletes.
+class Undeletable {
+ public:
+  explicit Undeletable(std::string path) : path_(std::move(path)) { SetImmutable(true); }
+  ~Undeletable() { SetImmutable(false); }
+  Undeletable(const Undeletable&) = delete;
+  Undeletable& operator=(const Undeletable&) = delete;
+
+ private:
+  void SetImmutable(bool on) {
+    const int fd = open(path_.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return;
+    int flags = 0;
+    if (ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0) {
+      flags = on ? (flags | FS_IMMUTABLE_FL) : (flags & ~FS_IMMUTABLE_FL);
+      ioctl(fd, FS_IOC_SETFLAGS, &flags);
+    }
+    close(fd);
+  }
+
+  std::string path_;
+};
 
 TEST(VeltranoCli, WorkedExampleOnRealFolders) {
   HostDir tmp;
@@ -115,6 +145,88 @@ TEST(VeltranoCli, BadArgumentsAreRefusedClearly) {
   const Result help = RunCli("--help");
   EXPECT_EQ(help.exitCode, 0);
   EXPECT_EQ(help.out.find("usage: veltrano-cli"), 0u);
+}
+
+TEST(VeltranoCli, ExitStatusTellsWhetherEveryRemovalWorked) {
+  HostDir tmp;
+  const std::string c = tmp / "c";
+  const std::string usb = tmp / "usb";
+  Write(c + "/Thumbs.db");
+  Write(c + "/keep/x.chk");
+  Write(usb + "/autorun.inf", "[autorun]\r\nopen=x.exe\r\n");
+  Write(usb + "/x.exe");
+  const std::string drives = "--drive 'C:fixed:" + c + "' --drive 'E:removable:" + usb + "' ";
+
+  // Nothing tried, nothing failed: a cleanup answered No.
+  Result r = RunCli(drives + "--answer no menuclean");
+  EXPECT_EQ(r.exitCode, 0) << r.out;
+  if (geteuid() != 0) GTEST_SKIP() << "only root can make a file undeletable here";
+
+  {
+    const Undeletable stuck(c + "/keep/x.chk");
+    const Undeletable stuckToo(usb + "/autorun.inf");
+    r = RunCli(drives + "--answer yes menuclean");
+    EXPECT_EQ(r.exitCode, 1) << r.out;
+    EXPECT_NE(r.out.find("\n删除失败 C:\\keep\\x.chk\n"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("\n删除 C:\\Thumbs.db\n"), std::string::npos) << r.out;
+
+    r = RunCli(drives + "menuqim");
+    EXPECT_EQ(r.exitCode, 1) << r.out;
+    EXPECT_NE(r.out.find("    发现病毒：x.exe 已清除！\n"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("    发现病毒文件：autorun.inf 清除失败！\n"), std::string::npos) << r.out;
+
+    // A failure in an earlier command counts although a later one cleared the log.
+    r = RunCli(drives + "menuqim mhelp menukhdd");
+    EXPECT_EQ(r.exitCode, 1) << r.out;
+    EXPECT_EQ(r.out.find("清除失败"), std::string::npos) << r.out;
+  }
+  // Once the files can go, the same commands end with 0.
+  r = RunCli(drives + "--answer yes menuclean menuqim");
+  EXPECT_EQ(r.exitCode, 0) << r.out;
+  EXPECT_FALSE(Exists(usb + "/autorun.inf"));
+  EXPECT_FALSE(Exists(c + "/keep/x.chk"));
+}
+
+TEST(VeltranoCli, ANameWithANewlineStaysOnItsLine) {
+  HostDir tmp;
+  const std::string c = tmp / "c";
+  Write(c + "/evil\n删除 fake.chk");
+  Write(c + "/bell\x07\x1b[2J.err");
+  const Result r = RunCli("--drive 'C:fixed:" + c + "' --answer no menuclean");
+  EXPECT_EQ(r.exitCode, 0) << r.out;
+  // Two junk files, two lines, each with its control characters escaped.
+  const std::string log = r.out.substr(r.out.find("scan log ("));
+  EXPECT_EQ(log.find("scan log (2 lines):\n"), 0u) << log;
+  EXPECT_NE(log.find("\nC:\\evil\\n删除 fake.chk\n"), std::string::npos) << log;
+  EXPECT_NE(log.find("\nC:\\bell\\x07\\x1b[2J.err\n"), std::string::npos) << log;
+  EXPECT_EQ(r.out.find('\x1b'), std::string::npos);
+  size_t lines = 0;
+  for (char ch : log) lines += ch == '\n';
+  EXPECT_EQ(lines, 5u);  // the header, two paths, the selected line and the strip
+}
+
+TEST(VeltranoCli, ArgumentsInErrorsAreEscaped) {
+  const Result r = RunCli("\"$(printf 'scan\\nstatus strip: forged')\"");
+  EXPECT_EQ(r.exitCode, 2);
+  EXPECT_NE(r.out.find("unknown command 'scan\\nstatus strip: forged'"), std::string::npos)
+      << r.out;
+  EXPECT_EQ(r.out.find("\nstatus strip: forged"), std::string::npos) << r.out;
+}
+
+TEST(AnigifTool, FileNamesInErrorsAreEscaped) {
+  HostDir tmp;
+  const std::string name = tmp / "no\nsuch.gif";
+  const std::string command =
+      std::string("'") + ANIGIF_TOOL + "' info '" + name + "' 2>&1 >/dev/null";
+  FILE* pipe = popen(command.c_str(), "r");
+  ASSERT_NE(pipe, nullptr);
+  std::string err;
+  char buf[4096];
+  size_t n;
+  while ((n = fread(buf, 1, sizeof buf, pipe)) > 0) err.append(buf, n);
+  const int status = pclose(pipe);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << err;
+  EXPECT_EQ(err, "anigif-tool: cannot load " + tmp.path() + "/no\\nsuch.gif\n");
 }
 
 }  // namespace
