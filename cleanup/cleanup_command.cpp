@@ -41,7 +41,11 @@ class RunningScope {
 };
 
 // Deletes every listed file and replaces its line: "删除 " + path when the
-// file is gone afterwards, "删除失败 " + path when it is still there.
+// file is gone, "删除失败 " + path otherwise. Gone means that the delete
+// worked and no file is there now, or that the path names nothing at all; a
+// lookup that fails for any other reason (another mount on the name, a path
+// too long to look up, a folder swapped on the way) cannot show that the file
+// went, so it is a failure.
 void DeleteListed(Form1& form) {
   fs::FileSystem& fileSystem = form.FileSystem();
   const int n = form.List1.Count();
@@ -49,8 +53,10 @@ void DeleteListed(Form1& form) {
     form.List1.Select(k);
     std::string path = form.List1.SelectedText();
     fileSystem.SetAttributes(path, fs::kAttrNormal);
-    fileSystem.DeleteFile(path);
-    const bool gone = !fileSystem.FileExists(path);
+    const bool deleted = fileSystem.DeleteFile(path);
+    const fs::PathState after = fileSystem.Probe(path);
+    const bool gone =
+        after == fs::PathState::kMissing || (deleted && after != fs::PathState::kFile);
     std::string line(gone ? texts::kDeleted : texts::kDeleteFailed);
     line += path;
     form.List1.ReplaceAt(k, std::move(line));

@@ -46,6 +46,15 @@ enum DriveType : uint32_t {
   kDriveRamDisk = 6,
 };
 
+// What a lookup finds at a path.
+enum class PathState {
+  kFile,     // a file or a link
+  kFolder,   // a folder or a drive root
+  kMissing,  // nothing: the file system answered that there is no such entry
+  kUnknown,  // the lookup failed otherwise and cannot tell (access denied, a
+             // link or another mount in the way, a name too long, no medium)
+};
+
 // One entry of a directory listing: the record that find-first/find-next fill.
 struct FindData {
   uint32_t dwFileAttributes = 0;
@@ -111,6 +120,16 @@ class FileSystem {
   virtual bool FileExists(std::string_view path) = 0;
   // True only when a folder exists at `path`.
   virtual bool FolderExists(std::string_view path) = 0;
+  // What is at `path`. Unlike the two tests above, which answer false when a
+  // lookup fails, this tells "nothing there" apart from "cannot tell": a
+  // deletion is done only when the delete worked or the path is kMissing.
+  // The fallback knows only the two tests and takes every false for kMissing;
+  // a backend that can tell the reasons apart overrides it.
+  virtual PathState Probe(std::string_view path) {
+    if (FileExists(path)) return PathState::kFile;
+    if (FolderExists(path)) return PathState::kFolder;
+    return PathState::kMissing;
+  }
   // Deletes a folder and everything in it, read-only entries included. Never
   // follows a link: a link inside is removed itself. False when anything stayed.
   virtual bool DeleteFolderForced(std::string_view path) = 0;

@@ -163,6 +163,7 @@ class LinuxFileSystem::Impl {
   // The Linux name in the folder `dirFd` that the Windows name stands for:
   // the exact mapping when such an entry exists, else the first entry whose
   // shown name matches without regard to case. nullopt when there is none.
+  // errno is ENOENT when nothing matches, and tells why otherwise.
   std::optional<std::string> MatchName(int dirFd, const std::string& windowsName) {
     const auto exact = WindowsToLinuxName(windowsName);
     if (exact) {
@@ -170,16 +171,25 @@ class LinuxFileSystem::Impl {
       if (fstatat(dirFd, exact->c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0) return exact;
       if (errno != ENOENT) return std::nullopt;
     }
-    return ScanForName(dirFd, windowsName);
+    auto found = ScanForName(dirFd, windowsName);
+    if (!found) errno = ENOENT;
+    return found;
   }
 
   // Opens the folder made of the first `count` names of `path`, with `flags`
-  // (O_PATH or O_RDONLY, O_DIRECTORY is added).
+  // (O_PATH or O_RDONLY, O_DIRECTORY is added). On failure errno is ENOENT
+  // only when some name of the path names nothing.
   UniqueFd OpenFolder(const WinPath& path, size_t count, int flags) {
     Drive* d = FindDrive(path.letter);
-    if (!d) return UniqueFd();
+    if (!d) {
+      errno = ENODEV;
+      return UniqueFd();
+    }
     const int rootFd = RootFd(*d);
-    if (rootFd < 0) return UniqueFd();
+    if (rootFd < 0) {
+      errno = ENODEV;
+      return UniqueFd();
+    }
     flags |= O_DIRECTORY;
 
     int start = rootFd;
@@ -230,8 +240,13 @@ class LinuxFileSystem::Impl {
   }
 
   // Resolves the last name of a path (not a root) to an entry of its folder.
+  // When there is none, errno is ENOENT only if the path names nothing (and
+  // EXDEV for the root of another mount, ELOOP for a link on the way ...).
   std::optional<Entry> Lookup(const WinPath& path) {
-    if (path.parts.empty()) return std::nullopt;
+    if (path.parts.empty()) {
+      errno = EINVAL;
+      return std::nullopt;
+    }
     Entry e;
     e.folder = OpenFolder(path, path.parts.size() - 1, O_PATH);
     if (!e.folder.valid()) return std::nullopt;
@@ -240,9 +255,16 @@ class LinuxFileSystem::Impl {
     if (!name || !StatEntry(e.folder.get(), *name, e.st, mountRoot)) {
       if (name && errno != ENOENT) return std::nullopt;
       name = ScanForName(e.folder.get(), path.parts.back());
-      if (!name || !StatEntry(e.folder.get(), *name, e.st, mountRoot)) return std::nullopt;
+      if (!name) {
+        errno = ENOENT;
+        return std::nullopt;
+      }
+      if (!StatEntry(e.folder.get(), *name, e.st, mountRoot)) return std::nullopt;
     }
-    if (mountRoot) return std::nullopt;
+    if (mountRoot) {
+      errno = EXDEV;
+      return std::nullopt;
+    }
     e.name = *name;
     return e;
   }
@@ -492,6 +514,17 @@ bool LinuxFileSystem::FolderExists(std::string_view path) {
   if (parsed->IsRoot()) return impl_->OpenFolder(*parsed, 0, O_PATH).valid();
   const auto e = impl_->Lookup(*parsed);
   return e && e->IsDir();
+}
+
+PathState LinuxFileSystem::Probe(std::string_view path) {
+  const auto parsed = ParseWinPath(path);
+  if (!parsed) return PathState::kUnknown;
+  if (parsed->IsRoot()) {
+    return impl_->OpenFolder(*parsed, 0, O_PATH).valid() ? PathState::kFolder : PathState::kUnknown;
+  }
+  const auto e = impl_->Lookup(*parsed);
+  if (e) return e->IsDir() ? PathState::kFolder : PathState::kFile;
+  return errno == ENOENT ? PathState::kMissing : PathState::kUnknown;
 }
 
 bool LinuxFileSystem::DeleteFolderForced(std::string_view path) {

@@ -23,6 +23,7 @@ struct MemoryFileSystem::Node {
   bool inUse = false;
   bool listingDenied = false;
   bool accessDenied = false;
+  bool unreachable = false;
   Node* parent = nullptr;
   std::vector<std::unique_ptr<Node>> children;
 
@@ -159,6 +160,10 @@ MemoryFileSystem::Located MemoryFileSystem::Locate(std::string_view path) const 
 MemoryFileSystem::Located MemoryFileSystem::LocateLive(std::string_view path) const {
   Located at = Locate(path);
   if (at.drive && !at.drive->mediumPresent) return Located{};
+  // Nothing below an unreachable folder can be reached either.
+  for (const Node* n = at.node ? at.node : at.parent; n; n = n->parent) {
+    if (n->unreachable) return Located{};
+  }
   return at;
 }
 
@@ -257,6 +262,10 @@ bool MemoryFileSystem::SetListingDenied(std::string_view path, bool on) {
 }
 bool MemoryFileSystem::SetAccessDenied(std::string_view path, bool on) {
   return SetFlag(path, &Node::accessDenied, on);
+}
+
+bool MemoryFileSystem::SetUnreachable(std::string_view path, bool on) {
+  return SetFlag(path, &Node::unreachable, on);
 }
 
 bool MemoryFileSystem::Exists(std::string_view path) const {
@@ -364,6 +373,22 @@ bool MemoryFileSystem::FileExists(std::string_view path) {
 bool MemoryFileSystem::FolderExists(std::string_view path) {
   Located at = LocateLive(path);
   return at.node && at.node->kind == Kind::kFolder;
+}
+
+PathState MemoryFileSystem::Probe(std::string_view path) {
+  const auto parsed = ParseWinPath(path);
+  if (!parsed) return PathState::kUnknown;
+  const Drive* drive = FindDrive(parsed->letter);
+  if (!drive || !drive->mediumPresent) return PathState::kUnknown;
+  const Node* at = &drive->root;
+  for (const std::string& part : parsed->parts) {
+    if (at->kind != Kind::kFolder) return PathState::kUnknown;  // a file or link in the way
+    if (at->unreachable) return PathState::kUnknown;
+    at = at->Child(part);
+    if (!at) return PathState::kMissing;
+  }
+  if (at->unreachable) return PathState::kUnknown;
+  return at->kind == Kind::kFolder ? PathState::kFolder : PathState::kFile;
 }
 
 bool MemoryFileSystem::RemoveTree(Node& folder) {

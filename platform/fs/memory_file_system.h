@@ -58,6 +58,12 @@ class MemoryFileSystem : public FileSystem {
   // read, copied or (for a folder) listed.
   bool SetAccessDenied(std::string_view path, bool on);
 
+  // The entry cannot be reached by its path: it still shows in its folder's
+  // listing, but every operation on the path fails, the existence tests answer
+  // false and Probe answers kUnknown (as for a name another mount stands on,
+  // or one too long to be looked up).
+  bool SetUnreachable(std::string_view path, bool on);
+
   // --- inspection ------------------------------------------------------------
   // True when a file, folder or link exists at the path (medium or not).
   bool Exists(std::string_view path) const;
@@ -79,6 +85,7 @@ class MemoryFileSystem : public FileSystem {
   bool DeleteFile(std::string_view path) override;
   bool FileExists(std::string_view path) override;
   bool FolderExists(std::string_view path) override;
+  PathState Probe(std::string_view path) override;
   bool DeleteFolderForced(std::string_view path) override;
   std::optional<std::vector<std::string>> SubFolders(std::string_view folder) override;
   std::optional<std::vector<uint8_t>> ReadFile(std::string_view path,

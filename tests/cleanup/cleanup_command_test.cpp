@@ -102,6 +102,31 @@ TEST_F(CleanupCommandTest, FileThatCannotBeDeletedIsReportedAsAFailure) {
   EXPECT_EQ(host.MessageBoxes()[1].text, "磁盘清理完毕！");
 }
 
+// Between the search and the deletion pass: one file can no longer be looked
+// up (another mount on its name, say), one went away by itself, and the
+// medium of E: was taken out. Only the one that went counts as deleted.
+TEST_F(CleanupCommandTest, OnlyAFileKnownToBeGoneCountsAsDeleted) {
+  fs.AddDrive('C', fs::kDriveFixed);
+  fs.AddFile("C:\\Recycled\\a.txt");
+  fs.AddFile("C:\\Recycled\\b.txt");
+  fs.AddFolder("C:\\z");
+  fs.AddDrive('E', fs::kDriveRemovable);
+  fs.AddFile("E:\\x.chk");
+  fs.AddFolder("E:\\y");
+  // Pumps: C:\ 1, C:\Recycled\ 2, C:\z\ 3, E:\ 4, E:\y\ 5.
+  host.AtPump(5, [&] {
+    fs.SetUnreachable("C:\\Recycled\\a.txt", true);
+    fs.DeleteFile("C:\\Recycled\\b.txt");
+    fs.SetMediumPresent('E', false);
+  });
+  host.AnswerNextMessageBox(MsgAnswer::kYes);
+  menuclean_Click(form);
+  EXPECT_THAT(Log(), ElementsAre("删除失败 C:\\Recycled\\a.txt", "删除 C:\\Recycled\\b.txt",
+                                 "删除失败 E:\\x.chk"));
+  EXPECT_TRUE(fs.Exists("C:\\Recycled\\a.txt"));
+  EXPECT_TRUE(fs.Exists("E:\\x.chk"));
+}
+
 TEST_F(CleanupCommandTest, SearchesEveryDriveFromCUpwardButNeverAOrB) {
   for (char letter : {'A', 'B', 'C', 'D', 'Z'}) {
     fs.AddDrive(letter, letter == 'D' ? fs::kDriveCdRom : fs::kDriveRemovable);

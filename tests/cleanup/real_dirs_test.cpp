@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 #include <sys/mount.h>
 
+#include <fstream>
+#include <iterator>
 #include <set>
 #include <string>
 
@@ -125,6 +127,31 @@ TEST(CleanupOnRealFolders, FakeSystemRootKeepsItsSystemAndOtherMounts) {
     expected.erase(gone);
   }
   EXPECT_EQ(Files(c), expected);
+}
+
+// A file bound over a junk-named file lists as that file, but it is another
+// mount: it is neither deleted nor reported as deleted.
+TEST(CleanupOnRealFolders, AJunkNameAnotherMountStandsOnIsAFailure) {
+  TempTree tree;
+  const std::string c = tree / "c";
+  Touch(c + "/Recycled/a.txt");
+  Touch(c + "/Recycled/b.txt");
+  Touch(tree / "outside/precious.txt", "keep");
+  if (mount((tree / "outside/precious.txt").c_str(), (c + "/Recycled/b.txt").c_str(), nullptr,
+            MS_BIND, nullptr) != 0) {
+    GTEST_SKIP() << "cannot mount here";
+  }
+  struct Unmount {
+    std::string where;
+    ~Unmount() { umount2(where.c_str(), MNT_DETACH); }
+  } unmount{c + "/Recycled/b.txt"};
+
+  const std::vector<std::string> log = CleanUp(c);
+  EXPECT_THAT(log, ::testing::UnorderedElementsAre("删除 C:\\Recycled\\a.txt",
+                                                   "删除失败 C:\\Recycled\\b.txt"));
+  EXPECT_FALSE(Exists(c + "/Recycled/a.txt"));
+  std::ifstream in(tree / "outside/precious.txt");
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "keep");
 }
 
 }  // namespace

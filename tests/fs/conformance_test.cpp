@@ -259,6 +259,27 @@ TEST_P(ConformanceTest, ExistenceTestsTellFilesFromFoldersAndNeverFail) {
   }
 }
 
+// Probe tells "nothing there" from "cannot tell": only the first may let a
+// deletion count as done.
+TEST_P(ConformanceTest, ProbeSaysMissingOnlyWhenNothingIsThere) {
+  b().File("E:\\autorun.inf");
+  b().Folder("E:\\photos");
+  EXPECT_EQ(fs().Probe("E:\\AUTORUN.INF"), PathState::kFile);
+  EXPECT_EQ(fs().Probe("E:\\photos"), PathState::kFolder);
+  EXPECT_EQ(fs().Probe("E:\\"), PathState::kFolder);
+  EXPECT_EQ(fs().Probe("E:\\nothing"), PathState::kMissing);
+  EXPECT_EQ(fs().Probe("E:\\photos\\x\\y"), PathState::kMissing);
+  for (const char* unknown : {"E:\\autorun.inf\\x", "Q:\\x", "x.exe", "", "\\\\server\\share"}) {
+    EXPECT_EQ(fs().Probe(unknown), PathState::kUnknown) << unknown;
+  }
+  if (b().HasLinks()) {
+    b().LinkOutside("E:\\out");
+    EXPECT_EQ(fs().Probe("E:\\out"), PathState::kFile);  // the link itself
+    EXPECT_EQ(fs().Probe("E:\\out\\precious.txt"), PathState::kUnknown);
+    EXPECT_EQ(fs().Probe("E:\\out\\none.txt"), PathState::kUnknown);
+  }
+}
+
 TEST_P(ConformanceTest, PathsNeverClimbAboveTheDriveRoot) {
   b().File("E:\\x.exe", "worm");
   EXPECT_TRUE(fs().FileExists("E:\\..\\x.exe"));

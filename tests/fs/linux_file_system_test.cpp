@@ -230,6 +230,9 @@ TEST_P(LinuxMountBoundaryTest, MountInsideADriveFolderIsNotPartOfTheDrive) {
     EXPECT_FALSE(fs.DeleteFolderForced("E:\\mnt"));
     EXPECT_FALSE(fs.DeleteFile("E:\\mnt\\inside.tmp"));
     EXPECT_EQ(fs.GetAttributes("E:\\mnt"), kInvalidAttributes);
+    EXPECT_EQ(fs.Probe("E:\\mnt"), PathState::kUnknown);
+    EXPECT_EQ(fs.Probe("E:\\mnt\\inside.tmp"), PathState::kUnknown);
+    EXPECT_EQ(fs.Probe("E:\\mnt\\none.tmp"), PathState::kUnknown);
     // The mount point still lists as a folder, and the rest of the drive works.
     EXPECT_TRUE(fs.FileExists("E:\\keep.txt"));
   }
