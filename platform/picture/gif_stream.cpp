@@ -2,6 +2,8 @@
 
 #include <cstddef>
 
+#include "platform/picture/lzw_decoder.h"
+
 namespace veltrano::picture {
 namespace {
 
@@ -116,7 +118,7 @@ FindImageResult FindFirstImage(std::span<const std::uint8_t> bytes) {
       return result;
     }
     image.min_code_size = bytes[pos];
-    if (image.min_code_size < 2 || image.min_code_size > 8) {
+    if (image.min_code_size < 2 || image.min_code_size > kMaxMinCodeSize) {
       result.error = LoadError::kBadCodeSize;
       return result;
     }

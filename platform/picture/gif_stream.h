@@ -34,7 +34,7 @@ struct FindImageResult {
 };
 
 // Locates the first image of `bytes`. Error kNone means `image` is filled in
-// and its minimum code size is within 2..8; the image may still be empty.
+// and its minimum code size is within 2..11; the image may still be empty.
 FindImageResult FindFirstImage(std::span<const std::uint8_t> bytes);
 
 }  // namespace veltrano::picture

@@ -103,7 +103,7 @@ LzwOutcome DecodeLzw(std::span<const std::uint8_t> chain, int min_code_size, std
                      std::size_t count) {
   LzwOutcome outcome;
   if (count == 0) return outcome;
-  if (min_code_size < 2 || min_code_size > 8) {
+  if (min_code_size < 2 || min_code_size > kMaxMinCodeSize) {
     outcome.stop = LzwStop::kBadCode;
     return outcome;
   }
@@ -138,6 +138,8 @@ LzwOutcome DecodeLzw(std::span<const std::uint8_t> chain, int min_code_size, std
     const std::size_t room = count - pos;  // at least 1
     std::size_t len;
     if (code < clear) {
+      // Above a code size of 8 a literal may exceed a byte: its low byte is
+      // the pixel, as in every decoder that keeps one byte per pixel.
       out[pos] = static_cast<std::uint8_t>(code);
       len = 1;
     } else if (code > end_code && code < next) {

@@ -31,7 +31,7 @@ enum class LoadError {
   kTruncated,    // the data ends before the image's LZW minimum code size byte
   kNoImage,      // the stream holds no image descriptor
   kEmptyImage,   // the image is 0 pixels wide or high
-  kBadCodeSize,  // LZW minimum code size outside 2..8
+  kBadCodeSize,  // LZW minimum code size outside 2..11
   kTooLarge,     // width × height is above LoadOptions::max_pixels
   kOutOfMemory,  // the pixel buffer could not be allocated
 };

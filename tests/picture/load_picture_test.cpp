@@ -159,7 +159,19 @@ TEST(LoadPicture, RefusesStreamsWithoutAUsableImage) {
   EXPECT_EQ(LoadPicture(bytes).error, LoadError::kNoImage);
 }
 
-TEST(LoadPicture, RefusesEmptyImagesAndCodeSizesOutsideTwoToEight) {
+TEST(LoadPicture, WideCodeSizesDecodeLikeTheNarrowOne) {
+  // Some encoders write a code size of 9 to 11 for a 4-colour image.
+  for (int mcs = 9; mcs <= 11; ++mcs) {
+    FrameSpec f = Frame(61, 47, 4, 20u + mcs, Pattern::kNoise);
+    f.min_code_size = mcs;
+    const LoadResult r = LoadPicture(WriteGif(OneFrame(f)));
+    ASSERT_TRUE(r.ok()) << mcs << " error " << static_cast<int>(r.error);
+    EXPECT_TRUE(r.picture->Complete()) << mcs;
+    EXPECT_EQ(ToVector(r.picture->Indices()), f.pixels) << mcs;
+  }
+}
+
+TEST(LoadPicture, RefusesEmptyImagesAndCodeSizesOutsideTwoToEleven) {
   FrameSpec f = Frame(4, 4, 4, 8);
   for (auto [w, h] : {std::pair{0, 4}, std::pair{4, 0}}) {
     FrameSpec empty = f;
@@ -168,7 +180,7 @@ TEST(LoadPicture, RefusesEmptyImagesAndCodeSizesOutsideTwoToEight) {
     empty.pixels.clear();
     EXPECT_EQ(LoadPicture(WriteGif(OneFrame(empty))).error, LoadError::kEmptyImage);
   }
-  for (int mcs : {0, 1, 9, 11}) {
+  for (int mcs : {0, 1, 12, 255}) {
     auto bytes = WriteGif(OneFrame(f));
     bytes[13 + 3 * 16 + 10] = static_cast<std::uint8_t>(mcs);
     EXPECT_EQ(LoadPicture(bytes).error, LoadError::kBadCodeSize) << mcs;

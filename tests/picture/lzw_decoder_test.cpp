@@ -42,7 +42,7 @@ Decoded Decode(const std::vector<std::uint8_t>& chain, int min_code_size, std::s
 }
 
 // Packs hand-written codes of the given widths, least significant bit first.
-std::vector<std::uint8_t> Codes(std::initializer_list<std::pair<unsigned, unsigned>> codes) {
+std::vector<std::uint8_t> Codes(const std::vector<std::pair<unsigned, unsigned>>& codes) {
   std::vector<std::uint8_t> bytes;
   std::uint64_t acc = 0;
   unsigned n = 0;
@@ -86,8 +86,8 @@ TEST(LzwDecoder, RoundTripsEveryCodeSizeAndEncoderStyle) {
       {"no end code", no_end_code, false},
   };
   for (const auto& c : cases) {
-    for (int mcs = 2; mcs <= 8; ++mcs) {
-      const int colors = 1 << mcs;
+    for (int mcs = 2; mcs <= 11; ++mcs) {
+      const int colors = 1 << std::min(mcs, 8);
       for (Pattern pattern : {Pattern::kNoise, Pattern::kRuns, Pattern::kPhoto}) {
         const auto pixels = MakeImage(pattern, 263, 161, colors, 1000u * mcs + 7);
         const LzwStream stream = EncodeLzw(pixels, mcs, c.options);
@@ -198,9 +198,28 @@ TEST(LzwDecoder, SubBlockLongerThanTheInputIsReadUpToTheEnd) {
   EXPECT_EQ(d.pixels, std::vector<std::uint8_t>({1, 2, 3, 1}));
 }
 
-TEST(LzwDecoder, RefusesCodeSizesOutsideTwoToEight) {
+TEST(LzwDecoder, WideCodeSizesKeepTheLowByteOfLiteralsAndStayInTheTable) {
+  // Size 9: clear 512, end 513, 10-bit codes. 300 is a literal; 514 the
+  // first entry (300 then 5); 516 the KwKwK case after 515 was added.
+  auto d = Decode(Codes({{512, 10}, {300, 10}, {5, 10}, {514, 10}, {516, 10}, {513, 10}}), 9, 16);
+  EXPECT_EQ(d.outcome.stop, LzwStop::kEndCode);
+  EXPECT_EQ(d.pixels, std::vector<std::uint8_t>({44, 5, 44, 5, 44, 5, 44}));
+
+  // Size 11: codes start and stay 12 bits wide; 2046 entries fill the table
+  // and later codes add nothing. A code of 4095 is then a valid entry.
+  std::vector<std::pair<unsigned, unsigned>> codes = {{2048, 12}};
+  for (unsigned i = 0; i < 2100; ++i) codes.push_back({i % 7, 12});
+  codes.push_back({4095, 12});
+  d = Decode(Codes(codes), 11, 2102);
+  ASSERT_EQ(d.outcome.stop, LzwStop::kFull);
+  // Entry 4095 is the 2046th: literal 2045 % 7 followed by the next one.
+  EXPECT_EQ(d.pixels[2100], 2045 % 7);
+  EXPECT_EQ(d.pixels[2101], 2046 % 7);
+}
+
+TEST(LzwDecoder, RefusesCodeSizesOutsideTwoToEleven) {
   const auto chain = Codes({{4, 3}, {1, 3}});
-  for (int mcs : {0, 1, 9, 12}) {
+  for (int mcs : {0, 1, 12, 13}) {
     const Decoded d = Decode(chain, mcs, 4);
     EXPECT_EQ(d.outcome.stop, LzwStop::kBadCode) << mcs;
     EXPECT_EQ(d.outcome.written, 0u) << mcs;
