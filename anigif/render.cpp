@@ -147,8 +147,16 @@ void ucAniGIF::ComposeFrame(int32_t i, bool afterDraw, std::vector<uint8_t>& Sav
   const int32_t canvasRow = ScanlineBytes(24, s.GifInfo.Width);
   const int32_t maskRow = ScanlineBytes(1, s.GifInfo.Width);
   const int32_t frameRow = f.Width * 3;
-  const int32_t frameMaskRow = ScanlineBytes(1, f.Width);
   const bool haveMask = static_cast<bool>(s.CanvasMask) && s.CanvasMaskBits != nullptr;
+  // The mask bytes a frame row touches: from the byte of its first column to
+  // the byte of its last, which is one more than its own row length whenever
+  // Left is not a multiple of 8. The edge bytes are shared with the columns
+  // beside the frame, so only the frame's own bits of them are put back.
+  const int32_t right = std::min(f.Left + f.Width, s.GifInfo.Width);
+  const int32_t firstMaskByte = f.Left / 8;
+  const int32_t frameMaskRow = f.Left >= 0 && right > f.Left ? (right + 7) / 8 - firstMaskByte : 0;
+  const uint8_t firstBits = static_cast<uint8_t>(0xFF >> (f.Left & 7));
+  const uint8_t lastBits = static_cast<uint8_t>(0xFF << (7 - ((right - 1) & 7)));
 
   // Visits the rows of the frame rectangle in the canvas and the mask, cut
   // to the bitmaps so that nothing outside them is touched.
@@ -159,9 +167,18 @@ void ucAniGIF::ComposeFrame(int32_t i, bool afterDraw, std::vector<uint8_t>& Sav
       const int64_t memoryRow = s.GifInfo.Height - 1 - y;
       uint8_t* canvas = s.CanvasBits + memoryRow * canvasRow + int64_t{f.Left} * 3;
       const int32_t canvasBytes = std::min(frameRow, canvasRow - f.Left * 3);
-      uint8_t* mask = haveMask ? s.CanvasMaskBits + memoryRow * maskRow + f.Left / 8 : nullptr;
-      const int32_t maskBytes = std::min(frameMaskRow, maskRow - f.Left / 8);
+      uint8_t* mask = haveMask ? s.CanvasMaskBits + memoryRow * maskRow + firstMaskByte : nullptr;
+      const int32_t maskBytes = std::min(frameMaskRow, maskRow - firstMaskByte);
       visit(r, canvas, std::max(canvasBytes, 0), mask, std::max(maskBytes, 0));
+    }
+  };
+  // Puts the frame's bits of one saved mask row back.
+  auto restoreMaskRow = [&](uint8_t* mask, const uint8_t* saved, int32_t bytes) {
+    for (int32_t b = 0; b < bytes; ++b) {
+      uint8_t keep = 0xFF;
+      if (b == 0) keep &= firstBits;
+      if (b == frameMaskRow - 1) keep &= lastBits;
+      mask[b] = static_cast<uint8_t>((mask[b] & ~keep) | (saved[b] & keep));
     }
   };
 
@@ -221,7 +238,7 @@ void ucAniGIF::ComposeFrame(int32_t i, bool afterDraw, std::vector<uint8_t>& Sav
         [&](int32_t r, uint8_t* canvas, int32_t canvasBytes, uint8_t* mask, int32_t maskBytes) {
           std::memcpy(canvas, &SavedCanvasRows[static_cast<size_t>(r) * frameRow], canvasBytes);
           if (mask && !SavedMaskRows.empty()) {
-            std::memcpy(mask, &SavedMaskRows[static_cast<size_t>(r) * frameMaskRow], maskBytes);
+            restoreMaskRow(mask, &SavedMaskRows[static_cast<size_t>(r) * frameMaskRow], maskBytes);
           }
         });
   }

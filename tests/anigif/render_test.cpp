@@ -85,6 +85,34 @@ TEST(Render, RestoreToPreviousPutsTheCanvasBackExactly) {
   EXPECT_EQ(fx.At(1, 1), kRed);
 }
 
+TEST(Render, RestoreToPreviousKeepsTransparencyAtEveryLeft) {
+  // Frame 1 covers only the first 8 columns, so the mask is transparent
+  // under most of frame 2. Frame 2 is restored after it is shown; frame 3,
+  // far to the right, then shows the background wherever frame 2 was.
+  for (int width : {32, 64}) {
+    for (int left : {1, 3, 7, 9, 13, 31, 33}) {
+      const int end = left + width + 5;
+      Shown fx(Gif({Solid(0, 0, 8, 2, 1), Solid(left, 0, width, 2, 2, 3), Solid(end, 0, 1, 1, 3)}),
+               end + 1, 2);
+      const FrameStore& s = fx.control.Store();
+      ASSERT_TRUE(s.CanvasMask);
+      const size_t maskBytes = static_cast<size_t>(ScanlineBytes(1, end + 1)) * 2;
+      const std::vector<uint8_t> mask(s.CanvasMaskBits, s.CanvasMaskBits + maskBytes);
+      fx.clock.FireNext();  // frame 2 shown, then restored
+      EXPECT_EQ(fx.At(left + width - 1, 1), kGreen) << left << " " << width;
+      EXPECT_EQ(std::vector<uint8_t>(s.CanvasMaskBits, s.CanvasMaskBits + maskBytes), mask)
+          << left << " " << width;
+      fx.clock.FireNext();
+      for (int y = 0; y < 2; ++y) {
+        for (int x = 0; x < end; ++x) {
+          ASSERT_EQ(fx.At(x, y), x < 8 ? kRed : kWhite) << x << "," << y << " left " << left;
+        }
+      }
+      EXPECT_EQ(fx.At(end, 0), kBlue);
+    }
+  }
+}
+
 TEST(Render, SmallFirstFrameLeavesTheRestTransparentAndEachLoopStartsClean) {
   Shown fx(Gif({Solid(1, 1, 2, 2, 1), Solid(0, 0, 4, 4, 2)}), 4, 4);
   EXPECT_EQ(fx.At(1, 1), kRed);
