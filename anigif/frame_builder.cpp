@@ -113,12 +113,12 @@ bool ucAniGIF::SurveyAndAllocate() {
   }
 
   // Refuse what would not fit the budget before allocating anything: a tiny
-  // file can declare frames of 65535 x 65535.
+  // file can declare frames of 65535 x 65535, or a 1 x 1 frame at (65535,
+  // 65535). The animation's own image (the canvas, or what a host needs to
+  // show the animation at its size when there is no canvas) always counts.
   uint64_t bytes = RowsBytes(8, stripWidth, stripHeight);
-  if (wantCanvas) {
-    bytes += RowsBytes(24, s.GifInfo.Width, s.GifInfo.Height);
-    if (needsMask) bytes += RowsBytes(1, s.GifInfo.Width, s.GifInfo.Height);
-  }
+  bytes += RowsBytes(24, s.GifInfo.Width, s.GifInfo.Height);
+  if (wantCanvas && needsMask) bytes += RowsBytes(1, s.GifInfo.Width, s.GifInfo.Height);
   if (bytes > kFrameStoreBudget) return false;
 
   if (wantCanvas && !CreateCanvas(needsMask)) return false;

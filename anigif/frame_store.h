@@ -14,8 +14,10 @@
 
 namespace veltrano::anigif {
 
-// The most the frame strip and the composition bitmaps may take together. A
-// file that would need more is refused before anything is allocated.
+// The most the frame strip, the animation's 24-bit image (the canvas, counted
+// also when the animation is drawn without one) and the mask may take
+// together. A file that would need more is refused before anything is
+// allocated.
 inline constexpr uint64_t kFrameStoreBudget = uint64_t{256} << 20;
 
 struct FrameStore : GifData {

@@ -86,6 +86,12 @@ int Usage() {
   return kUsage;
 }
 
+int CannotLoad(const std::string& file) {
+  // Not a GIF, damaged, or more than the control's frame store may hold.
+  std::cerr << "anigif-tool: cannot load " << Printable(file) << "\n";
+  return kFailed;
+}
+
 // Lets a deferred decoding that a load left pending run to its end.
 void FinishDecoding(VirtualClock& clock, const ucAniGIF& control) {
   while (control.DeferredDecodePending() && clock.FireNext()) {
@@ -97,8 +103,7 @@ int Info(const std::string& file) {
   HeadlessControlHost host(clock, /*userMode=*/false);  // design mode: nothing plays
   ucAniGIF control(host);
   if (!control.LoadAnimatedGIF_File(file)) {
-    std::cerr << "anigif-tool: cannot load " << Printable(file) << "\n";
-    return kFailed;
+    return CannotLoad(file);
   }
   const FrameStore& s = control.Store();
   std::printf("frames: %d\nsize: %dx%d\nloops: %d\n", control.FrameCount(), s.GifInfo.Width,
@@ -120,8 +125,7 @@ int Strip(const std::string& file, const std::string& out) {
   HeadlessControlHost host(clock, /*userMode=*/true);
   ucAniGIF control(host);
   if (!control.LoadAnimatedGIF_File(file)) {
-    std::cerr << "anigif-tool: cannot load " << Printable(file) << "\n";
-    return kFailed;
+    return CannotLoad(file);
   }
   FinishDecoding(clock, control);
   const FrameStore& s = control.Store();
@@ -201,20 +205,27 @@ int Frames(const std::string& file, const std::string& outDir,
   control.SetStretch(stretch);
   control.SetMirrored(mirror);
   if (!control.LoadAnimatedGIF_File(file)) {
-    std::cerr << "anigif-tool: cannot load " << Printable(file) << "\n";
-    return kFailed;
+    return CannotLoad(file);
   }
   FinishDecoding(clock, control);
   // The container settles the control's size once it is loaded.
   host.Resize(static_cast<int>(host.ClientWidth()), static_cast<int>(host.ClientHeight()));
 
+  // Frame 1 is painted before anything is written: a surface above the
+  // host's budget is refused, and then nothing is written at all.
+  host.RepaintNow();
+  if (!host.Surface()) {
+    std::cerr << "anigif-tool: refused: a surface of " << host.ClientWidth() << "x"
+              << host.ClientHeight() << " pixels would take more than "
+              << (HeadlessControlHost::kMaxSurfaceBytes >> 20) << " MiB\n";
+    return kFailed;
+  }
+
   std::error_code ec;
   std::filesystem::create_directories(outDir, ec);
   const int32_t count = control.FrameCount();
   for (int32_t n = 1; n <= count; ++n) {
-    if (n == 1) {
-      host.RepaintNow();
-    } else if (!clock.FireNext()) {
+    if (n > 1 && !clock.FireNext()) {
       std::cerr << "anigif-tool: the animation stopped at frame " << n - 1 << "\n";
       return kFailed;
     }
@@ -250,8 +261,7 @@ int Export(const std::string& file, const std::string& frame, const std::string&
   ucAniGIF control(host);
   control.SetDelayAnimation(2);  // decode everything, stay on frame 1
   if (!control.LoadAnimatedGIF_File(file)) {
-    std::cerr << "anigif-tool: cannot load " << Printable(file) << "\n";
-    return kFailed;
+    return CannotLoad(file);
   }
   FinishDecoding(clock, control);
   if (n > control.FrameCount()) {
@@ -284,8 +294,7 @@ int Props(const std::string& file, const std::string& outFile) {
   const veltrano::host::PictureRef picture = veltrano::anigif::MakePictureObject(std::move(gif));
   if (picture) control.SetAnimatedGIF(picture);
   if (control.CurrentFrame() == 0) {
-    std::cerr << "anigif-tool: cannot load " << Printable(file) << "\n";
-    return kFailed;
+    return CannotLoad(file);
   }
   veltrano::anigif::PropertyBag bag;
   control.WriteProperties(bag);

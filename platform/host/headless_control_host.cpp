@@ -112,14 +112,25 @@ void HeadlessControlHost::Click() {
 void HeadlessControlHost::MakeSurface(int width, int height) {
   if (surface_ && width == surfaceWidth_ && height == surfaceHeight_) return;
   FreeSurface();
+  const int w = std::max(width, 1);
+  const int h = std::max(height, 1);
+  // A surface above the budget is refused before anything is allocated: a
+  // control stretched to a huge size, or sized by a tiny file that claims a
+  // huge animation, must not take gigabytes.
+  if (static_cast<uint64_t>(w) * static_cast<uint64_t>(h) * 4 > kMaxSurfaceBytes) return;
   surfaceDC_ = gdi::CreateCompatibleDC(gdi::HDC());
   gdi::BITMAPINFO info{};
-  info.bmiHeader.biWidth = std::max(width, 1);
-  info.bmiHeader.biHeight = -std::max(height, 1);  // top-down
+  info.bmiHeader.biWidth = w;
+  info.bmiHeader.biHeight = -h;  // top-down
   info.bmiHeader.biBitCount = 32;
   surface_ =
       gdi::CreateDIBSection(surfaceDC_, &info, gdi::DIB_RGB_COLORS, &surfaceBits_, nullptr, 0);
-  if (surface_) oldSurface_ = gdi::SelectObject(surfaceDC_, surface_);
+  if (!surface_) {
+    // No bitmap, no surface size: nothing may read pixels that are not there.
+    FreeSurface();
+    return;
+  }
+  oldSurface_ = gdi::SelectObject(surfaceDC_, surface_);
   surfaceWidth_ = width;
   surfaceHeight_ = height;
 }
@@ -137,7 +148,7 @@ void HeadlessControlHost::FreeSurface() {
 
 void HeadlessControlHost::RepaintNow() {
   MakeSurface(width_, height_);
-  if (surfaceDC_) {
+  if (surface_) {
     const gdi::HBRUSH brush = gdi::CreateSolidBrush(background_);
     const gdi::RECT all{0, 0, std::max(width_, 1), std::max(height_, 1)};
     gdi::FillRect(surfaceDC_, &all, brush);

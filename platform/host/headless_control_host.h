@@ -70,6 +70,10 @@ struct AsyncReadRequest {
 
 class HeadlessControlHost : public ControlHost {
  public:
+  // The most the paint surface may take, the same budget as the control's
+  // frame store: 256 MiB.
+  static constexpr uint64_t kMaxSurfaceBytes = uint64_t{256} << 20;
+
   explicit HeadlessControlHost(VirtualClock& clock, bool userMode = true);
   ~HeadlessControlHost() override;
   HeadlessControlHost(const HeadlessControlHost&) = delete;
@@ -101,6 +105,9 @@ class HeadlessControlHost : public ControlHost {
   VirtualClock& Clock() { return clock_; }
   int PaintCount() const { return paints_; }
   // The surface the last paint drew on (client size, 32 bits, top-down).
+  // A client area whose surface would exceed kMaxSurfaceBytes, or whose
+  // bitmap could not be had, gets none: no DC, no bitmap, size 0 x 0, and
+  // the paint reaches the control with a null DC.
   gdi::HDC SurfaceDC() const { return surfaceDC_; }
   gdi::HBITMAP Surface() const { return surface_; }
   int SurfaceWidth() const { return surfaceWidth_; }

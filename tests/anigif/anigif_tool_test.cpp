@@ -21,9 +21,10 @@ struct ToolRun {
   std::string out;
 };
 
-ToolRun Tool(const std::string& args) {
+// Runs the tool; its standard error goes to `errFile`, or is dropped.
+ToolRun Tool(const std::string& args, const std::string& errFile = "/dev/null") {
   ToolRun r;
-  const std::string command = std::string(ANIGIF_TOOL) + " " + args + " 2>/dev/null";
+  const std::string command = std::string(ANIGIF_TOOL) + " " + args + " 2>" + errFile;
   FILE* pipe = popen(command.c_str(), "r");
   if (pipe == nullptr) return r;
   char buffer[4096];
@@ -146,6 +147,28 @@ TEST_F(ToolTest, PropsRemakesTheBannerSet) {
   ASSERT_FALSE(made.empty());
   EXPECT_EQ(made, read(fs::path(VELTRANO_ASSETS) / "banner.props"));
   EXPECT_EQ(Tool("props " + Write({'G', 'I', 'F'}) + " " + out.string()).status, 1);
+}
+
+TEST_F(ToolTest, FramesRefusesWhatWouldTakeMoreThanTheBudget) {
+  auto errors = [&] {
+    std::ifstream in(dir_ / "err.txt");
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  };
+  const std::string err = (dir_ / "err.txt").string();
+  // 70-odd bytes: one 1 x 1 frame at (65535, 65535).
+  const Bytes far = MakeGif({Frame(65535, 65535, 1, 1)});
+  ASSERT_LT(far.size(), 100u);
+  EXPECT_EQ(Tool("frames " + Write(far) + " " + (dir_ / "far").string(), err).status, 1);
+  EXPECT_NE(errors().find("cannot load"), std::string::npos) << errors();
+  EXPECT_FALSE(fs::exists(dir_ / "far" / "frame_0001.ppm"));
+  // A small animation stretched to a surface above the host's budget.
+  const std::string small = Write(MakeGif(TwoFrames()));
+  EXPECT_EQ(Tool("frames " + small + " " + (dir_ / "big").string() + " --stretch 2 --size 9000x8000",
+                 err)
+                .status,
+            1);
+  EXPECT_NE(errors().find("refused"), std::string::npos) << errors();
+  EXPECT_FALSE(fs::exists(dir_ / "big" / "frame_0001.ppm"));
 }
 
 TEST_F(ToolTest, BadUseAndBadFiles) {

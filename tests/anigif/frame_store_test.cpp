@@ -190,6 +190,18 @@ TEST(FrameStore, HugeDeclaredFramesFailCleanlyWithinTheBudget) {
       EXPECT_FALSE(fx.Load(MakeGif({wide, wide})));
       EXPECT_EQ(fx.control.CurrentFrame(), 0);
     }
+    // One 1 x 1 frame far out: nothing but the animation's size is large,
+    // and that alone is above the budget, with or without a canvas.
+    for (int frames : {1, 2}) {
+      const std::vector<FrameSpec> far(static_cast<size_t>(frames), Frame(65535, 65535, 1, 1));
+      EXPECT_FALSE(fx.Load(MakeGif(far))) << frames;
+      EXPECT_EQ(fx.control.CurrentFrame(), 0) << frames;
+      EXPECT_FALSE(fx.control.Store().StripBitmap) << frames;
+      EXPECT_FALSE(fx.control.Store().CanvasBitmap) << frames;
+    }
+    // 9000 x 9000 at 24 bits (232 MiB) is within it.
+    EXPECT_TRUE(fx.Load(MakeGif({Frame(8999, 8999, 1, 1)})));
+    EXPECT_EQ(fx.control.CurrentFrame(), 1);
     // A small file loads afterwards as usual.
     EXPECT_TRUE(fx.Load(MakeGif({Frame(0, 0, 3, 3)})));
   }

@@ -119,6 +119,40 @@ TEST(HeadlessControlHost, NotificationsReachTheAttachedClient) {
   EXPECT_EQ(host.MessageBoxes()[0].icon, MsgIcon::kCritical);
 }
 
+TEST(HeadlessControlHost, SurfaceAboveTheBudgetIsRefusedAndLeavesNoSize) {
+  VirtualClock clock;
+  HeadlessControlHost host(clock);
+  Recorder r;
+  host.Attach(&r);
+  host.SetBackground(0x00332211);
+  host.Resize(3, 2);
+  host.RepaintNow();
+  ASSERT_TRUE(host.Surface());
+  EXPECT_EQ(host.SurfacePixel(2, 1), 0x112233u);
+  // 40000 x 40000 x 4 bytes: far above the budget, and above what a bitmap
+  // may hold at all.
+  for (auto [w, h] : {std::pair{40000, 40000}, std::pair{8193, 8192}}) {
+    host.Resize(w, h);
+    host.RepaintNow();
+    EXPECT_FALSE(host.Surface()) << w;
+    EXPECT_FALSE(host.SurfaceDC()) << w;
+    EXPECT_EQ(host.SurfaceWidth(), 0) << w;
+    EXPECT_EQ(host.SurfaceHeight(), 0) << w;
+    EXPECT_EQ(host.SurfacePixel(0, 0), 0u) << w;
+  }
+  EXPECT_EQ(host.PaintCount(), 3);  // the control is still asked to paint
+  // Exactly the budget is allowed; a small size works again afterwards.
+  host.Resize(8192, 8192);
+  host.RepaintNow();
+  EXPECT_EQ(host.SurfaceWidth(), 8192);
+  EXPECT_EQ(host.SurfacePixel(8191, 8191), 0x112233u);
+  host.Resize(5, 4);
+  host.RepaintNow();
+  EXPECT_EQ(host.SurfaceWidth(), 5);
+  EXPECT_EQ(host.SurfaceHeight(), 4);
+  EXPECT_EQ(host.SurfacePixel(4, 3), 0x112233u);
+}
+
 TEST(HeadlessControlHost, UnitConversionAndPointers) {
   VirtualClock clock;
   HeadlessControlHost host(clock);
