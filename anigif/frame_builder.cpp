@@ -202,15 +202,17 @@ void ucAniGIF::DecodeFrame(int32_t i) {
   p += length;
   buf[p - 1] = 0x3B;
 
-  const auto picture = LoadPictureFromBytes(s.FrameBuf, static_cast<size_t>(p));
-  if (!picture) return;  // the strip keeps what it held there
+  picture::Picture& picture = s.FramePicture;
+  if (!LoadPictureFromBytes(s.FrameBuf, static_cast<size_t>(p), picture)) {
+    return;  // the strip keeps what it held there
+  }
   // The picture's colours are the strip's own table, so its indices go in
   // unchanged; stay inside both the picture and the strip.
-  const int32_t width = std::min({f.Width, picture->Width(), s.StripWidth - f.StripX});
-  const int32_t height = std::min({f.Height, picture->Height(), s.StripHeight});
+  const int32_t width = std::min({f.Width, picture.Width(), s.StripWidth - f.StripX});
+  const int32_t height = std::min({f.Height, picture.Height(), s.StripHeight});
   if (width <= 0 || f.StripX < 0) return;
   for (int32_t y = 0; y < height; ++y) {
-    std::memcpy(s.StripRow(y) + f.StripX, picture->Row(y), static_cast<size_t>(width));
+    std::memcpy(s.StripRow(y) + f.StripX, picture.Row(y), static_cast<size_t>(width));
   }
 }
 
@@ -269,6 +271,7 @@ void ucAniGIF::FinishBuild() {
   FrameStore& s = store_;
   s.FrameBuf.clear();
   s.FrameBuf.shrink_to_fit();
+  s.FramePicture = picture::Picture();
   s.Pow2.clear();
   s.BlockInfo.clear();
   MirrorFrames(0, !UserMode(), false);
@@ -317,6 +320,7 @@ void ucAniGIF::ResetGif() {
   s.MaskTable.clear();
   s.Pow2.clear();
   s.BlockInfo.clear();
+  s.FramePicture = picture::Picture();
   s.CurrentTable = 0;
   s.CacheFlag = 0;
   // A load that stopped while frames were still to be decoded must not leave

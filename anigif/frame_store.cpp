@@ -23,4 +23,10 @@ std::optional<picture::Picture> LoadPictureFromBytes(const std::vector<uint8_t>&
   return std::move(result.picture);
 }
 
+bool LoadPictureFromBytes(const std::vector<uint8_t>& buffer, size_t length,
+                          picture::Picture& into) {
+  if (length > buffer.size()) length = buffer.size();
+  return picture::LoadPictureInto({buffer.data(), length}, into) == picture::LoadError::kNone;
+}
+
 }  // namespace veltrano::anigif

@@ -44,6 +44,9 @@ struct FrameStore : GifData {
 
   // One rebuilt single-frame GIF at a time, 1-based like GifBytes.
   std::vector<uint8_t> FrameBuf;
+  // The decoded indices of one frame at a time: every frame of a load is
+  // decoded into this one buffer before it is copied into the strip.
+  picture::Picture FramePicture;
 
   // A copy of ColorTables kept by the palette methods.
   int32_t CacheFlag = 0;
@@ -60,5 +63,9 @@ int32_t ScanlineBytes(int32_t bitsPerPixel, int32_t width);
 // of palette indices; nothing when the data cannot be decoded.
 std::optional<picture::Picture> LoadPictureFromBytes(const std::vector<uint8_t>& buffer,
                                                      size_t length);
+// The same into `into`, reusing its pixel buffer; false when the data cannot
+// be decoded.
+bool LoadPictureFromBytes(const std::vector<uint8_t>& buffer, size_t length,
+                          picture::Picture& into);
 
 }  // namespace veltrano::anigif

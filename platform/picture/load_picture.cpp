@@ -11,24 +11,18 @@ namespace veltrano::picture {
 
 class PictureBuilder {
  public:
-  static LoadResult Build(const ImageBlock& image, const LoadOptions& options) {
-    LoadResult result;
-    if (image.width == 0 || image.height == 0) {
-      result.error = LoadError::kEmptyImage;
-      return result;
-    }
+  static LoadError Build(const ImageBlock& image, const LoadOptions& options, Picture& picture) {
+    if (image.width == 0 || image.height == 0) return LoadError::kEmptyImage;
     const std::size_t count =
         static_cast<std::size_t>(image.width) * static_cast<std::size_t>(image.height);
-    if (count > options.max_pixels) {
-      result.error = LoadError::kTooLarge;
-      return result;
-    }
+    if (count > options.max_pixels) return LoadError::kTooLarge;
 
-    Picture picture;
-    picture.pixels_.reset(new (std::nothrow) std::uint8_t[count]);
-    if (!picture.pixels_) {
-      result.error = LoadError::kOutOfMemory;
-      return result;
+    if (!picture.pixels_ || picture.capacity_ < count) {
+      picture.pixels_.reset();
+      picture.capacity_ = 0;
+      picture.pixels_.reset(new (std::nothrow) std::uint8_t[count]);
+      if (!picture.pixels_) return LoadError::kOutOfMemory;
+      picture.capacity_ = count;
     }
     picture.width_ = image.width;
     picture.height_ = image.height;
@@ -50,26 +44,27 @@ class PictureBuilder {
     picture.complete_ = decoded.written == count;
     if (decoded.written < count) std::memset(pixels + decoded.written, 0, count - decoded.written);
     if (image.interlaced) Deinterlace(pixels, image.width, image.height);
-
-    result.picture = std::move(picture);
-    return result;
+    return LoadError::kNone;
   }
 };
 
-LoadResult LoadPicture(std::span<const std::uint8_t> bytes, const LoadOptions& options) {
+LoadError LoadPictureInto(std::span<const std::uint8_t> bytes, Picture& picture,
+                          const LoadOptions& options) {
   const FindImageResult found = FindFirstImage(bytes);
-  if (found.error != LoadError::kNone) {
-    LoadResult result;
-    result.error = found.error;
-    return result;
-  }
+  if (found.error != LoadError::kNone) return found.error;
   try {
-    return PictureBuilder::Build(found.image, options);
+    return PictureBuilder::Build(found.image, options, picture);
   } catch (const std::bad_alloc&) {
-    LoadResult result;
-    result.error = LoadError::kOutOfMemory;
-    return result;
+    return LoadError::kOutOfMemory;
   }
+}
+
+LoadResult LoadPicture(std::span<const std::uint8_t> bytes, const LoadOptions& options) {
+  LoadResult result;
+  Picture picture;
+  result.error = LoadPictureInto(bytes, picture, options);
+  if (result.error == LoadError::kNone) result.picture = std::move(picture);
+  return result;
 }
 
 }  // namespace veltrano::picture

@@ -99,6 +99,9 @@ class Picture {
   std::array<std::uint32_t, 256> palette_{};
   std::size_t palette_size_ = 0;
   std::unique_ptr<std::uint8_t[]> pixels_;
+  // Bytes pixels_ holds, at least PixelCount(); a moved-from picture has no
+  // buffer whatever this says.
+  std::size_t capacity_ = 0;
 };
 
 struct LoadResult {
@@ -110,5 +113,13 @@ struct LoadResult {
 
 // Decodes the first image of `bytes`.
 LoadResult LoadPicture(std::span<const std::uint8_t> bytes, const LoadOptions& options = {});
+
+// Decodes the first image of `bytes` into `picture`, keeping the pixel buffer
+// it already has when that is large enough: decoding many frames one after
+// another then allocates (and the system maps in) one buffer, not one per
+// frame. On an error `picture` keeps its buffer but its contents are
+// unspecified.
+LoadError LoadPictureInto(std::span<const std::uint8_t> bytes, Picture& picture,
+                          const LoadOptions& options = {});
 
 }  // namespace veltrano::picture

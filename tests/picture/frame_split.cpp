@@ -43,7 +43,14 @@ std::vector<FramePlace> FindFrames(std::span<const std::uint8_t> gif) {
 }
 
 std::vector<std::uint8_t> RebuildFrame(std::span<const std::uint8_t> gif, const FramePlace& frame) {
-  std::vector<std::uint8_t> out(gif.begin(), gif.begin() + 13);
+  std::vector<std::uint8_t> out;
+  RebuildFrameInto(gif, frame, out);
+  return out;
+}
+
+void RebuildFrameInto(std::span<const std::uint8_t> gif, const FramePlace& frame,
+                      std::vector<std::uint8_t>& out) {
+  out.assign(gif.begin(), gif.begin() + 13);
   out[6] = gif[frame.start + 5];
   out[7] = gif[frame.start + 6];
   out[8] = gif[frame.start + 7];
@@ -67,7 +74,6 @@ std::vector<std::uint8_t> RebuildFrame(std::span<const std::uint8_t> gif, const 
     }
   }
   out.push_back(0x3B);
-  return out;
 }
 
 }  // namespace veltrano::picture::testing

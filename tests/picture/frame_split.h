@@ -24,5 +24,8 @@ struct FramePlace {
 std::vector<FramePlace> FindFrames(std::span<const std::uint8_t> gif);
 
 std::vector<std::uint8_t> RebuildFrame(std::span<const std::uint8_t> gif, const FramePlace& frame);
+// The same into `out`, which keeps its capacity from one frame to the next.
+void RebuildFrameInto(std::span<const std::uint8_t> gif, const FramePlace& frame,
+                      std::vector<std::uint8_t>& out);
 
 }  // namespace veltrano::picture::testing

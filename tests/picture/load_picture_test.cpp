@@ -229,6 +229,47 @@ TEST(LoadPicture, MissingDataLeavesTheRestOfTheImageAtIndexZero) {
   }
 }
 
+TEST(LoadPicture, DecodingIntoOnePictureReusesItsBufferAndKeepsNothingStale) {
+  Picture picture;
+  FrameSpec big = Frame(40, 30, 16, 31, Pattern::kNoise);
+  FrameSpec small = Frame(9, 7, 16, 32, Pattern::kNoise);
+  small.interlaced = true;
+  small.left = 5;
+  small.control = true;
+  small.transparent = 3;
+  ASSERT_EQ(LoadPictureInto(WriteGif(OneFrame(big)), picture), LoadError::kNone);
+  EXPECT_EQ(ToVector(picture.Indices()), big.pixels);
+  const std::uint8_t* buffer = picture.Indices().data();
+
+  ASSERT_EQ(LoadPictureInto(WriteGif(OneFrame(small, 4)), picture), LoadError::kNone);
+  EXPECT_EQ(picture.Indices().data(), buffer) << "a smaller image takes a new buffer";
+  EXPECT_EQ(picture.Width(), 9);
+  EXPECT_EQ(picture.Height(), 7);
+  EXPECT_EQ(picture.Left(), 5);
+  EXPECT_TRUE(picture.Interlaced());
+  EXPECT_EQ(picture.TransparentIndex(), std::optional<std::uint8_t>(3));
+  EXPECT_EQ(picture.Palette().size(), 4u);
+  EXPECT_EQ(ToVector(picture.Indices()), small.pixels);
+
+  // Data that stops early: the rest is 0, not what the last image left.
+  auto cut = WriteGif(OneFrame(big));
+  cut.resize(13 + 3 * 16 + 11 + 1 + 20);
+  ASSERT_EQ(LoadPictureInto(cut, picture), LoadError::kNone);
+  EXPECT_FALSE(picture.Complete());
+  const auto indices = ToVector(picture.Indices());
+  ASSERT_EQ(indices.size(), big.pixels.size());
+  EXPECT_TRUE(std::all_of(indices.end() - 600, indices.end(), [](std::uint8_t v) { return v == 0; }));
+
+  // A larger image than any before gets a buffer of its size; an error keeps
+  // the picture usable for the next load.
+  FrameSpec bigger = Frame(80, 60, 16, 33, Pattern::kNoise);
+  ASSERT_EQ(LoadPictureInto(WriteGif(OneFrame(bigger)), picture), LoadError::kNone);
+  EXPECT_EQ(ToVector(picture.Indices()), bigger.pixels);
+  EXPECT_EQ(LoadPictureInto(std::vector<std::uint8_t>{'G', 'I', 'F'}, picture), LoadError::kNotGif);
+  ASSERT_EQ(LoadPictureInto(WriteGif(OneFrame(small, 4)), picture), LoadError::kNone);
+  EXPECT_EQ(ToVector(picture.Indices()), small.pixels);
+}
+
 TEST(LoadPicture, InterlacedImagesOfEveryShortHeight) {
   for (int height = 1; height <= 17; ++height) {
     FrameSpec f = Frame(7, height, 256, 100 + height, Pattern::kNoise);
