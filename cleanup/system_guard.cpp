@@ -58,7 +58,7 @@ bool SystemGuard::SkipsFolder(std::string_view folderPath, std::string_view name
 bool SystemGuard::Protects(std::string_view path) const {
   if (!active_) return false;
   if (protectAll_) return true;
-  return !owned_.empty() && owned_.count(LowerAscii(path)) > 0;
+  return !owned_.empty() && owned_.count(fs::FoldName(path)) > 0;
 }
 
 void SystemGuard::LoadPackageLists(fs::FileSystem& fileSystem) {
@@ -113,7 +113,7 @@ void SystemGuard::AddOwnedPath(std::string_view linuxPath) {
     path.push_back('\\');
     linuxPath.remove_prefix(slash + 1);
   }
-  owned_.insert(LowerAscii(path));
+  owned_.insert(fs::FoldName(path));
 }
 
 }  // namespace veltrano::cleanup

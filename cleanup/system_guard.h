@@ -48,7 +48,8 @@ class SystemGuard {
   bool protectAll_ = false;
   std::string lowerRoot_;     // "c:\"
   std::string lowerVarPath_;  // "c:\var\"
-  // Lower-cased Windows paths of package-owned files outside the skipped folders.
+  // Folded Windows paths (fs::FoldName) of package-owned files outside the
+  // skipped folders.
   std::unordered_set<std::string> owned_;
 };
 

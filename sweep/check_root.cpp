@@ -16,20 +16,22 @@ bool HasBits(uint32_t attributes, uint32_t bits) {
   return attributes != fs::kInvalidAttributes && (attributes & bits) == bits;
 }
 
-// The folders of a root by their lower-case names, read with one listing the
+// The folders of a root by their folded names, read with one listing the
 // first time a program's name asks for one. Asking the file system for every
 // program's folder instead would cost a search of the whole root for each
-// folder that is not there, since names match without regard to case.
+// folder that is not there, since names match without regard to case. The
+// folding is the file system's own, so a name finds here exactly the folder
+// the file system would find for it.
 class RootFolders {
  public:
   RootFolders(fs::FileSystem& fileSystem, std::string root)
       : fs_(fileSystem), root_(std::move(root)) {}
 
-  // The listed name of the folder whose lower-case name is `lower`, or null.
-  const std::string* Find(const std::string& lower) {
+  // The listed name of the folder named `name` without regard to case, or null.
+  const std::string* Find(std::string_view name) {
     if (!read_) Read();
-    const auto it = byLower_.find(lower);
-    return it == byLower_.end() ? nullptr : &it->second;
+    const auto it = byFolded_.find(fs::FoldName(name));
+    return it == byFolded_.end() ? nullptr : &it->second;
   }
 
  private:
@@ -40,7 +42,7 @@ class RootFolders {
     if (!listing) return;
     do {
       if ((data.dwFileAttributes & fs::kAttrDirectory) != 0) {
-        byLower_.emplace(fs::FoldName(data.cFileName), data.cFileName);  // the first one wins
+        byFolded_.emplace(fs::FoldName(data.cFileName), data.cFileName);  // the first one wins
       }
     } while (listing->FindNext(data));
   }
@@ -48,7 +50,7 @@ class RootFolders {
   fs::FileSystem& fs_;
   const std::string root_;
   bool read_ = false;
-  std::unordered_map<std::string, std::string> byLower_;
+  std::unordered_map<std::string, std::string> byFolded_;
 };
 
 // Sets the folder's attributes to normal and logs whether it is visible now.
@@ -109,7 +111,7 @@ bool CheckRoot(SweepRun& run, int16_t drive) {
 
     // The rules and the log use the name in lower case, passed through the
     // name holder (which cuts it at a NUL, as it does every caption).
-    form.Label1.SetCaption(fs::FoldName(form.FindData.cFileName));
+    form.Label1.SetCaption(fs::LowerName(form.FindData.cFileName));
     const std::string lower = form.Label1.Caption();
     // Folders never match the file rules: deleting files cannot remove them,
     // and a folder named like a program is not one.

@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+#include "platform/fs/name_case.h"
+
 namespace veltrano::fs {
 namespace {
 
@@ -25,22 +27,6 @@ void AppendUtf8(std::string& out, char32_t cp) {
     out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
     out += static_cast<char>(0x80 | (cp & 0x3F));
   }
-}
-
-char32_t FoldChar(char32_t c) {
-  if (c >= 'A' && c <= 'Z') return c + 0x20;
-  if (c < 0x80) return c;
-  if (c >= 0xC0 && c <= 0xDE && c != 0xD7) return c + 0x20;  // Latin-1
-  if (c >= 0x100 && c <= 0x137) return c | 1;                // Latin Extended-A pairs
-  if (c >= 0x139 && c <= 0x148) return (c & 1) ? c + 1 : c;
-  if (c >= 0x14A && c <= 0x177) return c | 1;
-  if (c == 0x178) return 0xFF;
-  if (c >= 0x179 && c <= 0x17E) return (c & 1) ? c + 1 : c;
-  if (c >= 0x391 && c <= 0x3A9 && c != 0x3A2) return c + 0x20;  // Greek
-  if (c >= 0x410 && c <= 0x42F) return c + 0x20;                // Cyrillic
-  if (c >= 0x400 && c <= 0x40F) return c + 0x50;
-  if (c >= 0xFF21 && c <= 0xFF3A) return c + 0x20;  // full-width Latin
-  return c;
 }
 
 // Splits `rest` (what follows "X:") into names, applying '.', '..' and
@@ -114,7 +100,7 @@ std::u32string FoldedChars(std::string_view s) {
       c = 0x110000 + static_cast<unsigned char>(s[i]);  // a stray byte stands for itself
       len = 1;
     }
-    out += FoldChar(c);
+    out += FoldCase(c);
     i += len;
   }
   return out;
@@ -203,7 +189,12 @@ std::optional<WinPattern> ParseWinPattern(std::string_view pattern) {
   return out;
 }
 
-std::string FoldName(std::string_view name) {
+namespace {
+
+// `name` with every well-formed character passed through `map`; other bytes
+// stay as they are.
+template <typename Map>
+std::string MapChars(std::string_view name, Map map) {
   std::string out;
   out.reserve(name.size());
   for (size_t i = 0; i < name.size();) {
@@ -214,13 +205,23 @@ std::string FoldName(std::string_view name) {
       continue;
     }
     if (len == 1) {
-      out += static_cast<char>(FoldChar(c));
+      out += static_cast<char>(map(c));
     } else {
-      AppendUtf8(out, FoldChar(c));
+      AppendUtf8(out, map(c));
     }
     i += len;
   }
   return out;
+}
+
+}  // namespace
+
+std::string FoldName(std::string_view name) {
+  return MapChars(name, FoldCase);
+}
+
+std::string LowerName(std::string_view name) {
+  return MapChars(name, LowerCase);
 }
 
 bool SameName(std::string_view a, std::string_view b) {

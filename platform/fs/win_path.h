@@ -47,10 +47,15 @@ std::optional<WinPattern> ParseWinPattern(std::string_view pattern);
 // True when `c` cannot appear in a Windows entry name.
 bool IsReservedNameChar(char c);
 
-// Case folding of a UTF-8 name for comparisons: ASCII, Latin-1, Latin
-// Extended-A, Greek, Cyrillic and full-width Latin letters are lowered; every
-// other character (and any byte that is not UTF-8) is kept as it is.
+// The form in which names are compared without regard to letter case, the
+// way Windows compares them: every character of the Basic Multilingual Plane
+// in its simple upper-case form (see name_case.h); other characters, and
+// bytes that are not UTF-8, stay as they are. Every caseless comparison of
+// entry names goes through this one function.
 std::string FoldName(std::string_view name);
+// A name in lower case, as the commands show and test names; it always
+// folds like the name it came from (see name_case.h).
+std::string LowerName(std::string_view name);
 // Names equal without regard to letter case.
 bool SameName(std::string_view a, std::string_view b);
 

@@ -65,5 +65,28 @@ TEST(CaselessNamesTest, FolderLeftAloneStillFollowsLaterChanges) {
   EXPECT_TRUE(fs.FileExists("E:\\old\\\u00D6l.tmp"));
 }
 
+// Lookups fold names by upper case, as NTFS does: "İ.exe" and "i̇.exe" (i and
+// a combining dot) are two names, "ı.txt" is "I.TXT", the Kelvin sign is no K.
+TEST(CaselessNamesTest, NamesFoldAsOnNtfs) {
+  TempDir dir;
+  Create(dir / "\u0130.exe");   // İ.exe
+  Create(dir / "i\u0307.exe");  // i̇.exe
+  Create(dir / "\u0131.txt");   // ı.txt
+  Create(dir / "\u212A.scr");   // Kelvin sign
+  LinuxFileSystem fs({{'E', kDriveRemovable, dir.path()}});
+  EXPECT_TRUE(fs.FileExists("E:\\I.TXT"));
+  EXPECT_TRUE(fs.FileExists("E:\\i.txt"));
+  EXPECT_FALSE(fs.FileExists("E:\\\u0131.exe"));
+  EXPECT_FALSE(fs.FileExists("E:\\i.exe"));
+  EXPECT_FALSE(fs.FileExists("E:\\k.scr"));
+  // Each spelling reaches its own file.
+  EXPECT_TRUE(fs.DeleteFile("E:\\I\u0307.EXE"));
+  EXPECT_FALSE(testing::HostExists(dir / "i\u0307.exe"));
+  EXPECT_TRUE(testing::HostExists(dir / "\u0130.exe"));
+  EXPECT_TRUE(fs.DeleteFile("E:\\\u0130.EXE"));
+  EXPECT_FALSE(testing::HostExists(dir / "\u0130.exe"));
+  EXPECT_TRUE(testing::HostExists(dir / "\u0131.txt"));
+}
+
 }  // namespace
 }  // namespace veltrano::fs

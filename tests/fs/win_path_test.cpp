@@ -68,6 +68,49 @@ TEST(WinPathTest, NamesCompareWithoutLetterCase) {
   EXPECT_FALSE(SameName("ss", "ß"));
 }
 
+// Windows compares names through its upper-case table, one character to one
+// character; lower-casing would pair different characters.
+TEST(WinPathTest, NamesFoldByUpperCaseAsOnWindows) {
+  const std::string dottedCapitalI = "\u0130.exe";  // İ.exe
+  const std::string iWithDotAbove = "i\u0307.exe";  // i̇.exe, i and a combining dot
+  const std::string dotlessI = "\u0131.exe";        // ı.exe
+  EXPECT_FALSE(SameName(dottedCapitalI, iWithDotAbove));
+  EXPECT_FALSE(SameName(dottedCapitalI, dotlessI));
+  EXPECT_FALSE(SameName(dottedCapitalI, "i.exe"));
+  EXPECT_TRUE(SameName(iWithDotAbove, "I\u0307.EXE"));
+  EXPECT_TRUE(SameName(dotlessI, "I.EXE"));  // ı upper-cases to I
+  EXPECT_TRUE(SameName(dotlessI, "i.exe"));
+  EXPECT_TRUE(SameName("\u017Fetup.exe", "SETUP.EXE"));    // long s
+  EXPECT_FALSE(SameName("\u212Aey", "key"));               // Kelvin sign stays
+  EXPECT_FALSE(SameName("\u1E9E", "\u00DF"));              // ẞ and ß differ
+  EXPECT_TRUE(SameName("\u03C3\u03C2", "\u03A3\u03A3"));    // σ and final ς are Σ
+  EXPECT_TRUE(SameName("\u00B5", "\u03BC"));                // micro sign and μ are Μ
+  EXPECT_TRUE(SameName("\u01C5", "\u01C6"));                // title-case Dž
+  EXPECT_TRUE(SameName("\u1F80", "\u1F88"));                // Greek with ypogegrammeni
+  EXPECT_TRUE(SameName("\u00FF", "\u0178"));                // ÿ Ÿ
+  EXPECT_TRUE(SameName("\u0561", "\u0531"));                // Armenian
+  EXPECT_FALSE(SameName("\U00010428", "\U00010400"));       // beyond the BMP: never folded
+  EXPECT_EQ(FoldName("Autorun.inf"), "AUTORUN.INF");
+  EXPECT_EQ(FoldName(dottedCapitalI), "\u0130.EXE");  // İ stays İ
+  EXPECT_EQ(FoldName("a\xFF" "b"), "A\xFF" "B");  // a stray byte stays
+  EXPECT_TRUE(MatchesPattern("*.EXE", dotlessI));
+  EXPECT_FALSE(MatchesPattern("i.*", dottedCapitalI));
+  EXPECT_TRUE(MatchesPattern("?etup.*", "\u017Fetup.exe"));
+}
+
+// The lower-case form the commands show always names the entry it came from.
+TEST(WinPathTest, LowerNameKeepsWhatWouldFoldDifferently) {
+  EXPECT_EQ(LowerName("SETUP.Exe"), "setup.exe");
+  EXPECT_EQ(LowerName("\u00C4PFEL.PIF"), "\u00E4pfel.pif");
+  EXPECT_EQ(LowerName("\u0130NDEX.PIF"), "\u0130ndex.pif");  // not "index.pif"
+  EXPECT_EQ(LowerName("\u212A.SCR"), "\u212A.scr");          // not "k.scr"
+  EXPECT_EQ(LowerName("\u1E9E"), "\u1E9E");
+  EXPECT_EQ(LowerName("\u03A3\u0414"), "\u03C3\u0434");
+  for (const char* name : {"\u0130NDEX.PIF", "\u212A.SCR", "\u01C5x", "MiXeD \u00C9T\u00C9", "\u2C6F"}) {
+    EXPECT_TRUE(SameName(LowerName(name), name)) << name;
+  }
+}
+
 TEST(WinPathTest, PatternsMatchWithoutLetterCase) {
   EXPECT_TRUE(MatchesPattern("*.*", "noext"));
   EXPECT_TRUE(MatchesPattern("*", ".hidden"));

@@ -29,6 +29,29 @@ TEST_F(SweepTest, FakeFolderProgramGoesAndItsFolderComesBack) {
   EXPECT_TRUE(mem.Exists("E:\\music.exe"));
 }
 
+// Names fold as Windows folds them (by upper case): a folder "PıC" is the
+// folder "pic" (ı is I in upper case), "İMAGE" is not "image"; the log shows
+// lower case that keeps the İ.
+TEST_F(SweepTest, NamesFoldAsWindowsFoldsThem) {
+  mem.AddDrive('E', kDriveRemovable);
+  mem.AddFolder("E:\\P\u0131C", kAttrHidden);
+  mem.AddFile("E:\\PIC.exe");
+  mem.AddFolder("E:\\\u0130MAGE", kAttrHidden);
+  mem.AddFile("E:\\image.exe");
+  mem.AddFile("E:\\\u0130NDEX.PIF");
+  EXPECT_TRUE(mem.FileExists("E:\\p\u0131c.EXE"));
+  EXPECT_FALSE(mem.FileExists("E:\\index.pif"));
+  EXPECT_TRUE(mem.FolderExists("E:\\\u0130mage"));
+  EXPECT_FALSE(mem.FolderExists("E:\\image"));
+  form.menuqim_Click();
+  EXPECT_EQ(Findings(), (std::vector<std::string>{"    发现伪文件夹病毒：pic.exe 已清除！",
+                                                  "    pic 文件夹恢复成功!",
+                                                  "    发现可疑病毒文件：\u0130ndex.pif 已清除！"}));
+  EXPECT_EQ(mem.GetAttributes("E:\\P\u0131C"), fs::kAttrDirectory);
+  EXPECT_EQ(mem.GetAttributes("E:\\\u0130MAGE"), fs::kAttrDirectory | kAttrHidden);
+  EXPECT_TRUE(mem.Exists("E:\\image.exe"));
+}
+
 TEST_F(SweepTest, FakeFolderRuleIsForRemovableDrivesOnly) {
   mem.AddDrive('C', kDriveFixed);
   mem.AddDrive('D', kDriveFixed);
