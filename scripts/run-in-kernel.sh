@@ -72,8 +72,8 @@ busybox=$(command -v busybox) || fail "busybox is missing (busybox-static)"
 
 cache=${VELTRANO_KERNEL_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/veltrano-kernel}
 mkdir -p "$cache"
-# One fetch at a time: parallel test runs share the cache.
-exec 9>"$cache/.lock"
+# One fetch of each kernel at a time: parallel test runs share the cache.
+exec 9>"$cache/.lock-$kernel"
 flock 9
 
 # What the guest loads; modules.dep brings their dependencies along.
@@ -295,11 +295,10 @@ mount -t overlay -o lowerdir=/host,upperdir=/rw/upper,workdir=/rw/work overlay /
 mount -t proc proc /newroot/proc
 mount -t sysfs sysfs /newroot/sys
 mount -t devtmpfs devtmpfs /newroot/dev
-mkdir -p /newroot/dev/pts /newroot/dev/shm /newroot/run /newroot/tmp
+mkdir -p /newroot/dev/pts /newroot/dev/shm /newroot/run
 mount -t devpts devpts /newroot/dev/pts
 mount -t tmpfs tmpfs /newroot/dev/shm
 mount -t tmpfs tmpfs /newroot/run
-mount -t tmpfs tmpfs /newroot/tmp
 if [ -n "$DEVICE" ]; then
   mkdir -p "/newroot$MOUNT_DIR"
   type=

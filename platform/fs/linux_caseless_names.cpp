@@ -53,9 +53,13 @@ bool CaselessNames::Stamp::SameTimes(const Stamp& o) const {
 
 bool CaselessNames::StampOf(int dirFd, Stamp& stamp) {
   // The clock is read first: a change after the status was taken gets a time
-  // no earlier than this reading.
+  // no earlier than this reading. The kernel stamps changes with its coarse
+  // clock, which trails the precise one by up to a timer tick (more in a
+  // busy virtual machine); read against the precise clock, a change made just
+  // after this reading could carry the same two-second FAT time as the
+  // folder's last change and go unnoticed.
   struct timespec now {};
-  clock_gettime(CLOCK_REALTIME, &now);
+  clock_gettime(CLOCK_REALTIME_COARSE, &now);
   struct statx st {};
   if (statx(dirFd, "", AT_EMPTY_PATH,
             STATX_INO | STATX_MTIME | STATX_CTIME | STATX_SIZE | STATX_NLINK, &st) != 0) {

@@ -4,9 +4,10 @@
 # the program there with VELTRANO_TEST_ROOT on the volume, and afterwards
 # checks from the host that the volume is still consistent.
 #
-#   fs_suite.sh FSTYPE stable|backports PROGRAM [ARG...]
+#   fs_suite.sh FSTYPE stable|backports PROGRAM [ARG...] [-- ARG...]...
 #
-# FSTYPE: vfat, exfat or ntfs3.
+# FSTYPE: vfat, exfat or ntfs3. Each "--" starts another run of PROGRAM with
+# the arguments after it, in the same boot; the suite fails when any does.
 set -euo pipefail
 
 [ $# -ge 3 ] || { echo "usage: $0 FSTYPE stable|backports PROGRAM [ARG...]" >&2; exit 2; }
@@ -30,7 +31,18 @@ status=0
   --kernel "$kernel" -- sh -c '
     echo "kernel $(uname -r), $(grep " /mnt/volume " /proc/self/mounts | cut -d" " -f3,4)"
     mkdir -p /mnt/volume/tests || exit 125
-    VELTRANO_TEST_ROOT=/mnt/volume/tests "$@"' fs_suite "$program" "$@" || status=$?
+    program=$1
+    shift
+    set -f  # the arguments are split on blanks below, never expanded
+    status=0
+    while :; do
+      args=
+      while [ $# -gt 0 ] && [ "$1" != -- ]; do args="$args $1"; shift; done
+      VELTRANO_TEST_ROOT=/mnt/volume/tests "$program" $args || status=1
+      [ $# -gt 0 ] || break
+      shift
+    done
+    exit $status' fs_suite "$program" "$@" || status=$?
 [ "$status" = 0 ] || { echo "fs_suite: the tests on $fstype ended with status $status" >&2; exit "$status"; }
 
 # What the driver wrote must read back as a sound volume.

@@ -68,7 +68,11 @@ status=0
 "$here/../../scripts/run-in-kernel.sh" --image "$stick" --usb --fstype vfat --mount /media/usb \
   --log "$work/console" -- "$here/usb_stick_guest.sh" "$cli" >/dev/null || status=$?
 sed -n '/^stick: /,/^@@ end$/p' "$work/console"
-[ "$status" = 0 ] || { echo "usb_stick_test: the guest ended with status $status" >&2; exit 1; }
+if [ "$status" != 0 ]; then
+  tail -n 40 "$work/console" >&2
+  echo "usb_stick_test: the guest ended with status $status" >&2
+  exit 1
+fi
 
 failures=0
 fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
