@@ -5,6 +5,7 @@
 //   banner      450 × 65, 30 frames, one global table
 //   animation   500 × 500, 200 frames, a local table on every frame
 //   photo       1920 × 1080, one frame of photo-like content
+//   photo_tiles the photo as 120 frames of 480 × 270 (its 16 tiles, 7.5 times)
 //   interlaced  1024 × 768, one interlaced frame
 //   asset       the program's own banner (assets/banner.gif), when present
 //
@@ -161,6 +162,33 @@ GifSpec Still(int width, int height, bool interlaced, std::uint32_t seed) {
   return desc;
 }
 
+// The photo cut into 16 tiles of 480 x 270, each at its place, played as a
+// 120-frame animation: the same pixels as the photo, so that what a frame
+// costs beyond its pixels shows up in the figure per pixel.
+GifSpec PhotoTiles() {
+  const GifSpec photo = Still(1920, 1080, false, 7);
+  const std::vector<std::uint8_t>& all = photo.frames[0].pixels;
+  GifSpec desc;
+  desc.global_table = photo.global_table;
+  for (int f = 0; f < 120; ++f) {
+    FrameSpec frame;
+    frame.left = (f % 4) * 480;
+    frame.top = ((f / 4) % 4) * 270;
+    frame.width = 480;
+    frame.height = 270;
+    frame.control = true;
+    frame.delay = 4;
+    frame.disposal = 1;
+    frame.pixels.resize(480 * 270);
+    for (int y = 0; y < 270; ++y) {
+      std::memcpy(frame.pixels.data() + y * 480,
+                  all.data() + static_cast<std::size_t>(frame.top + y) * 1920 + frame.left, 480);
+    }
+    desc.frames.push_back(std::move(frame));
+  }
+  return desc;
+}
+
 void AddInput(std::string name, std::vector<std::uint8_t> bytes) {
   Input in;
   in.name = std::move(name);
@@ -286,6 +314,7 @@ int main(int argc, char** argv) {
   AddInput("banner", EncodeWithGiflib(Banner()));
   AddInput("animation", EncodeWithGiflib(Animation()));
   AddInput("photo", EncodeWithGiflib(Still(1920, 1080, false, 7)));
+  AddInput("photo_tiles", EncodeWithGiflib(PhotoTiles()));
   AddInput("interlaced", EncodeWithGiflib(Still(1024, 768, true, 8)));
 #ifdef VELTRANO_BANNER_ASSET
   std::ifstream asset(VELTRANO_BANNER_ASSET, std::ios::binary);
