@@ -10,7 +10,8 @@
 //   asset       the program's own banner (assets/banner.gif), when present
 //
 // For several frames our side does what the GIF control does per frame:
-// rebuild a single-frame GIF and load it. Every figure is normalised by the
+// rebuild a single-frame GIF and load it. control/<input> is the whole load
+// through the GIF control itself. Every figure is normalised by the
 // pixels decoded (the sum of the frames' areas), the same for all three.
 //
 // Before the timings, the peak heap use of our loads is printed against the
@@ -34,6 +35,8 @@
 #include "frame_split.h"
 #include "gif_writer.h"
 #include "giflib_oracle.h"
+#include "anigif/uc_ani_gif.h"
+#include "platform/host/headless_control_host.h"
 #include "platform/picture/picture.h"
 #include "test_images.h"
 
@@ -236,6 +239,25 @@ void BM_Veltrano(benchmark::State& state, const Input* in) {
   SetCounters(state, *in);
 }
 
+// The whole load through the GIF control, as the program's banner loads:
+// run mode, every frame decoded during the load (frame strip, composition
+// bitmaps and all), on a headless host. Same inputs, same pixel count.
+void BM_Control(benchmark::State& state, const Input* in) {
+  veltrano::host::VirtualClock clock;
+  veltrano::host::HeadlessControlHost host(clock, true);
+  veltrano::anigif::ucAniGIF control(host);
+  control.SetDelayAnimation(0);  // every frame decoded inside the load call
+  const veltrano::anigif::ByteArrayArg array = veltrano::anigif::ByteArrayArg::Of(in->bytes);
+  for (auto _ : state) {
+    if (!control.LoadAnimatedGIF_Array(array) ||
+        control.FrameCount() != static_cast<int>(in->frames.size())) {
+      state.SkipWithError("the control did not load");
+    }
+    benchmark::DoNotOptimize(control.Store().StripBits);
+  }
+  SetCounters(state, *in);
+}
+
 struct MemorySource {
   const Input* in;
   std::size_t pos;
@@ -326,6 +348,7 @@ int main(int argc, char** argv) {
   PrintMemory();
   for (const auto& in : Inputs()) {
     benchmark::RegisterBenchmark(("veltrano/" + in.name).c_str(), BM_Veltrano, &in);
+    benchmark::RegisterBenchmark(("control/" + in.name).c_str(), BM_Control, &in);
     benchmark::RegisterBenchmark(("giflib/" + in.name).c_str(), BM_Giflib, &in);
     benchmark::RegisterBenchmark(("stb/" + in.name).c_str(), BM_Stb, &in);
   }
