@@ -1,9 +1,11 @@
-// veltrano-cli: runs the main window's commands without a display, on drives
-// given on the command line, for tests and demonstrations. It is not the
-// product (which takes no options); it prints what the window would show.
+// veltrano-cli: runs the main window's commands without a display, on the
+// drives the window sees (the host's mounts) or on folders given on the
+// command line, for scripts, tests and demonstrations. It is not the product
+// (which takes no options); it prints what the window would show.
 //
-//   veltrano-cli --drive E:removable:/tmp/usb --drive C:fixed:/tmp/c
+//   veltrano-cli [--drive E:removable:/tmp/usb --drive C:fixed:/tmp/c]
 //                [--answer yes|no] COMMAND...
+//   veltrano-cli [--drive ...] drives     prints the drive table, changes nothing
 //
 // Output, in this order:
 //   - each message box as it is shown: "message box: CAPTION | TEXT -> ANSWER";
@@ -46,13 +48,16 @@ constexpr int kUsageError = 2;
 
 constexpr const char* kUsage =
     "usage: veltrano-cli [--drive LETTER:TYPE:FOLDER]... [--answer yes|no] COMMAND...\n"
-    "       veltrano-cli --mounts [--answer yes|no] COMMAND...\n"
+    "       veltrano-cli [--drive LETTER:TYPE:FOLDER]... drives\n"
     "       veltrano-cli --help | --version\n"
     "\n"
-    "Runs the window's commands headless on the given drives, in the order\n"
-    "given, and prints each message box, then the scan log, the selected line\n"
-    "and the status strip.\n"
+    "Runs the window's commands headless, in the order given, and prints each\n"
+    "message box, then the scan log, the selected line and the status strip.\n"
+    "Without --drive the drives are the ones the window sees: / is C:, the\n"
+    "other mounts follow, typed from /sys.\n"
     "\n"
+    "  drives      print the drive table (letter, type, folder, file system,\n"
+    "              where DOS attributes are kept) and change nothing\n"
     "  menuqim     U盘杀毒: sweep the removable drives for autorun worms\n"
     "  menukhdd    硬盘杀毒: sweep the fixed drives\n"
     "  reudir      U盘修复: unhide the folders in the removable drives' roots\n"
@@ -63,15 +68,13 @@ constexpr const char* kUsage =
     "\n"
     "  --drive E:removable:/tmp/usb  map a folder to a drive letter; TYPE is\n"
     "                                removable, fixed, remote, cdrom or ramdisk\n"
-    "  --mounts                      the drives the window sees: / is C:, the\n"
-    "                                other mounts follow, typed from /sys\n"
+    "  --mounts                      the drives the window sees (the default)\n"
     "  --answer yes|no               how to answer Yes/No message boxes\n"
     "                                (default: each box's default button)\n"
     "  --help, -h                    show this help and exit\n"
     "  --version                     show the version and exit\n"
     "\n"
-    "Only the given folders are drives; without --drive or --mounts there are\n"
-    "none.\n"
+    "With --drive only the given folders are drives.\n"
     "Exit status: 0 the commands ran and every removal, deletion and repair\n"
     "worked; 1 a removal, deletion or repair failed; 2 bad usage.\n";
 
@@ -171,6 +174,32 @@ bool LogShowsFailure(Outcomes outcomes, const std::vector<std::string>& lines) {
   return false;
 }
 
+// Where a drive's DOS attributes are kept, as the table shows it.
+const char* StoreName(veltrano::fs::DosAttributeStore store) {
+  using veltrano::fs::DosAttributeStore;
+  switch (store) {
+    case DosAttributeStore::kFatIoctl:
+      return "fat-attributes";
+    case DosAttributeStore::kNtfsXattr:
+      return "system.ntfs_attrib";
+    case DosAttributeStore::kCifsXattr:
+      return "user.cifs.dosattrib";
+    case DosAttributeStore::kWineXattr:
+      break;
+  }
+  return "user.DOSATTRIB";
+}
+
+void PrintDrives(const veltrano::fs::LinuxFileSystem& fileSystem) {
+  std::cout << "drive\ttype\tfolder\tfile system\tattributes\n";
+  for (const auto& d : fileSystem.Drives()) {
+    const std::string_view type = veltrano::fs::DriveTypeName(d.type);
+    std::cout << d.letter << ":\t" << (type.empty() ? std::to_string(d.type) : std::string(type))
+              << '\t' << Printable(d.hostPath) << '\t' << (d.fsType.empty() ? "-" : Printable(d.fsType))
+              << '\t' << StoreName(d.store) << '\n';
+  }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -178,6 +207,7 @@ int main(int argc, char** argv) {
   std::optional<MsgAnswer> answer;
   std::vector<Command> commands;
   bool mounts = false;
+  bool listDrives = false;
 
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
@@ -208,11 +238,16 @@ int main(int argc, char** argv) {
       continue;
     }
     if (arg.starts_with("-")) return UsageError("unknown option '" + arg + "'");
+    if (arg == "drives") {
+      listDrives = true;
+      continue;
+    }
     const auto command = FindCommand(arg);
     if (!command) return UsageError("unknown command '" + arg + "'");
     commands.push_back(*command);
   }
-  if (commands.empty()) return UsageError("no command given");
+  if (commands.empty() && !listDrives) return UsageError("no command given");
+  if (listDrives && !commands.empty()) return UsageError("drives is given without other commands");
   if (mounts && !driveTexts.empty()) return UsageError("--mounts and --drive exclude each other");
 
   std::string error;
@@ -228,8 +263,13 @@ int main(int argc, char** argv) {
     desc.hostPath = folder.string();
   }
 
-  auto fileSystem = mounts ? std::make_unique<veltrano::fs::LinuxFileSystem>()
-                           : std::make_unique<veltrano::fs::LinuxFileSystem>(std::move(*table));
+  // Without --drive, the host's mounts, exactly as the window maps them.
+  auto fileSystem = table->empty() ? std::make_unique<veltrano::fs::LinuxFileSystem>()
+                                   : std::make_unique<veltrano::fs::LinuxFileSystem>(std::move(*table));
+  if (listDrives) {
+    PrintDrives(*fileSystem);
+    return 0;
+  }
   CliHost host(answer);
   veltrano::Form1 form(*fileSystem, host);
   // Each command starts with a clear log: its outcome is read before the next one runs.

@@ -55,6 +55,19 @@ int64_t Seconds(const struct statx_timestamp& t) {
 
 constexpr uint32_t kLinkAttributes = kAttrReparsePoint | kAttrArchive;
 
+// The type of the file system that holds the open folder `fd`, from the
+// mount table; "" when the table does not name its mount.
+std::string MountFsType(const std::string& mountInfoPath, int fd) {
+  struct statx st {};
+  if (statx(fd, "", AT_EMPTY_PATH, STATX_MNT_ID, &st) != 0 || (st.stx_mask & STATX_MNT_ID) == 0) {
+    return {};
+  }
+  for (const MountInfoEntry& m : ParseMountInfo(ReadText(mountInfoPath))) {
+    if (static_cast<uint64_t>(m.mountId) == st.stx_mnt_id) return m.fsType;
+  }
+  return {};
+}
+
 }  // namespace
 
 class LinuxFileSystem::Impl {
@@ -439,7 +452,19 @@ LinuxFileSystem::~LinuxFileSystem() = default;
 
 std::vector<LinuxFileSystem::DriveInfo> LinuxFileSystem::Drives() const {
   std::vector<DriveInfo> out;
-  for (const Drive& d : impl_->drives) out.push_back(DriveInfo{d.letter, d.type, d.hostPath});
+  for (const Drive& d : impl_->drives) {
+    DriveInfo info{d.letter, d.type, d.hostPath, d.fsType, d.store};
+    // Folders given by hand and FUSE block mounts are judged from the folder
+    // itself, as RootFd does when the drive is first used.
+    if (d.mountId < 0 || d.fsType == "fuseblk") {
+      UniqueFd fd(open(d.hostPath.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+      if (fd.valid()) {
+        info.store = StoreForFolder(fd.get());
+        if (info.fsType.empty()) info.fsType = MountFsType(impl_->config.mountInfoPath, fd.get());
+      }
+    }
+    out.push_back(std::move(info));
+  }
   return out;
 }
 

@@ -36,6 +36,7 @@
 
 #include "platform/fs/drive_table.h"
 #include "platform/fs/file_system.h"
+#include "platform/fs/linux_dos_attributes.h"
 
 namespace veltrano::fs {
 
@@ -60,8 +61,11 @@ class LinuxFileSystem : public FileSystem {
     char letter;
     uint32_t type;
     std::string hostPath;
+    std::string fsType;  // as the mount table names it; "" when unknown
+    DosAttributeStore store;
   };
-  // The drives as mapped now, in letter order.
+  // The drives as mapped now, in letter order, with the file system each
+  // folder is on and where its DOS attributes are kept.
   std::vector<DriveInfo> Drives() const;
 
   uint32_t GetLogicalDrives() override;

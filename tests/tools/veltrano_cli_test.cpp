@@ -10,8 +10,12 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <sstream>
 #include <string>
+#include <vector>
 
+#include "platform/fs/drive_table.h"
+#include "platform/fs/linux_file_system.h"
 #include "tests/sweep/host_dirs.h"
 
 namespace veltrano::sweep::testing {
@@ -59,6 +63,81 @@ class Undeletable {
 
   std::string path_;
 };
+
+// The lines of a drive table, each split at its tabs.
+std::vector<std::vector<std::string>> TableRows(const std::string& out) {
+  std::vector<std::vector<std::string>> rows;
+  std::istringstream lines(out);
+  std::string line;
+  while (std::getline(lines, line)) {
+    std::vector<std::string> fields;
+    std::istringstream in(line);
+    std::string field;
+    while (std::getline(in, field, '\t')) fields.push_back(field);
+    rows.push_back(std::move(fields));
+  }
+  return rows;
+}
+
+// "drives" prints the table of the drives given and touches none of them.
+TEST(VeltranoCli, DrivesPrintsTheTableOfTheFoldersGiven) {
+  HostDir tmp;
+  const std::string usb = tmp / "usb";
+  const std::string odd = tmp / "a\tb\\c";  // printed with its tab escaped
+  MakeFolder(odd);
+  Write(usb + "/autorun.inf", "[autorun]\r\nopen=x.exe\r\n");
+  Write(usb + "/x.exe");
+  Write(usb + "/a.pif");
+  const Result r = RunCli("--drive 'E:removable:" + usb + "' --drive 'D:fixed:" + odd + "' drives");
+  EXPECT_EQ(r.exitCode, 0);
+  const auto rows = TableRows(r.out);
+  ASSERT_EQ(rows.size(), 3u) << r.out;
+  EXPECT_EQ(rows[0],
+            (std::vector<std::string>{"drive", "type", "folder", "file system", "attributes"}));
+  ASSERT_EQ(rows[1].size(), 5u) << r.out;
+  ASSERT_EQ(rows[2].size(), 5u) << r.out;
+  EXPECT_EQ(rows[1][0], "D:");
+  EXPECT_EQ(rows[1][1], "fixed");
+  EXPECT_EQ(rows[1][2], tmp / "a\\tb\\c");
+  EXPECT_EQ(rows[2][0], "E:");
+  EXPECT_EQ(rows[2][1], "removable");
+  EXPECT_EQ(rows[2][2], usb);
+  // The file system the temporary folder is on, and a store for it.
+  fs::LinuxFileSystem direct(std::vector<fs::DriveSpec>{{'E', fs::kDriveRemovable, usb}});
+  const auto info = direct.Drives().at(0);
+  EXPECT_FALSE(info.fsType.empty());
+  EXPECT_EQ(rows[2][3], info.fsType);
+  EXPECT_NE(std::string("fat-attributes system.ntfs_attrib user.cifs.dosattrib user.DOSATTRIB")
+                .find(rows[2][4]),
+            std::string::npos);
+  EXPECT_EQ(rows[1][3], rows[2][3]);
+  EXPECT_EQ(r.out.find("scan log ("), std::string::npos);
+  EXPECT_EQ(Names(usb), (std::set<std::string>{"autorun.inf", "x.exe", "a.pif"}));
+}
+
+// Without --drive the drives are the host's mounts, exactly as the window's
+// file system maps them.
+TEST(VeltranoCli, WithoutDrivesItUsesTheMountsTheWindowSees) {
+  const Result r = RunCli("drives");
+  EXPECT_EQ(r.exitCode, 0);
+  fs::LinuxFileSystem window;
+  window.GetLogicalDrives();
+  const auto drives = window.Drives();
+  const auto rows = TableRows(r.out);
+  ASSERT_EQ(rows.size(), drives.size() + 1) << r.out;
+  ASSERT_FALSE(drives.empty());
+  for (size_t i = 0; i < drives.size(); ++i) {
+    SCOPED_TRACE(drives[i].hostPath);
+    ASSERT_EQ(rows[i + 1].size(), 5u) << r.out;
+    EXPECT_EQ(rows[i + 1][0], std::string(1, drives[i].letter) + ":");
+    EXPECT_EQ(rows[i + 1][1], fs::DriveTypeName(drives[i].type));
+    EXPECT_EQ(rows[i + 1][2], drives[i].hostPath);
+    EXPECT_EQ(rows[i + 1][3], drives[i].fsType.empty() ? "-" : drives[i].fsType);
+  }
+  EXPECT_EQ(rows[1][0], "C:");
+  EXPECT_EQ(rows[1][2], "/");
+  EXPECT_EQ(RunCli("--mounts drives").out, r.out);
+}
 
 TEST(VeltranoCli, WorkedExampleOnRealFolders) {
   HostDir tmp;
@@ -132,6 +211,8 @@ TEST(VeltranoCli, BadArgumentsAreRefusedClearly) {
        "drive E: is given twice"},
       {"--mounts --drive E:fixed:" + tmp / "c" + " menuqim",
        "--mounts and --drive exclude each other"},
+      {"drives menuqim", "drives is given without other commands"},
+      {"menuclean drives", "drives is given without other commands"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.args);
