@@ -14,6 +14,9 @@ namespace veltrano::fs {
 namespace {
 
 constexpr long kBufferSize = 64 * 1024;
+// The longest relative path one open call is given; longer ones are
+// resolved a part at a time (PATH_MAX is 4096 with its NUL).
+constexpr size_t kMaxResolve = 3072;
 
 // openat2 is missing on old kernels and refused by some sandboxes; after the
 // first such answer every open goes the component-by-component way.
@@ -100,11 +103,80 @@ void UniqueFd::reset() {
   fd_ = -1;
 }
 
+static UniqueFd OpenBeneathOnce(int dirFd, std::string_view relative, int flags);
+
 UniqueFd OpenBeneath(int dirFd, std::string_view relative, int flags) {
   if (relative.empty()) {
     errno = ENOENT;
     return UniqueFd();
   }
+  // Deep trees hold paths past PATH_MAX: walk them a part at a time.
+  UniqueFd part;
+  int at = dirFd;
+  while (relative.size() > kMaxResolve) {
+    const size_t cut = relative.rfind('/', kMaxResolve);
+    if (cut == std::string_view::npos || cut == 0) {
+      errno = ENAMETOOLONG;
+      return UniqueFd();
+    }
+    UniqueFd next = OpenBeneathOnce(at, relative.substr(0, cut), O_PATH | O_DIRECTORY);
+    if (!next.valid()) return next;
+    part = std::move(next);
+    at = part.get();
+    relative.remove_prefix(cut + 1);
+  }
+  return OpenBeneathOnce(at, relative, flags);
+}
+
+UniqueFd OpenWithoutLinks(const std::string& path, int flags) {
+  if (path.empty() || path[0] != '/') {
+    errno = EINVAL;
+    return UniqueFd();
+  }
+  UniqueFd root(open("/", O_PATH | O_DIRECTORY | O_CLOEXEC));
+  if (!root.valid()) return root;
+  std::string_view rest(path);
+  while (!rest.empty() && rest[0] == '/') rest.remove_prefix(1);
+  while (!rest.empty() && rest.back() == '/') rest.remove_suffix(1);
+  if (rest.empty()) return UniqueFd(openat(root.get(), ".", flags | O_CLOEXEC));
+  if (openat2Usable.load(std::memory_order_relaxed) &&
+      !componentWalkForced.load(std::memory_order_relaxed) && rest.size() < kMaxResolve) {
+    struct open_how how {};
+    how.flags = static_cast<uint64_t>(flags | O_NOFOLLOW | O_CLOEXEC);
+    how.resolve = RESOLVE_NO_SYMLINKS | RESOLVE_NO_MAGICLINKS;
+    const std::string relative(rest);
+    const long fd = syscall(SYS_openat2, root.get(), relative.c_str(), &how, sizeof how);
+    if (fd >= 0) return UniqueFd(static_cast<int>(fd));
+    if (errno != ENOSYS && errno != EPERM) return UniqueFd();
+    openat2Usable.store(false, std::memory_order_relaxed);
+  }
+  // One component at a time, each opened without following a link.
+  UniqueFd current = std::move(root);
+  while (!rest.empty()) {
+    size_t j = rest.find('/');
+    if (j == std::string_view::npos) j = rest.size();
+    const std::string name(rest.substr(0, j));
+    rest.remove_prefix(j);
+    while (!rest.empty() && rest[0] == '/') rest.remove_prefix(1);
+    if (name == "." || name == "..") {
+      errno = EINVAL;
+      return UniqueFd();
+    }
+    const int stepFlags = rest.empty() ? flags : (O_PATH | O_DIRECTORY);
+    UniqueFd next(openat(current.get(), name.c_str(), stepFlags | O_NOFOLLOW | O_CLOEXEC));
+    if (!next.valid()) return next;
+    struct stat info {};
+    if (fstat(next.get(), &info) != 0) return UniqueFd();
+    if (S_ISLNK(info.st_mode)) {
+      errno = ELOOP;
+      return UniqueFd();
+    }
+    current = std::move(next);
+  }
+  return current;
+}
+
+static UniqueFd OpenBeneathOnce(int dirFd, std::string_view relative, int flags) {
   if (openat2Usable.load(std::memory_order_relaxed) &&
       !componentWalkForced.load(std::memory_order_relaxed)) {
     struct open_how how {};

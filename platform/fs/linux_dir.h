@@ -37,8 +37,15 @@ class UniqueFd {
 // folder `dirFd`. Refuses (errno ELOOP or EXDEV) to pass through a link or
 // into another mount, the last component included; `flags` are open flags
 // (O_PATH, O_RDONLY, O_DIRECTORY ...). Uses openat2 where the kernel has it,
-// and otherwise walks one component at a time, checking each mount id.
+// and otherwise walks one component at a time, checking each mount id. A
+// path longer than one call may name (PATH_MAX) is resolved a part at a time,
+// each part under the same rules.
 UniqueFd OpenBeneath(int dirFd, std::string_view relative, int flags);
+
+// Opens the absolute path `path` ("/media/usb") with `flags`, refusing
+// (ELOOP) a link anywhere in it, the last component included. Mounts on the
+// way are crossed: this is how a drive's own root is reached.
+UniqueFd OpenWithoutLinks(const std::string& path, int flags);
 
 // Makes OpenBeneath walk one component at a time even where openat2 works
 // (the way it goes on kernels and sandboxes without openat2); for tests.

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 #include <fstream>
 #include <sstream>
 
@@ -20,7 +21,6 @@
 namespace veltrano::fs {
 namespace {
 
-constexpr size_t kCacheSize = 16;
 constexpr int kMaxDeleteDepth = 4096;
 
 struct Drive {
@@ -29,7 +29,16 @@ struct Drive {
   std::string hostPath;
   int mountId = -1;  // -1: a folder given by hand, no mount to check
   std::string fsType;
-  UniqueFd root;  // O_PATH descriptor of the root, opened on first use
+  UniqueFd root;  // O_PATH descriptor of the root, opened once and kept
+  // What the root was when it was first opened. A root opened again later
+  // (after ReleaseHandles, or after the mount table was read again) must be
+  // the very same folder: another folder, or a link, put in its place is
+  // refused.
+  struct Identity {
+    uint64_t dev = 0, ino = 0, mnt = 0;
+    bool known = false;
+    bool Same(const Identity& o) const { return dev == o.dev && ino == o.ino && mnt == o.mnt; }
+  } identity;
   DosAttributeStore store = DosAttributeStore::kWineXattr;
 };
 
@@ -76,14 +85,6 @@ class LinuxFileSystem::Impl {
   LinuxHostConfig config;
   std::vector<Drive> drives;
 
-  struct Cached {
-    std::string key;  // "E:\a\b" exactly as asked
-    UniqueFd fd;      // a descriptor of that folder, used only as the folder of *at calls
-    uint64_t used = 0;
-  };
-  std::vector<Cached> cache;
-  uint64_t clock = 0;
-
   void LoadMounts() {
     const std::string text = ReadText(config.mountInfoPath);
     if (text.empty()) return;  // keep what we had
@@ -96,9 +97,15 @@ class LinuxFileSystem::Impl {
       d.mountId = m.mountId;
       d.fsType = m.fsType;
       d.store = StoreForFsType(m.fsType);
+      // The same mount at the same place keeps its root and what it was.
+      if (Drive* old = FindDrive(m.letter);
+          old && old->hostPath == d.hostPath && old->mountId == d.mountId) {
+        d.root = std::move(old->root);
+        d.identity = old->identity;
+        d.store = old->store;
+      }
       fresh.push_back(std::move(d));
     }
-    cache.clear();
     drives = std::move(fresh);
   }
 
@@ -109,60 +116,36 @@ class LinuxFileSystem::Impl {
     return nullptr;
   }
 
-  // The root descriptor of a drive; -1 when the drive's folder or mount is gone.
+  // The root descriptor of a drive; -1 when the drive's folder or mount is
+  // gone or is no longer the one first seen. The folder is opened through a
+  // path that may hold no link at all, so a link put in place of the folder
+  // or of any folder above it is never followed.
   int RootFd(Drive& d) {
     if (d.root.valid()) return d.root.get();
-    UniqueFd fd(open(d.hostPath.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+    UniqueFd fd = OpenWithoutLinks(d.hostPath, O_PATH | O_DIRECTORY);
     if (!fd.valid()) return -1;
+    struct statx st {};
+    if (statx(fd.get(), "", AT_EMPTY_PATH, STATX_INO | STATX_MNT_ID, &st) != 0) return -1;
+    Drive::Identity now;
+    now.dev = (static_cast<uint64_t>(st.stx_dev_major) << 32) | st.stx_dev_minor;
+    now.ino = st.stx_ino;
+    now.mnt = (st.stx_mask & STATX_MNT_ID) != 0 ? st.stx_mnt_id : 0;
+    now.known = true;
     if (d.mountId >= 0) {
-      struct statx st {};
-      if (statx(fd.get(), "", AT_EMPTY_PATH, STATX_MNT_ID, &st) != 0) return -1;
       // The mount point no longer shows the mount the table named.
-      if ((st.stx_mask & STATX_MNT_ID) != 0 && st.stx_mnt_id != static_cast<uint64_t>(d.mountId)) {
-        return -1;
+      if (now.mnt != 0 && now.mnt != static_cast<uint64_t>(d.mountId)) return -1;
+      if ((st.stx_attributes_mask & STATX_ATTR_MOUNT_ROOT) != 0 &&
+          (st.stx_attributes & STATX_ATTR_MOUNT_ROOT) == 0) {
+        return -1;  // a folder inside some mount, not the mount's root
       }
-      if (d.fsType == "fuseblk") d.store = StoreForFolder(fd.get());
-    } else {
-      d.store = StoreForFolder(fd.get());
+    }
+    if (d.identity.known && !d.identity.Same(now)) return -1;
+    if (!d.identity.known) {
+      if (d.mountId < 0 || d.fsType == "fuseblk") d.store = StoreForFolder(fd.get());
+      d.identity = now;
     }
     d.root = std::move(fd);
     return d.root.get();
-  }
-
-  static std::string Key(char letter, const std::vector<std::string>& parts, size_t count) {
-    std::string key(1, letter);
-    key += ':';
-    for (size_t i = 0; i < count; ++i) {
-      key += '\\';
-      key += parts[i];
-    }
-    return key;
-  }
-
-  int CacheLookup(const std::string& key) {
-    for (auto it = cache.begin(); it != cache.end(); ++it) {
-      if (it->key != key) continue;
-      struct stat info {};
-      if (fstat(it->fd.get(), &info) != 0 || info.st_nlink == 0) {
-        cache.erase(it);  // deleted behind our back
-        return -1;
-      }
-      it->used = ++clock;
-      return it->fd.get();
-    }
-    return -1;
-  }
-
-  void CacheStore(std::string key, int fd) {
-    UniqueFd copy(fcntl(fd, F_DUPFD_CLOEXEC, 0));
-    if (!copy.valid()) return;
-    if (cache.size() >= kCacheSize) {
-      auto oldest =
-          std::min_element(cache.begin(), cache.end(),
-                           [](const Cached& a, const Cached& b) { return a.used < b.used; });
-      cache.erase(oldest);
-    }
-    cache.push_back(Cached{std::move(key), std::move(copy), ++clock});
   }
 
   CaselessNames caseless;
@@ -205,21 +188,15 @@ class LinuxFileSystem::Impl {
     }
     flags |= O_DIRECTORY;
 
-    int start = rootFd;
-    size_t from = 0;
-    for (size_t k = count; k > 0; --k) {
-      const int fd = CacheLookup(Key(path.letter, path.parts, k));
-      if (fd >= 0) {
-        start = fd, from = k;
-        break;
-      }
-    }
-    if (from == count) return UniqueFd(openat(start, ".", flags | O_CLOEXEC));
+    // Every lookup walks from the root: a folder renamed out of the drive, or
+    // swapped for another, is never reached through a descriptor kept from
+    // an earlier lookup.
+    if (count == 0) return UniqueFd(openat(rootFd, ".", flags | O_CLOEXEC));
 
-    // Fast way: every name maps exactly, one call resolves them all.
+    // Fast way: every name maps exactly, one walk resolves them all.
     std::string relative;
     bool mapped = true;
-    for (size_t i = from; i < count && mapped; ++i) {
+    for (size_t i = 0; i < count && mapped; ++i) {
       const auto name = WindowsToLinuxName(path.parts[i]);
       if (!name) {
         mapped = false;
@@ -228,28 +205,21 @@ class LinuxFileSystem::Impl {
       if (!relative.empty()) relative += '/';
       relative += *name;
     }
-    UniqueFd fd;
     if (mapped) {
-      fd = OpenBeneath(start, relative, flags);
-      if (!fd.valid() && errno != ENOENT) return UniqueFd();
+      UniqueFd fd = OpenBeneath(rootFd, relative, flags);
+      if (fd.valid() || errno != ENOENT) return fd;
     }
-    if (!fd.valid()) {
-      // Some name differs in letter case: one folder at a time.
-      UniqueFd current;
-      int at = start;
-      for (size_t i = from; i < count; ++i) {
-        const auto name = MatchName(at, path.parts[i]);
-        if (!name) return UniqueFd();
-        current = OpenBeneath(at, *name, i + 1 == count ? flags : O_PATH | O_DIRECTORY);
-        if (!current.valid()) return UniqueFd();
-        at = current.get();
-      }
-      fd = std::move(current);
+    // Some name differs in letter case: one folder at a time.
+    UniqueFd current;
+    int at = rootFd;
+    for (size_t i = 0; i < count; ++i) {
+      const auto name = MatchName(at, path.parts[i]);
+      if (!name) return UniqueFd();
+      current = OpenBeneath(at, *name, i + 1 == count ? flags : O_PATH | O_DIRECTORY);
+      if (!current.valid()) return UniqueFd();
+      at = current.get();
     }
-    // The cache only ever uses its copy as the folder of *at calls, so a
-    // copy of a listing descriptor (which shares its read position) will do.
-    CacheStore(Key(path.letter, path.parts, count), fd.get());
-    return fd;
+    return current;
   }
 
   // Resolves the last name of a path (not a root) to an entry of its folder.
@@ -446,6 +416,16 @@ LinuxFileSystem::LinuxFileSystem(std::vector<DriveSpec> drives) : impl_(std::mak
     d.hostPath = std::move(desc.hostPath);
     impl_->drives.push_back(std::move(d));
   }
+  // Each folder is taken as it is now, through the links its given path may
+  // hold; what a later swap puts in its place, a link included, is refused
+  // (see RootFd).
+  for (Drive& d : impl_->drives) {
+    if (char* real = realpath(d.hostPath.c_str(), nullptr)) {
+      d.hostPath = real;
+      free(real);
+    }
+    impl_->RootFd(d);
+  }
 }
 
 LinuxFileSystem::~LinuxFileSystem() = default;
@@ -557,7 +537,6 @@ bool LinuxFileSystem::DeleteFolderForced(std::string_view path) {
   if (!parsed || parsed->IsRoot()) return false;  // a drive root is never deleted
   const auto e = impl_->Lookup(*parsed);
   if (!e || !e->IsDir()) return false;
-  impl_->cache.clear();
   impl_->caseless.Clear();
   UniqueFd dir = OpenBeneath(e->folder.get(), e->name, O_RDONLY | O_DIRECTORY);
   if (!dir.valid()) return false;
@@ -686,7 +665,7 @@ bool LinuxFileSystem::CopyFile(std::string_view from, std::string_view to) {
 }
 
 void LinuxFileSystem::ReleaseHandles() {
-  impl_->cache.clear();
+  // What each root was is kept: a root opened again must be the same folder.
   for (Drive& d : impl_->drives) d.root.reset();
 }
 

@@ -20,11 +20,18 @@
 // linux_dos_attributes.h). A file that is read-only cannot be deleted until
 // its attributes are cleared, as on Windows.
 //
-// Speed: paths are resolved by one openat2 call (refusing links and mount
-// crossings) from the nearest recently used folder, whose descriptor is kept
-// in a small cache; FindMode::kNamesOnly listings read nothing but the
-// directory itself. ReleaseHandles() closes the cached descriptors, which
-// otherwise keep a removable drive from being unmounted.
+// Drive roots: each is opened once, through a path that may hold no link,
+// and what it was (device, inode, mount) is kept. A root opened again (after
+// ReleaseHandles, or when the mount table is read again) that is not that
+// same folder is refused, so a link or another folder put in its place
+// between two commands, or between two drives of one sweep, is never used.
+//
+// Speed: every path is resolved from its drive's root by one openat2 call
+// (refusing links and mount crossings; a path past PATH_MAX a part at a
+// time). No folder descriptor is kept between lookups, so a folder renamed
+// out of the drive is never reached again. FindMode::kNamesOnly listings read
+// nothing but the directory itself. ReleaseHandles() closes the root
+// descriptors, which otherwise keep a removable drive from being unmounted.
 #pragma once
 
 #include <cstdint>

@@ -3,7 +3,9 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <sys/mount.h>
+#include <unistd.h>
 
+#include <cstdio>
 #include <fstream>
 #include <iterator>
 #include <set>
@@ -152,6 +154,42 @@ TEST(CleanupOnRealFolders, AJunkNameAnotherMountStandsOnIsAFailure) {
   EXPECT_FALSE(Exists(c + "/Recycled/a.txt"));
   std::ifstream in(tree / "outside/precious.txt");
   EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "keep");
+}
+
+// While the cleanup searches C:, the folder of D: is swapped for a link to
+// somewhere else; at the confirmation, a junk folder already searched is
+// moved out of the drive. Neither move takes the cleanup outside its drives.
+TEST(CleanupOnRealFolders, FoldersMovedDuringTheRunAreNotFollowed) {
+  TempTree tree;
+  const std::string c = tree / "c";
+  const std::string d = tree / "d";
+  Touch(c + "/a/Thumbs.db");
+  Touch(c + "/Recycled/r.txt");
+  Touch(d + "/x.chk");
+  Touch(tree / "outside/x.chk", "keep");
+  MakeDirs(tree / "elsewhere");
+  fs::LinuxFileSystem fileSystem(
+      std::vector<fs::DriveSpec>{{'C', fs::kDriveFixed, c}, {'D', fs::kDriveFixed, d}});
+  host::HeadlessWindowHost host;
+  Form1 form(fileSystem, host);
+  host.AtPump(1, [&] {  // C:\ is being searched
+    ASSERT_EQ(rename(d.c_str(), (tree / "d.old").c_str()), 0);
+    ASSERT_EQ(symlink((tree / "outside").c_str(), d.c_str()), 0);
+  });
+  // The last folder searched is D:\; the box follows the search.
+  host.AtPump(4, [&] {
+    ASSERT_EQ(rename((c + "/Recycled").c_str(), (tree / "elsewhere/Recycled").c_str()), 0);
+  });
+  host.AnswerNextMessageBox(host::MsgAnswer::kYes);
+  menuclean_Click(form);
+  EXPECT_EQ(host.PumpCount(), 4);
+  EXPECT_THAT(form.List1.Lines(),
+              ::testing::UnorderedElementsAre("删除 C:\\a\\Thumbs.db", "删除 C:\\Recycled\\r.txt",
+                                              "删除 D:\\x.chk"));
+  EXPECT_FALSE(Exists(c + "/a/Thumbs.db"));
+  EXPECT_FALSE(Exists(tree / "d.old/x.chk"));  // D: is the folder it was given
+  EXPECT_TRUE(Exists(tree / "outside/x.chk"));
+  EXPECT_TRUE(Exists(tree / "elsewhere/Recycled/r.txt"));
 }
 
 }  // namespace

@@ -162,6 +162,56 @@ TEST_F(LinuxFileSystemTest, FolderSwappedForALinkIsNotFollowed) {
   EXPECT_TRUE(testing::HostExists(outside / "precious.txt"));
 }
 
+// A folder the backend has just used is moved out of the drive: nothing done
+// through the old path may reach it where it went.
+TEST_F(LinuxFileSystemTest, FolderRenamedOutOfTheDriveIsNotFollowed) {
+  TempDir outside;
+  stdfs::create_directories(dir_ / "junk/sub");
+  testing::WriteHostFile(dir_ / "junk/sub/f.tmp", "keep");
+  EXPECT_THAT(List("E:\\junk\\sub\\*"), ElementsAre("f.tmp"));
+  EXPECT_TRUE(fs_.FileExists("E:\\junk\\sub\\f.tmp"));
+  ASSERT_EQ(rename((dir_ / "junk").c_str(), (outside / "junk").c_str()), 0);
+  EXPECT_FALSE(fs_.FileExists("E:\\junk\\sub\\f.tmp"));
+  EXPECT_EQ(fs_.Probe("E:\\junk\\sub\\f.tmp"), PathState::kMissing);
+  EXPECT_FALSE(fs_.SetAttributes("E:\\junk\\sub\\f.tmp", kAttrHidden));
+  EXPECT_FALSE(fs_.DeleteFile("E:\\junk\\sub\\f.tmp"));
+  EXPECT_FALSE(fs_.DeleteFolderForced("E:\\junk\\sub"));
+  EXPECT_THAT(List("E:\\junk\\sub\\*"), ::testing::IsEmpty());
+  EXPECT_EQ(testing::ReadHostFile(outside / "junk/sub/f.tmp"), "keep");
+  EXPECT_EQ(Xattr(outside / "junk/sub/f.tmp"), "<none>");
+}
+
+// Folders nested past PATH_MAX: found, listed and deleted a part at a time.
+TEST_F(LinuxFileSystemTest, PathsPastPathMaxAreReached) {
+  std::string windows = "E:";
+  int at = open(dir_.path().c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+  ASSERT_GE(at, 0);
+  for (int i = 0; i < 24; ++i) {  // 24 names of 200 characters: about 4,800 in all
+    const std::string name = std::string(197, 'd') + std::to_string(100 + i);
+    ASSERT_EQ(mkdirat(at, name.c_str(), 0755), 0);
+    const int next = openat(at, name.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    close(at);
+    ASSERT_GE(next, 0);
+    at = next;
+    windows += "\\" + name;
+  }
+  const int file = openat(at, "x.chk", O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
+  ASSERT_GE(file, 0);
+  close(file);
+  close(at);
+  ASSERT_GT(windows.size(), 4096u);
+
+  EXPECT_TRUE(fs_.FolderExists(windows));
+  EXPECT_THAT(List(windows + "\\*.*"), ElementsAre("x.chk"));
+  EXPECT_EQ(fs_.Probe(windows + "\\x.chk"), PathState::kFile);
+  EXPECT_TRUE(fs_.SetAttributes(windows + "\\x.chk", kAttrHidden));
+  EXPECT_EQ(fs_.GetAttributes(windows + "\\x.chk") & kAttrHidden, kAttrHidden);
+  EXPECT_TRUE(fs_.DeleteFile(windows + "\\x.chk"));
+  EXPECT_EQ(fs_.Probe(windows + "\\x.chk"), PathState::kMissing);
+  EXPECT_TRUE(fs_.DeleteFolderForced(windows.substr(0, windows.find('\\', 3))));
+  EXPECT_THAT(List("E:\\*"), ::testing::IsEmpty());
+}
+
 TEST_F(LinuxFileSystemTest, SpecialFilesAreNeitherReadNorBlockedOn) {
   ASSERT_EQ(mkfifo((dir_ / "pipe").c_str(), 0644), 0);
   EXPECT_TRUE(fs_.FileExists("E:\\pipe"));
@@ -176,6 +226,60 @@ TEST_F(LinuxFileSystemTest, ReleasedHandlesAreReopenedOnDemand) {
   fs_.ReleaseHandles();
   EXPECT_TRUE(fs_.FolderExists("E:\\x\\y"));
   EXPECT_THAT(List("E:\\x\\*"), ElementsAre("y"));
+}
+
+// The drive's folder is swapped for a link to somewhere else, then for
+// another folder: the backend keeps to the folder it was given, and refuses
+// a root opened again that is not that folder.
+TEST(LinuxDriveRootTest, ARootPutInPlaceOfTheDriveFolderIsRefused) {
+  TempDir base, outside;
+  testing::WriteHostFile(outside / "x.chk", "keep");
+  stdfs::create_directories(base / "usb");
+  testing::WriteHostFile(base / "usb/x.chk", "");
+  LinuxFileSystem fs({{'E', kDriveRemovable, base / "usb"}});
+  ASSERT_EQ(rename((base / "usb").c_str(), (base / "usb.old").c_str()), 0);
+  ASSERT_EQ(symlink(outside.path().c_str(), (base / "usb").c_str()), 0);
+
+  // Still the folder it was given, wherever that went.
+  EXPECT_TRUE(fs.FileExists("E:\\x.chk"));
+  fs.ReleaseHandles();
+  EXPECT_FALSE(fs.FolderExists("E:\\"));
+  EXPECT_EQ(fs.Probe("E:\\x.chk"), PathState::kUnknown);
+  EXPECT_FALSE(fs.DeleteFile("E:\\x.chk"));
+  FindData d;
+  EXPECT_EQ(fs.FindFirst("E:\\*.*", d), nullptr);
+  EXPECT_EQ(testing::ReadHostFile(outside / "x.chk"), "keep");
+
+  // Another real folder in its place is no better.
+  ASSERT_EQ(unlink((base / "usb").c_str()), 0);
+  stdfs::create_directories(base / "usb");
+  testing::WriteHostFile(base / "usb/x.chk", "keep");
+  EXPECT_FALSE(fs.DeleteFile("E:\\x.chk"));
+  EXPECT_EQ(testing::ReadHostFile(base / "usb/x.chk"), "keep");
+
+  // The folder itself put back is the drive again.
+  stdfs::remove_all(base / "usb");
+  ASSERT_EQ(rename((base / "usb.old").c_str(), (base / "usb").c_str()), 0);
+  EXPECT_TRUE(fs.DeleteFile("E:\\x.chk"));
+}
+
+// A link anywhere on the way to a drive folder, given as a link, is resolved
+// once when the drive is made; the same link changed later is not followed.
+TEST(LinuxDriveRootTest, ALinkAboveTheDriveFolderIsResolvedOnce) {
+  TempDir base, outside;
+  stdfs::create_directories(base / "real/usb");
+  stdfs::create_directories(outside / "usb");
+  testing::WriteHostFile(outside / "usb/x.chk", "keep");
+  ASSERT_EQ(symlink((base / "real").c_str(), (base / "via").c_str()), 0);
+  LinuxFileSystem fs({{'E', kDriveRemovable, base / "via/usb"}});
+  ASSERT_EQ(fs.Drives().size(), 1u);
+  EXPECT_EQ(fs.Drives()[0].hostPath, stdfs::canonical(base / "real/usb").string());
+  EXPECT_TRUE(fs.FolderExists("E:\\"));
+  ASSERT_EQ(rename((base / "real").c_str(), (base / "real.old").c_str()), 0);
+  ASSERT_EQ(symlink(outside.path().c_str(), (base / "real").c_str()), 0);
+  fs.ReleaseHandles();
+  EXPECT_FALSE(fs.DeleteFile("E:\\x.chk"));
+  EXPECT_EQ(testing::ReadHostFile(outside / "usb/x.chk"), "keep");
 }
 
 // The host's own drive C: is "/": the walk must not enter /proc, /sys or /dev.
