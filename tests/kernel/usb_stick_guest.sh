@@ -26,6 +26,8 @@ exec unshare --mount --propagation private sh -euc '
   mount --rbind /dev "$root/dev"
   mount --bind /media/usb "$root/media/usb"
   cp "$cli" "$root/veltrano-cli"
+  echo "@@ veltrano-cli --mounts drives"
+  chroot "$root" /veltrano-cli --mounts drives || echo "@@ exit status $?"
   for command in menuqim reudir menuclean; do
     echo "@@ veltrano-cli --mounts --answer yes $command"
     chroot "$root" /veltrano-cli --mounts --answer yes "$command" || echo "@@ exit status $?"

@@ -3,7 +3,8 @@
 # stick is a FAT image laid out with mtools as a worm and its user leave it,
 # attached to a real kernel as a USB mass-storage device (so sysfs calls it
 # removable) and mounted by the kernel's vfat driver; veltrano-cli --mounts
-# runs menuqim, reudir and menuclean there. Afterwards the host reads the
+# lists the drives (the stick must be D:, removable, attributes in the FAT)
+# and runs menuqim, reudir and menuclean there. Afterwards the host reads the
 # image with mtools: the worm's files and the junk are gone, the hidden
 # folders are visible again, and every user file is there with its content.
 #
@@ -78,7 +79,7 @@ failures=0
 fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
 
 # What each command printed, as the window would show it.
-section() { sed -n "/^@@ veltrano-cli --mounts --answer yes $1\$/,/^@@ /{/^@@ /d;p}" "$work/console"; }
+section() { sed -n "/^@@ veltrano-cli --mounts \(--answer yes \)\{0,1\}$1\$/,/^@@ /{/^@@ /d;p}" "$work/console"; }
 expect() {  # expect COMMAND EXPECTED-TEXT
   local got
   got=$(section "$1")
@@ -88,6 +89,8 @@ $got
 $2"
 }
 grep -qx 'stick: /dev/sda, removable=1' "$work/console" || fail "the stick was not a removable /dev/sda"
+# The stick is D:, removable because sysfs says so, its attributes in the FAT.
+expect drives "$(printf 'drive\ttype\tfolder\tfile system\tattributes\nC:\tfixed\t/\ttmpfs\tuser.DOSATTRIB\nD:\tremovable\t/media/usb\tvfat\tfat-attributes')"
 expect menuqim "scan log (15 lines):
 
 可移动磁盘D:\\
