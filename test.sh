@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds everything with GCC as a Release build (the
-# build the Debian package is made from), runs every test, then
+# build the Debian package is made from), runs every test (those on real
+# kernels' file-system drivers in qemu too), then
 # builds the core with Clang under AddressSanitizer + UBSan and runs its tests
 # again (so both compilers build the core warning-free on every run).
 set -euo pipefail

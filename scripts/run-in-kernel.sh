@@ -108,7 +108,10 @@ else
   pkg=$(apt-cache "${aptOpts[@]}" depends linux-image-amd64 2>/dev/null |
     awk '/Depends: linux-image-[0-9]/ {print $2; exit}')
   [ -n "$pkg" ] || fail "no kernel package behind linux-image-amd64 (run apt-get update)"
+  # A newer kernel replaces the one this kind used before.
+  old=$(cat "$cache/$kernel.pkg" 2>/dev/null || true)
   echo "$pkg" >"$cache/$kernel.pkg"
+  [ -z "$old" ] || [ "$old" = "$pkg" ] || rm -rf "${cache:?}/$old"
 fi
 
 # --- the kernel and its modules, unpacked once ------------------------------
@@ -187,6 +190,7 @@ if [ ! -f "$base" ]; then
   chmod 755 "$tree/init"
   (cd "$tree" && find . | "$busybox" cpio -o -H newc 2>/dev/null | gzip -1 >"$base.part")
   mv "$base.part" "$base"
+  find "$kdir" -maxdepth 1 -name 'base-*.cpio.gz' ! -path "$base" -delete  # older /init versions
   rm -rf "$tree"
 fi
 flock -u 9
