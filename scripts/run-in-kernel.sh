@@ -16,6 +16,8 @@
 #   --usb               attach it as a USB stick (usb-storage on an xHCI
 #                       controller, /dev/sda, sysfs "removable" = 1) rather
 #                       than as a virtio disk (/dev/vda)
+#   --usb-fixed         the same, but a USB disk that does not call itself
+#                       removable (sysfs "removable" = 0), as USB hard disks
 #   --fstype T          file-system type of the image (default: auto)
 #   --mount DIR         where the guest mounts it (default /mnt/image)
 #   --mount-opts O      mount options (e.g. iocharset=utf8)
@@ -42,12 +44,13 @@ set -euo pipefail
 fail() { echo "run-in-kernel: $*" >&2; exit 125; }
 usage() { sed -n '2,/^set -euo/p' "$0" | sed -e '$d' -e 's/^# \{0,1\}//' >&2; exit 125; }
 
-image= usb=0 fstype=auto mountDir=/mnt/image mountOpts= kernel=stable mem=768 accel=auto
+image= usb=0 removable=on fstype=auto mountDir=/mnt/image mountOpts= kernel=stable mem=768 accel=auto
 timeout=900 log= verbose=0
 while [ $# -gt 0 ]; do
   case "$1" in
     --image) image=$2; shift 2 ;;
     --usb) usb=1; shift ;;
+    --usb-fixed) usb=1 removable=off; shift ;;
     --fstype) fstype=$2; shift 2 ;;
     --mount) mountDir=$2; shift 2 ;;
     --mount-opts) mountOpts=$2; shift 2 ;;
@@ -236,7 +239,7 @@ quiet="quiet loglevel=3"
 qemu+=(-append "console=ttyS0 panic=-1 $quiet")
 if [ -n "$image" ] && [ "$usb" = 1 ]; then
   qemu+=(-device qemu-xhci,id=xhci -drive "if=none,id=stick,file=$image,format=raw,cache=writeback"
-    -device usb-storage,bus=xhci.0,drive=stick,removable=on)
+    -device usb-storage,bus=xhci.0,drive=stick,removable=$removable)
 elif [ -n "$image" ]; then
   qemu+=(-drive "file=$image,if=virtio,format=raw,cache=writeback")
 fi
