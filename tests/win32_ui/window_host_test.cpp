@@ -32,17 +32,22 @@ std::thread AnswerBox(const std::wstring& caption, int pressId, SeenBox& seen,
         Sleep(10);
         continue;
       }
-      // The default button is the one that has the focus when the box opens.
-      Sleep(50);
-      GUITHREADINFO gui{};
-      gui.cbSize = sizeof(gui);
-      if (GetGUIThreadInfo(GetWindowThreadProcessId(box, nullptr), &gui) && gui.hwndFocus) {
-        seen.defaultId = GetDlgCtrlID(gui.hwndFocus);
-      }
+      // The box is read once it is on screen with its focus set: the
+      // default button is the one that has the focus when the box opens.
       auto shown = [box](int id) {
         HWND button = GetDlgItem(box, id);
         return button != nullptr && IsWindowVisible(button) != FALSE;
       };
+      for (int wait = 0; wait < 200 && seen.defaultId == 0; ++wait) {
+        Sleep(10);
+        if (!IsWindowVisible(box)) continue;
+        GUITHREADINFO gui{};
+        gui.cbSize = sizeof(gui);
+        if (GetGUIThreadInfo(GetWindowThreadProcessId(box, nullptr), &gui) && gui.hwndFocus &&
+            GetParent(gui.hwndFocus) == box) {
+          seen.defaultId = GetDlgCtrlID(gui.hwndFocus);
+        }
+      }
       seen.hasYes = shown(IDYES);
       seen.hasNo = shown(IDNO);
       seen.hasOk = shown(IDOK);

@@ -5,6 +5,10 @@
 // namespace, and <windows.h> turns those names into macros.
 #pragma once
 
+// Windows 7 and later.
+#ifndef _WIN32_WINNT
+#define _WIN32_WINNT 0x0601
+#endif
 #ifndef NOMINMAX
 #define NOMINMAX
 #endif
