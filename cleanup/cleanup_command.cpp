@@ -52,8 +52,9 @@ void DeleteListed(Form1& form) {
   for (int k = 0; k < n; ++k) {
     form.List1.Select(k);
     std::string path = form.List1.SelectedText();
-    fileSystem.SetAttributes(path, fs::kAttrNormal);
-    const bool deleted = fileSystem.DeleteFile(path);
+    // Attributes to normal, then delete; a file with other hard links keeps
+    // the attributes it shares with them.
+    const bool deleted = fileSystem.DeleteFileForced(path);
     const fs::PathState after = fileSystem.Probe(path);
     const bool gone =
         after == fs::PathState::kMissing || (deleted && after != fs::PathState::kFile);

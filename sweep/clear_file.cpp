@@ -7,11 +7,12 @@ namespace veltrano::sweep {
 
 bool ClearFile(SweepRun& run, std::string_view path, std::string_view prefix,
                std::string_view shownName) {
-  run.fs.SetAttributes(path, fs::kAttrNormal);  // a failure shows in the test below
+  // Attributes to normal, then the delete (a file with other hard links
+  // keeps the attributes it shares with them).
   // A file counts as removed only when the delete itself succeeded and the
   // file is gone: a path that no longer (or never) named a file, say one the
   // file system refused to reach, is not a removal.
-  const bool deleted = run.fs.DeleteFile(path);
+  const bool deleted = run.fs.DeleteFileForced(path);
   const bool gone = !run.fs.FileExists(path);
   std::string line(prefix);
   line += shownName;

@@ -116,6 +116,15 @@ class FileSystem {
 
   // Deletes a file (or a link, never its target). Folders are not deleted. False on failure.
   virtual bool DeleteFile(std::string_view path) = 0;
+  // Removes a file whatever its attributes: what clearing them to normal and
+  // deleting does, as the removal steps of the commands ask. A file that has
+  // other hard links keeps the attributes it shares with them: it is deleted
+  // without changing them where the file system allows that, and otherwise
+  // left as it is (false). False on failure.
+  virtual bool DeleteFileForced(std::string_view path) {
+    SetAttributes(path, kAttrNormal);  // a failure shows in the delete
+    return DeleteFile(path);
+  }
   // True only when a file (not a folder) exists at `path`.
   virtual bool FileExists(std::string_view path) = 0;
   // True only when a folder exists at `path`.

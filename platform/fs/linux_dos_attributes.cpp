@@ -14,6 +14,7 @@
 #include <cstdio>
 
 #include "platform/fs/file_system.h"
+#include "platform/fs/linux_dir.h"
 
 namespace veltrano::fs {
 namespace {
@@ -80,11 +81,42 @@ bool WriteWord(const std::string& path, const char* xattr, uint32_t value) {
   const unsigned char raw[4] = {
       static_cast<unsigned char>(value), static_cast<unsigned char>(value >> 8),
       static_cast<unsigned char>(value >> 16), static_cast<unsigned char>(value >> 24)};
-  return lsetxattr(path.c_str(), xattr, raw, sizeof raw, 0) == 0;
+  return setxattr(path.c_str(), xattr, raw, sizeof raw, 0) == 0;
 }
 
-// Read-only as the owner's write permission.
-bool WritePermission(int dirFd, const std::string& name, const struct statx& st, bool readOnly) {
+// The entry `name` of the open folder `dirFd`, opened with `flags` without
+// following a link or entering another mount, and only while it is still the
+// entry `st` describes. Every attribute write goes through such a
+// descriptor, so a mount (or a swap) that appears at the name after it was
+// looked up is never written to.
+UniqueFd OpenEntry(int dirFd, const std::string& name, const struct statx& st, int flags) {
+  UniqueFd fd = OpenBeneath(dirFd, name, flags);
+  if (!fd.valid()) return fd;
+  struct statx now {};
+  if (statx(fd.get(), "", AT_EMPTY_PATH, STATX_INO, &now) != 0 || now.stx_ino != st.stx_ino ||
+      now.stx_dev_major != st.stx_dev_major || now.stx_dev_minor != st.stx_dev_minor) {
+    errno = ESTALE;
+    return UniqueFd();
+  }
+  return fd;
+}
+
+// The path that reaches the inode of an open descriptor (O_PATH ones too)
+// through the calls that only take paths.
+std::string FdPath(int fd) {
+  return "/proc/self/fd/" + std::to_string(fd);
+}
+
+bool ReadWordAt(const std::string& path, const char* xattr, uint32_t& value) {
+  unsigned char raw[4];
+  if (getxattr(path.c_str(), xattr, raw, sizeof raw) != 4) return false;
+  value = raw[0] | (raw[1] << 8) | (raw[2] << 16) | (static_cast<uint32_t>(raw[3]) << 24);
+  return true;
+}
+
+// Read-only as the owner's write permission, set on the entry whose
+// descriptor `entryPath` (FdPath) names.
+bool WritePermission(const std::string& entryPath, const struct statx& st, bool readOnly) {
   const mode_t mode = st.stx_mode & 07777;
   mode_t wanted = mode;
   if (readOnly) {
@@ -93,7 +125,7 @@ bool WritePermission(int dirFd, const std::string& name, const struct statx& st,
     wanted |= S_IWUSR;
   }
   if (wanted == mode) return true;
-  return fchmodat(dirFd, name.c_str(), wanted, AT_SYMLINK_NOFOLLOW) == 0;
+  return chmod(entryPath.c_str(), wanted) == 0;
 }
 
 int OpenForIoctl(int dirFd, const std::string& name) {
@@ -111,8 +143,9 @@ uint32_t ReadFat(int dirFd, const std::string& name, const struct statx& st) {
 }
 
 bool WriteFat(int dirFd, const std::string& name, const struct statx& st, uint32_t attributes) {
-  const int fd = OpenForIoctl(dirFd, name);
-  if (fd < 0) return false;
+  UniqueFd entry = OpenEntry(dirFd, name, st, O_RDONLY | O_NONBLOCK | O_NOCTTY);
+  if (!entry.valid()) return false;
+  const int fd = entry.get();
   uint32_t raw = 0;
   bool ok = ioctl(fd, FAT_IOCTL_GET_ATTRIBUTES, &raw) == 0;
   if (ok) {
@@ -122,9 +155,8 @@ bool WriteFat(int dirFd, const std::string& name, const struct statx& st, uint32
     // A FAT-like file system without the ioctl (older exfat): only read-only
     // can be expressed, through the write permission.
     ok = (attributes & (kAttrHidden | kAttrSystem)) == 0 &&
-         WritePermission(dirFd, name, st, (attributes & kAttrReadOnly) != 0);
+         WritePermission(FdPath(fd), st, (attributes & kAttrReadOnly) != 0);
   }
-  close(fd);
   return ok;
 }
 
@@ -137,12 +169,15 @@ uint32_t ReadWordStore(const char* xattr, int dirFd, const std::string& name,
 
 bool WriteWordStore(const char* xattr, int dirFd, const std::string& name, const struct statx& st,
                     uint32_t attributes) {
+  UniqueFd entry = OpenEntry(dirFd, name, st, O_PATH);
+  if (!entry.valid()) return false;
+  const std::string path = FdPath(entry.get());
   uint32_t raw = 0;
-  if (!ReadWord(dirFd, name, xattr, raw)) return false;
+  if (!ReadWordAt(path, xattr, raw)) return false;
   uint32_t wanted = (raw & ~(kChangeable | kFileAttributeNormal)) | (attributes & kChangeable);
   if (wanted == 0 && !IsDir(st)) wanted = kFileAttributeNormal;
   if ((wanted & ~kFileAttributeNormal) == (raw & ~kFileAttributeNormal)) return true;
-  return WriteWord(EntryProcPath(dirFd, name), xattr, wanted);
+  return WriteWord(path, xattr, wanted);
 }
 
 uint32_t ParseWineValue(const char* text, ssize_t size) {
@@ -174,20 +209,25 @@ uint32_t ReadWine(int dirFd, const std::string& name, const struct statx& st) {
 }
 
 bool WriteWine(int dirFd, const std::string& name, const struct statx& st, uint32_t attributes) {
-  const std::string path = EntryProcPath(dirFd, name);
+  UniqueFd entry = OpenEntry(dirFd, name, st, O_PATH);
+  if (!entry.valid()) return false;
+  const std::string path = FdPath(entry.get());
   const uint32_t wanted = attributes & (kAttrHidden | kAttrSystem);
-  const uint32_t current = ReadWine(dirFd, name, st) & (kAttrHidden | kAttrSystem);
+  uint32_t current = 0;
+  char value[256];
+  const ssize_t size = getxattr(path.c_str(), kWineName, value, sizeof value);
+  if (size > 0) current = ParseWineValue(value, size) & (kAttrHidden | kAttrSystem);
   bool ok = true;
   if (wanted != current) {
     if (wanted == 0) {
-      ok = lremovexattr(path.c_str(), kWineName) == 0 || errno == ENODATA;
+      ok = removexattr(path.c_str(), kWineName) == 0 || errno == ENODATA;
     } else {
       char text[16];
       const int len = std::snprintf(text, sizeof text, "0x%x", static_cast<unsigned>(wanted));
-      ok = lsetxattr(path.c_str(), kWineName, text, static_cast<size_t>(len), 0) == 0;
+      ok = setxattr(path.c_str(), kWineName, text, static_cast<size_t>(len), 0) == 0;
     }
   }
-  return WritePermission(dirFd, name, st, (attributes & kAttrReadOnly) != 0) && ok;
+  return WritePermission(path, st, (attributes & kAttrReadOnly) != 0) && ok;
 }
 
 }  // namespace

@@ -319,8 +319,10 @@ class LinuxFileSystem::Impl {
         // FAT and NTFS may refuse a read-only entry: clear it and try again.
         struct statx st {};
         bool mountRoot = false;
+        // A file with other hard links keeps its attributes: it stays.
         if (store == DosAttributeStore::kWineXattr || !StatEntry(dirFd, name, st, mountRoot) ||
-            S_ISLNK(st.stx_mode) || !WriteDosAttributes(store, dirFd, name, st, kAttrNormal) ||
+            S_ISLNK(st.stx_mode) || st.stx_nlink > 1 ||
+            !WriteDosAttributes(store, dirFd, name, st, kAttrNormal) ||
             !Unlink(dirFd, name, 0)) {
           all = false;
         }
@@ -506,6 +508,22 @@ bool LinuxFileSystem::DeleteFile(std::string_view path) {
   if (!e->IsLink() && (impl_->AttributesOf(parsed->letter, *e) & kAttrReadOnly) != 0) return false;
   return impl_->caseless.Remove(e->folder.get(), e->name,
                                 [&] { return Impl::Unlink(e->folder.get(), e->name, 0); });
+}
+
+bool LinuxFileSystem::DeleteFileForced(std::string_view path) {
+  const auto parsed = ParseWinPath(path);
+  if (!parsed) return false;
+  const auto e = impl_->Lookup(*parsed);
+  if (!e || e->IsDir()) return false;
+  if (!e->IsLink() && e->st.stx_nlink > 1) {
+    // The inode lives on under its other names: its mode and attributes are
+    // theirs too. Linux lets a name go whatever the file's own permissions;
+    // where the file system refuses, the file stays as it is.
+    return impl_->caseless.Remove(e->folder.get(), e->name,
+                                  [&] { return Impl::Unlink(e->folder.get(), e->name, 0); });
+  }
+  SetAttributes(path, kAttrNormal);  // a failure shows in the delete
+  return DeleteFile(path);
 }
 
 bool LinuxFileSystem::FileExists(std::string_view path) {

@@ -83,6 +83,7 @@ class LinuxFileSystem : public FileSystem {
   uint32_t GetAttributes(std::string_view path) override;
   bool SetAttributes(std::string_view path, uint32_t attributes) override;
   bool DeleteFile(std::string_view path) override;
+  bool DeleteFileForced(std::string_view path) override;
   bool FileExists(std::string_view path) override;
   bool FolderExists(std::string_view path) override;
   PathState Probe(std::string_view path) override;

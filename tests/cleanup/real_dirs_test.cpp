@@ -192,5 +192,24 @@ TEST(CleanupOnRealFolders, FoldersMovedDuringTheRunAreNotFollowed) {
   EXPECT_TRUE(Exists(tree / "elsewhere/Recycled/r.txt"));
 }
 
+// A junk file with a second name outside the drive: the cleanup removes the
+// drive's name only, and the file outside keeps its mode and attributes.
+TEST(CleanupOnRealFolders, HardLinkedJunkLeavesTheSharedFileAlone) {
+  TempTree tree;
+  const std::string c = tree / "c";
+  Touch(tree / "outside/keep.txt", "keep");
+  veltrano::testing::SetDosBits(tree / "outside/keep.txt", 2);
+  chmod((tree / "outside/keep.txt").c_str(), 0444);
+  MakeDirs(c + "/Recycled");
+  ASSERT_EQ(link((tree / "outside/keep.txt").c_str(), (c + "/Recycled/r.txt").c_str()), 0);
+
+  EXPECT_THAT(CleanUp(c), ::testing::ElementsAre("删除 C:\\Recycled\\r.txt"));
+  EXPECT_FALSE(Exists(c + "/Recycled/r.txt"));
+  struct stat info {};
+  ASSERT_EQ(stat((tree / "outside/keep.txt").c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 07777, 0444u);
+  EXPECT_EQ(DosBits(tree / "outside/keep.txt"), 2u);
+}
+
 }  // namespace
 }  // namespace veltrano::cleanup

@@ -16,6 +16,7 @@
 #include <filesystem>
 
 #include "platform/fs/linux_dir.h"
+#include "platform/fs/linux_dos_attributes.h"
 #include "tests/fs/fs_test_support.h"
 
 namespace veltrano::fs {
@@ -212,6 +213,30 @@ TEST_F(LinuxFileSystemTest, PathsPastPathMaxAreReached) {
   EXPECT_THAT(List("E:\\*"), ::testing::IsEmpty());
 }
 
+// A junk file that is also linked from outside the drive: the removal takes
+// the drive's name and leaves the shared inode's mode and attributes alone.
+TEST_F(LinuxFileSystemTest, AHardLinkedFileIsDeletedWithoutTouchingItsAttributes) {
+  TempDir outside;
+  testing::WriteHostFile(outside / "keep.tmp", "keep");
+  ASSERT_EQ(lsetxattr((outside / "keep.tmp").c_str(), "user.DOSATTRIB", "0x2", 3, 0), 0);
+  ASSERT_EQ(chmod((outside / "keep.tmp").c_str(), 0444), 0);
+  ASSERT_EQ(link((outside / "keep.tmp").c_str(), (dir_ / "a.tmp").c_str()), 0);
+  testing::WriteHostFile(dir_ / "b.tmp", "");
+  ASSERT_EQ(chmod((dir_ / "b.tmp").c_str(), 0444), 0);
+
+  EXPECT_TRUE(fs_.DeleteFileForced("E:\\a.tmp"));
+  EXPECT_FALSE(testing::HostExists(dir_ / "a.tmp"));
+  struct stat info {};
+  ASSERT_EQ(stat((outside / "keep.tmp").c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 07777, 0444u);
+  EXPECT_EQ(info.st_nlink, 1u);
+  EXPECT_EQ(Xattr(outside / "keep.tmp"), "0x2");
+  // A file of its own is cleared and deleted as before.
+  EXPECT_TRUE(fs_.DeleteFileForced("E:\\b.tmp"));
+  EXPECT_FALSE(testing::HostExists(dir_ / "b.tmp"));
+  EXPECT_FALSE(fs_.DeleteFileForced("E:\\b.tmp"));
+}
+
 TEST_F(LinuxFileSystemTest, SpecialFilesAreNeitherReadNorBlockedOn) {
   ASSERT_EQ(mkfifo((dir_ / "pipe").c_str(), 0644), 0);
   EXPECT_TRUE(fs_.FileExists("E:\\pipe"));
@@ -341,6 +366,39 @@ TEST_P(LinuxMountBoundaryTest, MountInsideADriveFolderIsNotPartOfTheDrive) {
     EXPECT_TRUE(fs.FileExists("E:\\keep.txt"));
   }
   EXPECT_TRUE(testing::HostExists(dir / "mnt/inside.tmp"));
+}
+
+// A file is looked up, then another file is bound over its name before the
+// attributes are written: the write must not land on the mounted file.
+TEST(LinuxAttributeWriteTest, AMountThatAppearsAfterTheLookupIsNotWritten) {
+  TempDir dir, outside;
+  testing::WriteHostFile(dir / "a.exe", "");
+  testing::WriteHostFile(outside / "precious.txt", "keep");
+  ASSERT_EQ(chmod((outside / "precious.txt").c_str(), 0644), 0);
+  const int folder = open(dir.path().c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+  ASSERT_GE(folder, 0);
+  struct statx st {};
+  bool mountRoot = false;
+  ASSERT_TRUE(StatEntry(folder, "a.exe", st, mountRoot));
+  if (mount((outside / "precious.txt").c_str(), (dir / "a.exe").c_str(), nullptr, MS_BIND,
+            nullptr) != 0) {
+    close(folder);
+    GTEST_SKIP() << "cannot mount here";
+  }
+  struct Unmount {
+    std::string where;
+    ~Unmount() { umount2(where.c_str(), MNT_DETACH); }
+  } unmount{dir / "a.exe"};
+  EXPECT_FALSE(WriteDosAttributes(DosAttributeStore::kWineXattr, folder, "a.exe", st,
+                                  kAttrHidden | kAttrSystem | kAttrReadOnly));
+  EXPECT_FALSE(WriteDosAttributes(DosAttributeStore::kNtfsXattr, folder, "a.exe", st, 0));
+  EXPECT_FALSE(WriteDosAttributes(DosAttributeStore::kFatIoctl, folder, "a.exe", st, 0));
+  close(folder);
+  struct stat info {};
+  ASSERT_EQ(stat((outside / "precious.txt").c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 07777, 0644u);
+  char buf[16];
+  EXPECT_LT(getxattr((outside / "precious.txt").c_str(), "user.DOSATTRIB", buf, sizeof buf), 0);
 }
 
 TEST_P(LinuxMountBoundaryTest, LinksOnTheWayAreRefused) {
