@@ -115,9 +115,8 @@ bool ReadWordAt(const std::string& path, const char* xattr, uint32_t& value) {
 }
 
 // Read-only as the owner's write permission, set on the entry whose
-// descriptor `entryPath` (FdPath) names.
-bool WritePermission(const std::string& entryPath, const struct statx& st, bool readOnly) {
-  const mode_t mode = st.stx_mode & 07777;
+// descriptor `entryPath` (FdPath) names and whose permission bits are `mode`.
+bool WritePermission(const std::string& entryPath, mode_t mode, bool readOnly) {
   mode_t wanted = mode;
   if (readOnly) {
     wanted &= ~static_cast<mode_t>(0222);
@@ -155,7 +154,7 @@ bool WriteFat(int dirFd, const std::string& name, const struct statx& st, uint32
     // A FAT-like file system without the ioctl (older exfat): only read-only
     // can be expressed, through the write permission.
     ok = (attributes & (kAttrHidden | kAttrSystem)) == 0 &&
-         WritePermission(FdPath(fd), st, (attributes & kAttrReadOnly) != 0);
+         WritePermission(FdPath(fd), st.stx_mode & 07777, (attributes & kAttrReadOnly) != 0);
   }
   return ok;
 }
@@ -217,8 +216,12 @@ bool WriteWine(int dirFd, const std::string& name, const struct statx& st, uint3
   char value[256];
   const ssize_t size = getxattr(path.c_str(), kWineName, value, sizeof value);
   if (size > 0) current = ParseWineValue(value, size) & (kAttrHidden | kAttrSystem);
+  mode_t mode = st.stx_mode & 07777;
   bool ok = true;
   if (wanted != current) {
+    // A user attribute can only be changed on an entry one may write to: a
+    // read-only one is made writable for the change (it ends as asked below).
+    if ((mode & S_IWUSR) == 0 && chmod(path.c_str(), mode | S_IWUSR) == 0) mode |= S_IWUSR;
     if (wanted == 0) {
       ok = removexattr(path.c_str(), kWineName) == 0 || errno == ENODATA;
     } else {
@@ -227,7 +230,7 @@ bool WriteWine(int dirFd, const std::string& name, const struct statx& st, uint3
       ok = setxattr(path.c_str(), kWineName, text, static_cast<size_t>(len), 0) == 0;
     }
   }
-  return WritePermission(path, st, (attributes & kAttrReadOnly) != 0) && ok;
+  return WritePermission(path, mode, (attributes & kAttrReadOnly) != 0) && ok;
 }
 
 }  // namespace
