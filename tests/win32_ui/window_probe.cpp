@@ -99,8 +99,18 @@ int wmain(int argc, wchar_t** argv) {
     return 1;
   }
   if (command == L"menu" && argc == 3) {
+    const int index = _wtoi(argv[2]);
     RECT r{};
-    if (!GetMenuItemRect(form, GetMenu(form), static_cast<UINT>(_wtoi(argv[2])), &r)) return 1;
+    if (!GetMenuItemRect(form, GetMenu(form), static_cast<UINT>(index), &r)) {
+      // Not every system answers for another process's menu (Wine does not):
+      // the first command starts at the left of the menu bar, just above the
+      // client area.
+      if (index != 0) return 1;
+      POINT corner{0, 0};
+      ClientToScreen(form, &corner);
+      const int bar = GetSystemMetrics(SM_CYMENU);
+      r = RECT{corner.x, corner.y - bar, corner.x + 40, corner.y};
+    }
     Write(std::to_string(r.left) + " " + std::to_string(r.top) + " " +
           std::to_string(r.right - r.left) + " " + std::to_string(r.bottom - r.top) + "\n");
     return 0;

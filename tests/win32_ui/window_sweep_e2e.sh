@@ -42,7 +42,11 @@ mkdir -p "$WINEPREFIX/drive_c/Program Files"
 cp "$exe" "$WINEPREFIX/drive_c/Program Files/Veltrano.exe"
 if [ -n "$linux_cli" ]; then
   bash "$demo" --make-drive "$work/linux-stick"
-  "$linux_cli" --drive "E:removable:$work/linux-stick" menuqim >"$work/linux.log" || true
+  "$linux_cli" --drive "E:removable:$work/linux-stick" menuqim >"$work/linux.out" || true
+  # veltrano-cli prints "scan log (N lines):" and then the N lines of the log.
+  n=$(sed -n '1s/^scan log (\([0-9]*\) lines):$/\1/p' "$work/linux.out")
+  [ -n "$n" ] || fail "veltrano-cli printed no scan log"
+  sed -n "2,$((n + 1))p" "$work/linux.out" >"$work/linux.log"
 fi
 
 cat >"$work/inside.sh" <<INSIDE
