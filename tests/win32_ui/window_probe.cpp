@@ -5,6 +5,7 @@
 //   window_probe.exe menu INDEX            prints the screen rectangle of menu command INDEX
 //   window_probe.exe list [TEXT SECONDS]   prints List1's lines (UTF-8, one a line);
 //                                          with TEXT, first waits until a line contains it
+//   window_probe.exe shortcut LINK         prints the target of the shortcut LINK
 //
 // The list is read with LVM_GETITEMTEXTW through a buffer placed in the
 // window's own process (VirtualAllocEx), as any program reading another
@@ -14,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "ui/win32/install_steps.h"
 #include "ui/win32/main_window.h"
 #include "ui/win32/wide_text.h"
 #include "ui/win32/windows_api.h"
@@ -81,7 +83,7 @@ bool ReadList(HWND list, std::vector<std::string>& lines) {
 }
 
 int Usage() {
-  std::fputs("usage: window_probe.exe wait SECONDS | menu INDEX | list [TEXT SECONDS]\n", stderr);
+  std::fputs("usage: window_probe.exe wait SECONDS | menu INDEX | list [TEXT SECONDS] | shortcut LINK\n", stderr);
   return 2;
 }
 
@@ -92,6 +94,12 @@ int wmain(int argc, wchar_t** argv) {
   const std::wstring command = argv[1];
   if (command == L"wait" && argc == 3) {
     return WaitForm(_wtoi(argv[2])) != nullptr ? 0 : 1;
+  }
+  if (command == L"shortcut" && argc == 3) {
+    const std::string target = veltrano::win32::ShortcutTarget(Narrow(argv[2]));
+    if (target.empty()) return 1;
+    Write(target + "\n");
+    return 0;
   }
   HWND form = FindForm();
   if (form == nullptr) {
