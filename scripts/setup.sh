@@ -14,6 +14,8 @@ PACKAGES=(
   qt6-base-dev qt6-base-dev-tools libgl-dev libxcb1-dev
   # GUI tests and a Song-style CJK font
   xvfb xauth xdotool x11-utils fonts-arphic-uming xdg-user-dirs
+  # the Windows window under Wine: a zh_CN locale compiled by the tests themselves
+  locales
   # real-mount tests
   dosfstools mtools attr ntfs-3g
   # real kernels in the tests: qemu boots Debian's kernel with the drives' own drivers
