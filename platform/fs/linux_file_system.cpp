@@ -322,8 +322,7 @@ class LinuxFileSystem::Impl {
         // A file with other hard links keeps its attributes: it stays.
         if (store == DosAttributeStore::kWineXattr || !StatEntry(dirFd, name, st, mountRoot) ||
             S_ISLNK(st.stx_mode) || st.stx_nlink > 1 ||
-            !WriteDosAttributes(store, dirFd, name, st, kAttrNormal) ||
-            !Unlink(dirFd, name, 0)) {
+            !WriteDosAttributes(store, dirFd, name, st, kAttrNormal) || !Unlink(dirFd, name, 0)) {
           all = false;
         }
       }
