@@ -3,7 +3,8 @@
 # build the Debian package is made from), runs every test (those on real
 # kernels' file-system drivers in qemu too), then
 # builds the core with Clang under AddressSanitizer + UBSan and runs its tests
-# again (so both compilers build the core warning-free on every run).
+# again (so both compilers build the core warning-free on every run), and last
+# builds the Windows edition and runs its suites under Wine.
 set -euo pipefail
 cd "$(dirname "$0")"
 ./scripts/setup.sh
@@ -20,3 +21,7 @@ CC=clang CXX=clang++ cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug 
 cmake --build build-asan -j"$jobs"
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=0 UBSAN_OPTIONS=print_stacktrace=1 \
   ctest --test-dir build-asan -L core --output-on-failure -j"$jobs" --timeout 900
+
+# The Windows edition: cross-built with mingw-w64 (static .exe files), its
+# suites run under Wine in a private prefix.
+VELTRANO_WERROR=ON JOBS=$jobs ./scripts/build-windows.sh --test --build-dir build-win

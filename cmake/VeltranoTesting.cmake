@@ -4,8 +4,30 @@
 # Tests are listed when ctest runs, not at build time, so a test binary that
 # needs a display or a QApplication never runs during the build.
 # Label "core" marks tests that also run under the sanitizers (no Qt).
-find_package(GTest REQUIRED)
+if(CMAKE_CROSSCOMPILING)
+  # No GoogleTest is installed for the target: build it here from the
+  # source package (Debian's googletest, /usr/src/googletest).
+  set(VELTRANO_GTEST_SOURCE_DIR /usr/src/googletest CACHE PATH
+    "GoogleTest sources built for the target when cross-compiling")
+  if(NOT EXISTS ${VELTRANO_GTEST_SOURCE_DIR}/CMakeLists.txt)
+    message(FATAL_ERROR "GoogleTest sources not found in ${VELTRANO_GTEST_SOURCE_DIR} (install googletest)")
+  endif()
+  set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+  set(gtest_force_shared_crt OFF CACHE BOOL "" FORCE)
+  add_subdirectory(${VELTRANO_GTEST_SOURCE_DIR} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL SYSTEM)
+else()
+  find_package(GTest REQUIRED)
+endif()
 include(GoogleTest)
+
+# giflib is the reference decoder several picture and GIF suites compare
+# against. The Windows build has none for its target; the suites that need it
+# are built only where GIF::GIF exists.
+if(VELTRANO_TARGET_WINDOWS)
+  find_package(GIF QUIET)
+else()
+  find_package(GIF REQUIRED)
+endif()
 
 function(veltrano_add_gtest)
   cmake_parse_arguments(T "" "NAME" "SOURCES;LIBS;LABELS" ${ARGN})

@@ -22,6 +22,8 @@ PACKAGES=(
   qemu-system-x86 busybox-static exfatprogs xz-utils zstd
   # helpers used by the scripts
   python3 hyperfine
+  # the Windows edition: mingw-w64 cross compiler, GoogleTest sources, Wine
+  g++-mingw-w64-x86-64-posix googletest wine64 wine
   # the Debian package and its checks
   dpkg-dev file lintian desktop-file-utils appstream man-db
 )

@@ -19,7 +19,6 @@
 // Exit status: 0 when every removal, deletion and repair the commands tried
 // worked; 1 when one of them failed (as its log line says); 2 on bad usage.
 #include <cstdlib>
-#include <filesystem>
 #include <iostream>
 #include <memory>
 #include <optional>
@@ -29,10 +28,10 @@
 #include "app/form1.h"
 #include "cleanup/cleanup_texts.h"
 #include "platform/fs/drive_table.h"
-#include "platform/fs/linux_file_system.h"
 #include "platform/host/window_host.h"
 #include "repair/repair_texts.h"
 #include "sweep/sweep_texts.h"
+#include "tools/cli_platform.h"
 #include "tools/printable_text.h"
 #include "veltrano_version.h"
 
@@ -52,12 +51,8 @@ constexpr const char* kUsage =
     "       veltrano-cli --help | --version\n"
     "\n"
     "Runs the window's commands headless, in the order given, and prints each\n"
-    "message box, then the scan log, the selected line and the status strip.\n"
-    "Without --drive the drives are the ones the window sees: / is C:, the\n"
-    "other mounts follow, typed from /sys.\n"
-    "\n"
-    "  drives      print the drive table (letter, type, folder, file system,\n"
-    "              where DOS attributes are kept) and change nothing\n"
+    "message box, then the scan log, the selected line and the status strip.\n";
+constexpr const char* kCommandsHelp =
     "  menuqim     U盘杀毒: sweep the removable drives for autorun worms\n"
     "  menukhdd    硬盘杀毒: sweep the fixed drives\n"
     "  reudir      U盘修复: unhide the folders in the removable drives' roots\n"
@@ -74,9 +69,14 @@ constexpr const char* kUsage =
     "  --help, -h                    show this help and exit\n"
     "  --version                     show the version and exit\n"
     "\n"
-    "With --drive only the given folders are drives.\n"
+    "With --drive only the given folders are drives.\n";
+constexpr const char* kExitNote =
     "Exit status: 0 the commands ran and every removal, deletion and repair\n"
     "worked; 1 a removal, deletion or repair failed; 2 bad usage.\n";
+
+void PrintUsage(std::ostream& out) {
+  out << kUsage << veltrano::cli::kDrivesHelp << kCommandsHelp << kExitNote;
+}
 
 const char* AnswerName(MsgAnswer answer) {
   switch (answer) {
@@ -118,7 +118,8 @@ class CliHost : public veltrano::host::WindowHost {
 };
 
 int UsageError(const std::string& message) {
-  std::cerr << "veltrano-cli: " << Printable(message) << "\n\n" << kUsage;
+  std::cerr << "veltrano-cli: " << Printable(message) << "\n\n";
+  PrintUsage(std::cerr);
   return kUsageError;
 }
 
@@ -174,45 +175,21 @@ bool LogShowsFailure(Outcomes outcomes, const std::vector<std::string>& lines) {
   return false;
 }
 
-// Where a drive's DOS attributes are kept, as the table shows it.
-const char* StoreName(veltrano::fs::DosAttributeStore store) {
-  using veltrano::fs::DosAttributeStore;
-  switch (store) {
-    case DosAttributeStore::kFatIoctl:
-      return "fat-attributes";
-    case DosAttributeStore::kNtfsXattr:
-      return "system.ntfs_attrib";
-    case DosAttributeStore::kCifsXattr:
-      return "user.cifs.dosattrib";
-    case DosAttributeStore::kWineXattr:
-      break;
-  }
-  return "user.DOSATTRIB";
-}
-
-void PrintDrives(const veltrano::fs::LinuxFileSystem& fileSystem) {
-  std::cout << "drive\ttype\tfolder\tfile system\tattributes\n";
-  for (const auto& d : fileSystem.Drives()) {
-    const std::string_view type = veltrano::fs::DriveTypeName(d.type);
-    std::cout << d.letter << ":\t" << (type.empty() ? std::to_string(d.type) : std::string(type))
-              << '\t' << Printable(d.hostPath) << '\t' << (d.fsType.empty() ? "-" : Printable(d.fsType))
-              << '\t' << StoreName(d.store) << '\n';
-  }
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
+  veltrano::cli::PrepareConsole();
+  const std::vector<std::string> args = veltrano::cli::Arguments(argc, argv);
   std::vector<std::string> driveTexts;
   std::optional<MsgAnswer> answer;
   std::vector<Command> commands;
   bool mounts = false;
   bool listDrives = false;
 
-  for (int i = 1; i < argc; ++i) {
-    const std::string arg = argv[i];
+  for (size_t i = 0; i < args.size(); ++i) {
+    const std::string& arg = args[i];
     if (arg == "--help" || arg == "-h") {
-      std::cout << kUsage;
+      PrintUsage(std::cout);
       return 0;
     }
     if (arg == "--version") {
@@ -224,8 +201,8 @@ int main(int argc, char** argv) {
       continue;
     }
     if (arg == "--drive" || arg == "--answer") {
-      if (i + 1 >= argc) return UsageError(arg + " needs a value");
-      const std::string value = argv[++i];
+      if (i + 1 >= args.size()) return UsageError(arg + " needs a value");
+      const std::string& value = args[++i];
       if (arg == "--drive") {
         driveTexts.push_back(value);
       } else if (value == "yes") {
@@ -253,21 +230,11 @@ int main(int argc, char** argv) {
   std::string error;
   auto table = veltrano::fs::ParseDriveTable(driveTexts, &error);
   if (!table) return UsageError(error);
-  for (auto& desc : *table) {
-    std::error_code ec;
-    const auto folder = std::filesystem::canonical(desc.hostPath, ec);
-    if (ec || !std::filesystem::is_directory(folder, ec)) {
-      return UsageError("drive " + std::string(1, desc.letter) + ": '" + desc.hostPath +
-                        "' is not a folder");
-    }
-    desc.hostPath = folder.string();
-  }
-
-  // Without --drive, the host's mounts, exactly as the window maps them.
-  auto fileSystem = table->empty() ? std::make_unique<veltrano::fs::LinuxFileSystem>()
-                                   : std::make_unique<veltrano::fs::LinuxFileSystem>(std::move(*table));
+  // Without --drive, the drives the window sees.
+  auto fileSystem = veltrano::cli::MakeFileSystem(std::move(*table), error);
+  if (!fileSystem) return UsageError(error);
   if (listDrives) {
-    PrintDrives(*fileSystem);
+    veltrano::cli::PrintDrives(*fileSystem);
     return 0;
   }
   CliHost host(answer);

@@ -1,5 +1,5 @@
 # veltrano-cli run as a program on real temporary folders.
-if(TARGET veltrano-cli)
+if(TARGET veltrano-cli AND NOT VELTRANO_TARGET_WINDOWS)  # Linux folders as drives
   veltrano_add_gtest(NAME veltrano_cli_tests
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/veltrano_cli_test.cpp
     LIBS veltrano_fs)

@@ -1,0 +1,282 @@
+#include "platform/fs/win32_file_system.h"
+
+#include "platform/fs/win32_windows.h"
+
+#include <algorithm>
+#include <climits>
+
+#include "platform/fs/win32_native.h"
+#include "platform/fs/win_path.h"
+#include "platform/text/wide_text_win32.h"
+
+namespace veltrano::fs {
+
+using win32::Attributes;
+using win32::IsFolder;
+using win32::IsReparse;
+
+class Win32FileSystem::Impl {
+ public:
+  struct Root {
+    char letter;
+    uint32_t type;
+    std::wstring native;  // "\\?\C:\tmp\usb", no trailing separator
+  };
+
+  bool directoryMode = false;
+  std::vector<Root> roots;
+  DWORD lastError = 0;
+
+  const Root* RootOf(char letter) const {
+    for (const Root& r : roots) {
+      if (r.letter == letter) return &r;
+    }
+    return nullptr;
+  }
+
+  // The drive root without its trailing separator ("\\?\E:").
+  std::optional<std::wstring> RootPath(char letter) const {
+    if (!directoryMode) return std::wstring(L"\\\\?\\") + static_cast<wchar_t>(letter) + L":";
+    const Root* r = RootOf(letter);
+    if (r == nullptr) return std::nullopt;
+    return r->native;
+  }
+
+  // The native path of `path`, with every folder between the drive root and
+  // the entry checked to be a real folder (not a reparse point). nullopt when
+  // the path names nothing; the root itself comes back with its separator.
+  std::optional<std::wstring> Resolve(const WinPath& path) {
+    lastError = 0;
+    auto native = RootPath(path.letter);
+    if (!native) return std::nullopt;
+    if (path.IsRoot()) return *native + L"\\";
+    for (size_t i = 0; i < path.parts.size(); ++i) {
+      const auto name = text::Utf8ToWide(path.parts[i]);
+      if (!name) return std::nullopt;
+      *native += L'\\';
+      *native += *name;
+      if (i + 1 == path.parts.size()) break;
+      const DWORD a = Attributes(*native);
+      if (!IsFolder(a)) {
+        // Nothing there, a file in the way, or a link: the path names nothing.
+        lastError = a == INVALID_FILE_ATTRIBUTES ? GetLastError() : ERROR_PATH_NOT_FOUND;
+        return std::nullopt;
+      }
+    }
+    return native;
+  }
+
+  std::optional<std::wstring> Resolve(std::string_view path) {
+    lastError = 0;
+    const auto parsed = ParseWinPath(path);
+    if (!parsed) return std::nullopt;
+    return Resolve(*parsed);
+  }
+
+  // Resolves a path that must not be a drive root.
+  std::optional<std::wstring> ResolveEntry(std::string_view path) {
+    lastError = 0;
+    const auto parsed = ParseWinPath(path);
+    if (!parsed || parsed->IsRoot()) return std::nullopt;
+    return Resolve(*parsed);
+  }
+
+  bool Fail() {
+    lastError = GetLastError();
+    return false;
+  }
+};
+
+Win32FileSystem::Win32FileSystem() : impl_(std::make_unique<Impl>()) {}
+
+Win32FileSystem::Win32FileSystem(std::vector<DriveSpec> drives) : impl_(std::make_unique<Impl>()) {
+  impl_->directoryMode = true;
+  for (const DriveSpec& d : drives) {
+    const auto wide = text::Utf8ToWide(d.hostPath);
+    if (!wide) continue;
+    auto full = win32::FullFolderPath(*wide);
+    if (!full || !IsFolder(Attributes(*full))) continue;
+    const char letter =
+        (d.letter >= 'a' && d.letter <= 'z') ? static_cast<char>(d.letter - 'a' + 'A') : d.letter;
+    if (letter < 'A' || letter > 'Z' || impl_->RootOf(letter) != nullptr) continue;
+    impl_->roots.push_back({letter, d.type, std::move(*full)});
+  }
+  std::sort(impl_->roots.begin(), impl_->roots.end(),
+            [](const Impl::Root& a, const Impl::Root& b) { return a.letter < b.letter; });
+}
+
+Win32FileSystem::~Win32FileSystem() = default;
+
+uint32_t Win32FileSystem::LastError() const {
+  return impl_->lastError;
+}
+
+std::string Win32FileSystem::ErrorText(uint32_t code) {
+  return win32::ErrorText(code);
+}
+
+std::optional<std::string> Win32FileSystem::NativePath(std::string_view path) const {
+  const auto parsed = ParseWinPath(path);
+  if (!parsed) return std::nullopt;
+  auto native = impl_->RootPath(parsed->letter);
+  if (!native) return std::nullopt;
+  if (parsed->IsRoot()) return text::WideToUtf8(*native + L"\\");
+  for (const std::string& part : parsed->parts) {
+    const auto name = text::Utf8ToWide(part);
+    if (!name) return std::nullopt;
+    *native += L'\\';
+    *native += *name;
+  }
+  return text::WideToUtf8(*native);
+}
+
+uint32_t Win32FileSystem::GetLogicalDrives() {
+  if (!impl_->directoryMode) return ::GetLogicalDrives();
+  uint32_t mask = 0;
+  for (const Impl::Root& r : impl_->roots) mask |= 1u << (r.letter - 'A');
+  return mask;
+}
+
+uint32_t Win32FileSystem::GetDriveType(std::string_view root) {
+  const auto parsed = ParseWinPath(root);
+  if (!parsed || !parsed->IsRoot()) return kDriveNoRootDir;
+  if (impl_->directoryMode) {
+    const Impl::Root* r = impl_->RootOf(parsed->letter);
+    return r != nullptr ? r->type : static_cast<uint32_t>(kDriveNoRootDir);
+  }
+  const wchar_t name[] = {static_cast<wchar_t>(parsed->letter), L':', L'\\', L'\0'};
+  return ::GetDriveTypeW(name);
+}
+
+std::unique_ptr<FindSession> Win32FileSystem::FindFirst(std::string_view pattern,
+                                                        FindData& first) {
+  return FindFirst(pattern, first, FindMode::kFull);
+}
+
+std::unique_ptr<FindSession> Win32FileSystem::FindFirst(std::string_view pattern,
+                                                        FindData& first, FindMode mode) {
+  impl_->lastError = 0;
+  const auto parsed = ParseWinPattern(pattern);
+  if (!parsed) return nullptr;
+  const auto folder = impl_->Resolve(parsed->folder);
+  if (!folder) return nullptr;
+  // A listing never enters a link: the folder itself must be a real folder.
+  if (!parsed->folder.IsRoot() && !IsFolder(Attributes(*folder))) {
+    impl_->lastError = ERROR_PATH_NOT_FOUND;  // what listing a missing folder says
+    return nullptr;
+  }
+  auto session = win32::OpenListing(*folder, parsed->name, mode, first, impl_->lastError);
+  return session;
+}
+
+uint32_t Win32FileSystem::GetAttributes(std::string_view path) {
+  const auto parsed = ParseWinPath(path);
+  if (!parsed) return kInvalidAttributes;
+  const auto native = impl_->Resolve(*parsed);
+  if (!native) return kInvalidAttributes;
+  const DWORD a = Attributes(*native);
+  if (a == INVALID_FILE_ATTRIBUTES) {
+    impl_->Fail();
+    return kInvalidAttributes;
+  }
+  // A drive root is a folder, whatever bits the volume gives it.
+  if (parsed->IsRoot()) return IsFolder(a) ? kAttrDirectory : kInvalidAttributes;
+  return win32::CoreAttributes(a);
+}
+
+bool Win32FileSystem::SetAttributes(std::string_view path, uint32_t attributes) {
+  const auto native = impl_->ResolveEntry(path);
+  if (!native) return false;
+  const DWORD a = Attributes(*native);
+  if (a == INVALID_FILE_ATTRIBUTES) return impl_->Fail();
+  const DWORD bits = attributes & (kAttrReadOnly | kAttrHidden | kAttrSystem | kAttrArchive);
+  if (IsReparse(a)) {
+    // The link's own attributes, never its target's.
+    if (!win32::SetLinkAttributes(*native, bits)) return impl_->Fail();
+    return true;
+  }
+  if (!::SetFileAttributesW(native->c_str(), bits != 0 ? bits : FILE_ATTRIBUTE_NORMAL)) {
+    return impl_->Fail();
+  }
+  return true;
+}
+
+bool Win32FileSystem::DeleteFile(std::string_view path) {
+  const auto native = impl_->ResolveEntry(path);
+  if (!native) return false;
+  const DWORD a = Attributes(*native);
+  if (a == INVALID_FILE_ATTRIBUTES) return impl_->Fail();
+  if (IsFolder(a)) {
+    impl_->lastError = ERROR_ACCESS_DENIED;  // what DeleteFileW says of a folder
+    return false;
+  }
+  if (!win32::RemoveEntry(*native, a)) return impl_->Fail();
+  return true;
+}
+
+bool Win32FileSystem::FileExists(std::string_view path) {
+  const auto native = impl_->ResolveEntry(path);
+  if (!native) return false;
+  const DWORD a = Attributes(*native);
+  return a != INVALID_FILE_ATTRIBUTES && !IsFolder(a);
+}
+
+bool Win32FileSystem::FolderExists(std::string_view path) {
+  const auto native = impl_->Resolve(path);
+  return native && IsFolder(Attributes(*native));
+}
+
+bool Win32FileSystem::DeleteFolderForced(std::string_view path) {
+  const auto native = impl_->ResolveEntry(path);  // a drive root is never deleted
+  if (!native) return false;
+  if (!IsFolder(Attributes(*native))) return false;
+  return win32::DeleteTree(*native, impl_->lastError);
+}
+
+std::optional<std::vector<std::string>> Win32FileSystem::SubFolders(std::string_view folder) {
+  const auto parsed = ParseWinPath(folder);
+  if (!parsed) return std::nullopt;
+  const auto native = impl_->Resolve(*parsed);
+  if (!native) return std::nullopt;
+  if (!parsed->IsRoot() && !IsFolder(Attributes(*native))) {
+    impl_->lastError = ERROR_PATH_NOT_FOUND;
+    return std::nullopt;
+  }
+  std::vector<std::string> names;
+  const bool listed = win32::ForEachEntry(*native, impl_->lastError, [&](const WIN32_FIND_DATAW& w) {
+    if (IsFolder(w.dwFileAttributes)) names.push_back(text::WideToUtf8(w.cFileName));
+    return true;
+  });
+  if (!listed) return std::nullopt;
+  return names;
+}
+
+std::optional<std::vector<uint8_t>> Win32FileSystem::ReadFile(std::string_view path,
+                                                              std::size_t maxBytes) {
+  const auto native = impl_->ResolveEntry(path);
+  if (!native) return std::nullopt;
+  return win32::ReadWholeFile(*native, maxBytes, impl_->lastError);
+}
+
+bool Win32FileSystem::CopyFile(std::string_view from, std::string_view to) {
+  const auto source = impl_->ResolveEntry(from);
+  if (!source) return false;
+  const DWORD sa = Attributes(*source);
+  if (sa == INVALID_FILE_ATTRIBUTES) return impl_->Fail();
+  if ((sa & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) != 0) return false;
+  const auto target = impl_->ResolveEntry(to);
+  if (!target) return false;
+  const DWORD ta = Attributes(*target);
+  if (ta != INVALID_FILE_ATTRIBUTES) {
+    if (IsFolder(ta) || (!IsReparse(ta) && (ta & FILE_ATTRIBUTE_READONLY) != 0)) {
+      impl_->lastError = ERROR_ACCESS_DENIED;
+      return false;
+    }
+    // A link in the target's place is replaced, never written through.
+    if (IsReparse(ta) && !win32::RemoveEntry(*target, ta)) return impl_->Fail();
+  }
+  if (!::CopyFileW(source->c_str(), target->c_str(), FALSE)) return impl_->Fail();
+  return true;
+}
+
+}  // namespace veltrano::fs

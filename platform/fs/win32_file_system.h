@@ -1,0 +1,85 @@
+// The file-system layer on Windows: the Win32 calls themselves.
+//
+// Drives are the machine's own (GetLogicalDrives and GetDriveTypeW, asked
+// afresh at every call), or, in directory mode, folders given by hand, each
+// the root of a drive letter of its own with the type given for it.
+//
+// Paths: the core's UTF-8 path is taken apart by the portable rules
+// (win_path.h: ".." stops at the root, reserved characters name nothing) and
+// handed to the W entry points once, in UTF-16, with the "\\?\" prefix, so
+// that paths past MAX_PATH work and no name is reinterpreted by Win32's own
+// path rules (trailing dots and blanks, device names). A path that would pass
+// through a reparse point (symbolic link, junction, mount point) names
+// nothing: every operation checks the folders between the drive root and its
+// entry, so nothing ever leaves its drive, a walk never enters a link and the
+// junk search never reaches another volume.
+//
+// Reparse points are entries of their own: they list with kAttrReparsePoint
+// and without the directory bit, are never entered, and deleting one removes
+// the link itself (RemoveDirectoryW for a folder link, DeleteFileW for a file
+// link), never its target. The forced folder delete walks the tree itself,
+// without recursion, and clears read-only bits on its way.
+//
+// Failures come back as results; the Windows error code of the last failing
+// call is kept (LastError) with its system text (ErrorText) for the messages
+// that name a reason.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/fs/drive_table.h"
+#include "platform/fs/file_system.h"
+
+namespace veltrano::fs {
+
+class Win32FileSystem : public FileSystem {
+ public:
+  // The machine's drives.
+  Win32FileSystem();
+  // Directory mode: each folder of the table (a Windows path, made absolute
+  // here) is the root of its drive letter. Folders that cannot be resolved are
+  // left out, as if their letter did not exist.
+  explicit Win32FileSystem(std::vector<DriveSpec> drives);
+  ~Win32FileSystem() override;
+  Win32FileSystem(const Win32FileSystem&) = delete;
+  Win32FileSystem& operator=(const Win32FileSystem&) = delete;
+
+  uint32_t GetLogicalDrives() override;
+  uint32_t GetDriveType(std::string_view root) override;
+  std::unique_ptr<FindSession> FindFirst(std::string_view pattern, FindData& first) override;
+  std::unique_ptr<FindSession> FindFirst(std::string_view pattern, FindData& first,
+                                         FindMode mode) override;
+  uint32_t GetAttributes(std::string_view path) override;
+  bool SetAttributes(std::string_view path, uint32_t attributes) override;
+  bool DeleteFile(std::string_view path) override;
+  bool FileExists(std::string_view path) override;
+  bool FolderExists(std::string_view path) override;
+  bool DeleteFolderForced(std::string_view path) override;
+  std::optional<std::vector<std::string>> SubFolders(std::string_view folder) override;
+  std::optional<std::vector<uint8_t>> ReadFile(std::string_view path,
+                                               std::size_t maxBytes) override;
+  bool CopyFile(std::string_view from, std::string_view to) override;
+
+  // The Windows error code (GetLastError) of the last operation that failed
+  // in a Win32 call; 0 after a failure that was the path's own (a bad name, a
+  // path through a link) or when nothing failed yet.
+  uint32_t LastError() const;
+  // The system's text for a Windows error code, in UTF-8, without the
+  // trailing line break; "error N" when the system has none.
+  static std::string ErrorText(uint32_t code);
+
+  // The UTF-16 path ("\\?\E:\a\b") that a Windows path of this file system
+  // is handed to Win32 as, in UTF-8; nullopt when it names nothing.
+  std::optional<std::string> NativePath(std::string_view path) const;
+
+ private:
+  class Impl;
+  std::unique_ptr<Impl> impl_;
+};
+
+}  // namespace veltrano::fs

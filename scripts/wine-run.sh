@@ -1,0 +1,52 @@
+#!/usr/bin/env bash
+# Runs a Windows program of the Windows build under Wine, in a private prefix:
+#
+#   scripts/wine-run.sh --prefix DIR PROGRAM.exe [ARGS...]
+#
+# The build sets this as the emulator of its target programs, so ctest, test
+# discovery and the tools' tests all come through here. The first run creates
+# the prefix (scripts/wine-prefix.sh: no Mono or Gecko installer, no menu
+# entries, the test drives mapped); a wineserver kept alive for a while
+# between runs spares each test Wine's start-up.
+set -euo pipefail
+
+if [ "${1:-}" != "--prefix" ] || [ $# -lt 3 ]; then
+  echo "usage: wine-run.sh --prefix DIR PROGRAM [ARGS...]" >&2
+  exit 2
+fi
+prefix=$(realpath -m "$2")
+shift 2
+
+here=$(cd "$(dirname "$0")" && pwd)
+"$here/wine-prefix.sh" "$prefix"
+
+export WINEPREFIX=$prefix
+export WINEDEBUG=${WINEDEBUG:--all}
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+# Wine prints its console output in the code page of the Unix locale; the
+# programs write UTF-8 and set their console to it.
+export LC_ALL=${VELTRANO_WINE_LOCALE:-C.UTF-8}
+wineserver=${WINESERVER:-/usr/lib/wine/wineserver}
+export WINESERVER=$wineserver
+wine=${WINE:-/usr/lib/wine/wine64}
+
+# The server of this prefix, when it runs, has its socket in
+# $TMPDIR/wine-*/server-<device>-<inode>/ (both in hex).
+server_up() {
+  local key
+  key=server-$(stat -c %D "$prefix")-$(printf %x "$(stat -c %i "$prefix")")
+  compgen -G "${TMPDIR:-/tmp}/wine-*/$key/socket" >/dev/null
+}
+# Starts a server that outlives its last program by 60 s, and Wine's
+# background programs with it, their output to /dev/null: started by a test
+# instead, they would keep its output pipe open and ctest would wait for them.
+if ! server_up; then
+  exec 9>"$prefix.lock"
+  flock 9
+  if ! server_up; then
+    "$wineserver" -p60 </dev/null >/dev/null 2>&1 || true
+    "$wine" cmd /c exit </dev/null >/dev/null 2>&1 || true
+  fi
+  exec 9>&-
+fi
+exec "$wine" "$@"

@@ -1,0 +1,35 @@
+// What veltrano-cli does differently on each target: how it reads its
+// arguments, how it prepares its console, which file system its commands run
+// on and how it prints the drive table. One source file per target.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/fs/drive_table.h"
+#include "platform/fs/file_system.h"
+
+namespace veltrano::cli {
+
+// The command-line arguments after the program name, in UTF-8.
+std::vector<std::string> Arguments(int argc, char** argv);
+
+// Makes standard output carry UTF-8 bytes exactly as written.
+void PrepareConsole();
+
+// The help text on which drives there are without --drive, and on the
+// "drives" command.
+extern const char* const kDrivesHelp;
+
+// The file system of the commands: the drive table's folders, or, with an
+// empty table, the drives the window sees (the host's mounts on Linux, the
+// machine's own drives on Windows). nullptr with `error` set when a folder
+// is not one.
+std::unique_ptr<fs::FileSystem> MakeFileSystem(std::vector<fs::DriveSpec> table,
+                                               std::string& error);
+
+// Prints the drive table of a file system made by MakeFileSystem.
+void PrintDrives(fs::FileSystem& fileSystem);
+
+}  // namespace veltrano::cli

@@ -1,0 +1,70 @@
+#include <fcntl.h>
+#include <io.h>
+#include "platform/fs/win32_windows.h"
+// after <windows.h>
+#include <shellapi.h>
+
+#include <cstdio>
+#include <iostream>
+
+#include "platform/fs/win32_file_system.h"
+#include "platform/text/wide_text_win32.h"
+#include "tools/cli_platform.h"
+
+namespace veltrano::cli {
+
+std::vector<std::string> Arguments(int argc, char** argv) {
+  // argv is in the ANSI code page and loses what it cannot hold: read the
+  // UTF-16 command line instead.
+  int count = 0;
+  LPWSTR* wide = ::CommandLineToArgvW(::GetCommandLineW(), &count);
+  if (wide == nullptr) return std::vector<std::string>(argv + 1, argv + argc);
+  std::vector<std::string> args;
+  for (int i = 1; i < count; ++i) args.push_back(text::WideToUtf8(wide[i]));
+  ::LocalFree(wide);
+  return args;
+}
+
+void PrepareConsole() {
+  // A console shows the bytes as UTF-8; a pipe or file gets them unchanged,
+  // with "\n" line ends as on Linux (no text-mode "\r\n").
+  ::SetConsoleOutputCP(CP_UTF8);
+  std::fflush(stdout);
+  _setmode(_fileno(stdout), _O_BINARY);
+  _setmode(_fileno(stderr), _O_BINARY);
+}
+
+const char* const kDrivesHelp =
+    "Without --drive the drives are the machine's own; FOLDER is a Windows\n"
+    "folder path.\n"
+    "\n"
+    "  drives      print the drive table (letter, type, root) and change nothing\n";
+
+std::unique_ptr<fs::FileSystem> MakeFileSystem(std::vector<fs::DriveSpec> table,
+                                               std::string& error) {
+  if (table.empty()) return std::make_unique<fs::Win32FileSystem>();
+  for (const auto& desc : table) {
+    const auto wide = text::Utf8ToWide(desc.hostPath);
+    const DWORD a = wide ? ::GetFileAttributesW(wide->c_str()) : INVALID_FILE_ATTRIBUTES;
+    if (a == INVALID_FILE_ATTRIBUTES || (a & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+      error = "drive " + std::string(1, desc.letter) + ": '" + desc.hostPath + "' is not a folder";
+      return nullptr;
+    }
+  }
+  return std::make_unique<fs::Win32FileSystem>(std::move(table));
+}
+
+void PrintDrives(fs::FileSystem& fileSystem) {
+  std::cout << "drive\ttype\troot\n";
+  const uint32_t mask = fileSystem.GetLogicalDrives();
+  for (int n = 0; n < 26; ++n) {
+    if ((mask & (1u << n)) == 0) continue;
+    const std::string root = std::string(1, static_cast<char>('A' + n)) + ":\\";
+    const uint32_t code = fileSystem.GetDriveType(root);
+    const std::string_view type = fs::DriveTypeName(code);
+    std::cout << root.substr(0, 2) << '\t' << (type.empty() ? std::to_string(code) : std::string(type))
+              << '\t' << root << '\n';
+  }
+}
+
+}  // namespace veltrano::cli
