@@ -16,9 +16,9 @@ if(VELTRANO_TARGET_WINDOWS)
     message(STATUS "Windows target: the Qt window is not built (VELTRANO_WITH_QT=OFF)")
   endif()
   set(VELTRANO_WITH_QT OFF)
-  # Unicode Win32 entry points (the W forms) wherever <windows.h> is included,
-  # and nothing older than Windows 7.
-  add_compile_definitions(UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)
+  # Unicode Win32 entry points (the W forms) wherever <windows.h> is included.
+  # The Windows version the headers target is mingw-w64's default (Windows 10).
+  add_compile_definitions(UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX)
   # One file per program: the C and C++ runtimes and winpthread linked in.
   add_link_options(-static)
   if(CMAKE_CROSSCOMPILING)
