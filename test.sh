@@ -23,5 +23,7 @@ ASAN_OPTIONS=detect_leaks=1:abort_on_error=0 UBSAN_OPTIONS=print_stacktrace=1 \
   ctest --test-dir build-asan -L core --output-on-failure -j"$jobs" --timeout 900
 
 # The Windows edition: cross-built with mingw-w64 (static .exe files), its
-# suites run under Wine in a private prefix.
-VELTRANO_WERROR=ON JOBS=$jobs ./scripts/build-windows.sh --test --build-dir build-win
+# suites run under Wine in a private prefix, and one USB stick swept by both
+# editions must give the same scan log and leave the same files.
+VELTRANO_WERROR=ON JOBS=$jobs ./scripts/build-windows.sh --test --build-dir build-win \
+  --linux-cli build/bin/veltrano-cli

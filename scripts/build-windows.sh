@@ -3,6 +3,10 @@
 # beside them) and, with --test, runs its test suites under Wine.
 #
 #   scripts/build-windows.sh [--test] [--build-dir DIR] [--type CONFIG]
+#                            [--linux-cli PATH]
+#
+# With --linux-cli (a Linux build's bin/veltrano-cli) the tests also sweep
+# one USB stick with both programs and compare what they did.
 #
 # Needs what scripts/setup.sh installs (g++-mingw-w64-x86-64-posix, wine64,
 # wine). JOBS sets the parallel jobs (default 2); VELTRANO_WERROR=ON makes
@@ -14,12 +18,14 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build=$root/build-win
 config=RelWithDebInfo
 run_tests=0
+linux_cli=
 while [ $# -gt 0 ]; do
   case $1 in
     --test) run_tests=1 ;;
     --build-dir) build=$(realpath -m "$2"); shift ;;
     --type) config=$2; shift ;;
-    -h|--help) sed -n '2,11p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
+    --linux-cli) linux_cli=$(realpath "$2"); shift ;;
+    -h|--help) sed -n '2,14p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
     *) echo "build-windows.sh: unknown argument '$1'" >&2; exit 2 ;;
   esac
   shift
@@ -33,7 +39,7 @@ fi
 cmake -S "$root" -B "$build" -G Ninja \
   -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" \
   -DCMAKE_BUILD_TYPE="$config" -DVELTRANO_WERROR="${VELTRANO_WERROR:-OFF}" \
-  -DVELTRANO_BENCH=OFF "${launcher[@]}" >/dev/null
+  -DVELTRANO_BENCH=OFF -DVELTRANO_LINUX_CLI="$linux_cli" "${launcher[@]}" >/dev/null
 cmake --build "$build" -j"$jobs"
 
 # One file each: only DLLs that every Windows has may be imported.
