@@ -8,7 +8,8 @@ set -euo pipefail
 objdump=${OBJDUMP:-x86_64-w64-mingw32-objdump}
 # The system's own DLLs (compared without regard to case).
 allowed=" kernel32.dll user32.dll gdi32.dll shell32.dll advapi32.dll ole32.dll oleaut32.dll"
-allowed+=" comctl32.dll comdlg32.dll shlwapi.dll msvcrt.dll ws2_32.dll winmm.dll "
+allowed+=" comctl32.dll comdlg32.dll shlwapi.dll msvcrt.dll ws2_32.dll winmm.dll version.dll"
+allowed+=" winhttp.dll wininet.dll crypt32.dll bcrypt.dll uxtheme.dll dwmapi.dll imm32.dll "
 [ $# -gt 0 ] || { echo "usage: windows-imports.sh PROGRAM.exe..." >&2; exit 2; }
 status=0
 for exe in "$@"; do
