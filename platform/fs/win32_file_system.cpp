@@ -26,6 +26,9 @@ class Win32FileSystem::Impl {
   bool directoryMode = false;
   std::vector<Root> roots;
   DWORD lastError = 0;
+  // Set when the last Resolve stopped at a file or a link on the way, which
+  // the system did not call missing.
+  bool blocked = false;
 
   const Root* RootOf(char letter) const {
     for (const Root& r : roots) {
@@ -47,6 +50,7 @@ class Win32FileSystem::Impl {
   // the path names nothing; the root itself comes back with its separator.
   std::optional<std::wstring> Resolve(const WinPath& path) {
     lastError = 0;
+    blocked = false;
     auto native = RootPath(path.letter);
     if (!native) return std::nullopt;
     if (path.IsRoot()) return *native + L"\\";
@@ -59,7 +63,8 @@ class Win32FileSystem::Impl {
       const DWORD a = Attributes(*native);
       if (!IsFolder(a)) {
         // Nothing there, a file in the way, or a link: the path names nothing.
-        lastError = a == INVALID_FILE_ATTRIBUTES ? GetLastError() : ERROR_PATH_NOT_FOUND;
+        blocked = a != INVALID_FILE_ATTRIBUTES;
+        lastError = blocked ? ERROR_PATH_NOT_FOUND : GetLastError();
         return std::nullopt;
       }
     }
@@ -148,13 +153,12 @@ uint32_t Win32FileSystem::GetDriveType(std::string_view root) {
   return ::GetDriveTypeW(name);
 }
 
-std::unique_ptr<FindSession> Win32FileSystem::FindFirst(std::string_view pattern,
-                                                        FindData& first) {
+std::unique_ptr<FindSession> Win32FileSystem::FindFirst(std::string_view pattern, FindData& first) {
   return FindFirst(pattern, first, FindMode::kFull);
 }
 
-std::unique_ptr<FindSession> Win32FileSystem::FindFirst(std::string_view pattern,
-                                                        FindData& first, FindMode mode) {
+std::unique_ptr<FindSession> Win32FileSystem::FindFirst(std::string_view pattern, FindData& first,
+                                                        FindMode mode) {
   impl_->lastError = 0;
   const auto parsed = ParseWinPattern(pattern);
   if (!parsed) return nullptr;
@@ -226,6 +230,33 @@ bool Win32FileSystem::FolderExists(std::string_view path) {
   return native && IsFolder(Attributes(*native));
 }
 
+PathState Win32FileSystem::Probe(std::string_view path) {
+  // Only the system's own "no such file" or "no such path" means nothing is
+  // there; a file or a link on the way, an unknown drive, access denied or a
+  // missing medium cannot tell.
+  const auto missing = [](DWORD e) {
+    return e == ERROR_FILE_NOT_FOUND || e == ERROR_PATH_NOT_FOUND;
+  };
+  const auto parsed = ParseWinPath(path);
+  if (!parsed) return PathState::kUnknown;
+  // A drive that has gone (a stick pulled out) answers "no such path" too.
+  const auto onItsDrive = [&] {
+    const auto root = impl_->RootPath(parsed->letter);
+    return root && IsFolder(Attributes(*root + L"\\")) ? PathState::kMissing : PathState::kUnknown;
+  };
+  const auto native = impl_->Resolve(*parsed);
+  if (!native) {
+    return !impl_->blocked && missing(impl_->lastError) ? onItsDrive() : PathState::kUnknown;
+  }
+  const DWORD a = Attributes(*native);
+  if (a == INVALID_FILE_ATTRIBUTES) {
+    const DWORD error = GetLastError();
+    impl_->lastError = error;
+    return !parsed->IsRoot() && missing(error) ? onItsDrive() : PathState::kUnknown;
+  }
+  return IsFolder(a) ? PathState::kFolder : PathState::kFile;  // a link counts as a file
+}
+
 bool Win32FileSystem::DeleteFolderForced(std::string_view path) {
   const auto native = impl_->ResolveEntry(path);  // a drive root is never deleted
   if (!native) return false;
@@ -243,10 +274,11 @@ std::optional<std::vector<std::string>> Win32FileSystem::SubFolders(std::string_
     return std::nullopt;
   }
   std::vector<std::string> names;
-  const bool listed = win32::ForEachEntry(*native, impl_->lastError, [&](const WIN32_FIND_DATAW& w) {
-    if (IsFolder(w.dwFileAttributes)) names.push_back(text::WideToUtf8(w.cFileName));
-    return true;
-  });
+  const bool listed =
+      win32::ForEachEntry(*native, impl_->lastError, [&](const WIN32_FIND_DATAW& w) {
+        if (IsFolder(w.dwFileAttributes)) names.push_back(text::WideToUtf8(w.cFileName));
+        return true;
+      });
   if (!listed) return std::nullopt;
   return names;
 }

@@ -12,15 +12,15 @@
 namespace veltrano::fs {
 namespace {
 
-using ::testing::ElementsAre;
-using ::testing::IsEmpty;
-using ::testing::UnorderedElementsAre;
 using testing::Content;
 using testing::DriveFolder;
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
 using testing::MakeFile;
 using testing::MakeFolder;
 using testing::Native;
 using testing::RawAttributes;
+using ::testing::UnorderedElementsAre;
 
 std::vector<std::string> List(FileSystem& fs, const std::string& pattern,
                               FindMode mode = FindMode::kFull) {
@@ -238,6 +238,24 @@ TEST(Win32Existence, TellsFilesFromFoldersAndNeverFails) {
   EXPECT_TRUE(fs.FolderExists("E:\\"));
   EXPECT_FALSE(fs.FileExists("E:\\"));
   EXPECT_FALSE(fs.FolderExists("Q:\\"));
+}
+
+TEST(Win32Existence, ProbeSaysMissingOnlyWhenTheSystemSaysSo) {
+  DriveFolder dir;
+  MakeFile(dir / "Autorun.inf", "[autorun]");
+  MakeFolder(dir / "photos");
+  Win32FileSystem fs;
+  EXPECT_EQ(fs.Probe(dir / "AUTORUN.INF"), PathState::kFile);
+  EXPECT_EQ(fs.Probe(dir / "photos"), PathState::kFolder);
+  EXPECT_EQ(fs.Probe("F:\\"), PathState::kFolder);
+  EXPECT_EQ(fs.Probe(dir / "nothing"), PathState::kMissing);
+  EXPECT_EQ(fs.Probe(dir / "photos\\x\\y"), PathState::kMissing);
+  // A file on the way, a drive that is not there and a path that names no
+  // drive cannot tell: a cleanup must not count them as deleted.
+  for (const std::string& unknown :
+       {dir / "autorun.inf\\x", std::string("Q:\\x"), std::string("x.exe")}) {
+    EXPECT_EQ(fs.Probe(unknown), PathState::kUnknown) << unknown;
+  }
 }
 
 TEST(Win32ForcedDelete, RemovesEverythingReadOnlyIncluded) {
