@@ -72,7 +72,9 @@ chmod +x "$work/bin/xdg-open"
 export PATH="$work/bin:$PATH"
 cp "$program" "$work/Downloads/veltrano"
 
-Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.err" &
+# -noreset: when the installing run, its last client, ends, a resetting
+# server refused the installed copy that connected a moment later (1 run in 3).
+Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp -noreset 3>"$work/display" 2>"$work/xvfb.err" &
 xvfb_pid=$!
 wait_for 30 test -s "$work/display" || fail "Xvfb did not start"
 export DISPLAY=":$(head -n1 "$work/display")"

@@ -48,7 +48,7 @@ drive="$work/usb"
 bash "$demo_script" --make-drive "$drive"
 
 # Xvfb picks a free display number itself and reports it on descriptor 3.
-Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.err" &
+Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp -noreset 3>"$work/display" 2>"$work/xvfb.err" &
 xvfb_pid=$!
 wait_for 30 test -s "$work/display" || fail "Xvfb did not start"
 export DISPLAY=":$(head -n1 "$work/display")"

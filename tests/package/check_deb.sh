@@ -156,7 +156,7 @@ export QT_QPA_PLATFORM=xcb
 unset WAYLAND_DISPLAY XDG_DESKTOP_DIR
 mkdir -p "$HOME"
 mkdir -m 700 "$XDG_RUNTIME_DIR"
-Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.err" &
+Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp -noreset 3>"$work/display" 2>"$work/xvfb.err" &
 xvfb_pid=$!
 wait_for 30 test -s "$work/display" || fail "Xvfb did not start"
 export DISPLAY=":$(head -n1 "$work/display")"
