@@ -1,5 +1,7 @@
-# The control host seam and its headless implementation with a virtual clock.
+# The control host seam, the memory surface every host paints the control
+# on, and the headless implementation with a virtual clock.
 add_library(veltrano_control_host STATIC
+  ${CMAKE_CURRENT_LIST_DIR}/control_surface.cpp
   ${CMAKE_CURRENT_LIST_DIR}/headless_control_host.cpp
   ${CMAKE_CURRENT_LIST_DIR}/virtual_clock.cpp
 )

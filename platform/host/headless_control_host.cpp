@@ -4,8 +4,6 @@
 #include <cmath>
 #include <utility>
 
-#include "platform/gdi/gdi.h"
-
 namespace veltrano::host {
 
 HeadlessControlHost::HeadlessControlHost(VirtualClock& clock, bool userMode)
@@ -13,7 +11,6 @@ HeadlessControlHost::HeadlessControlHost(VirtualClock& clock, bool userMode)
 
 HeadlessControlHost::~HeadlessControlHost() {
   clock_.KillAll(this);
-  FreeSurface();
 }
 
 void HeadlessControlHost::Resize(int widthPx, int heightPx) {
@@ -109,62 +106,11 @@ void HeadlessControlHost::Click() {
   if (client_ != nullptr) client_->OnClick();
 }
 
-void HeadlessControlHost::MakeSurface(int width, int height) {
-  if (surface_ && width == surfaceWidth_ && height == surfaceHeight_) return;
-  FreeSurface();
-  const int w = std::max(width, 1);
-  const int h = std::max(height, 1);
-  // A surface above the budget is refused before anything is allocated: a
-  // control stretched to a huge size, or sized by a tiny file that claims a
-  // huge animation, must not take gigabytes.
-  if (static_cast<uint64_t>(w) * static_cast<uint64_t>(h) * 4 > kMaxSurfaceBytes) return;
-  surfaceDC_ = gdi::CreateCompatibleDC(gdi::HDC());
-  gdi::BITMAPINFO info{};
-  info.bmiHeader.biWidth = w;
-  info.bmiHeader.biHeight = -h;  // top-down
-  info.bmiHeader.biBitCount = 32;
-  surface_ =
-      gdi::CreateDIBSection(surfaceDC_, &info, gdi::DIB_RGB_COLORS, &surfaceBits_, nullptr, 0);
-  if (!surface_) {
-    // No bitmap, no surface size: nothing may read pixels that are not there.
-    FreeSurface();
-    return;
-  }
-  oldSurface_ = gdi::SelectObject(surfaceDC_, surface_);
-  surfaceWidth_ = width;
-  surfaceHeight_ = height;
-}
-
-void HeadlessControlHost::FreeSurface() {
-  if (surfaceDC_ && oldSurface_) gdi::SelectObject(surfaceDC_, oldSurface_);
-  if (surface_) gdi::DeleteObject(surface_);
-  if (surfaceDC_) gdi::DeleteDC(surfaceDC_);
-  surface_ = nullptr;
-  surfaceDC_ = nullptr;
-  oldSurface_ = nullptr;
-  surfaceBits_ = nullptr;
-  surfaceWidth_ = surfaceHeight_ = 0;
-}
-
 void HeadlessControlHost::RepaintNow() {
-  MakeSurface(width_, height_);
-  if (surface_) {
-    const gdi::HBRUSH brush = gdi::CreateSolidBrush(background_);
-    const gdi::RECT all{0, 0, std::max(width_, 1), std::max(height_, 1)};
-    gdi::FillRect(surfaceDC_, &all, brush);
-    gdi::DeleteObject(brush);
-  }
+  // A refused surface still reaches the control, as a paint with a null DC.
+  if (surface_.Make(width_, height_)) surface_.Fill(background_);
   ++paints_;
-  if (client_ != nullptr) client_->OnPaint(surfaceDC_);
-}
-
-uint32_t HeadlessControlHost::SurfacePixel(int x, int y) const {
-  if (surfaceBits_ == nullptr || x < 0 || y < 0 || x >= surfaceWidth_ || y >= surfaceHeight_) {
-    return 0;
-  }
-  const auto* row = static_cast<const uint32_t*>(surfaceBits_) +
-                    static_cast<size_t>(y) * static_cast<size_t>(std::max(surfaceWidth_, 1));
-  return row[x] & 0x00FFFFFF;
+  if (client_ != nullptr) client_->OnPaint(surface_.dc());
 }
 
 }  // namespace veltrano::host

@@ -13,6 +13,7 @@
 
 #include "platform/gdi/gdi_types.h"
 #include "platform/host/control_host.h"
+#include "platform/host/control_surface.h"
 
 namespace veltrano::host {
 
@@ -70,9 +71,8 @@ struct AsyncReadRequest {
 
 class HeadlessControlHost : public ControlHost {
  public:
-  // The most the paint surface may take, the same budget as the control's
-  // frame store: 256 MiB.
-  static constexpr uint64_t kMaxSurfaceBytes = uint64_t{256} << 20;
+  // The most the paint surface may take (256 MiB).
+  static constexpr uint64_t kMaxSurfaceBytes = ControlSurface::kMaxBytes;
 
   explicit HeadlessControlHost(VirtualClock& clock, bool userMode = true);
   ~HeadlessControlHost() override;
@@ -108,12 +108,12 @@ class HeadlessControlHost : public ControlHost {
   // A client area whose surface would exceed kMaxSurfaceBytes, or whose
   // bitmap could not be had, gets none: no DC, no bitmap, size 0 x 0, and
   // the paint reaches the control with a null DC.
-  gdi::HDC SurfaceDC() const { return surfaceDC_; }
-  gdi::HBITMAP Surface() const { return surface_; }
-  int SurfaceWidth() const { return surfaceWidth_; }
-  int SurfaceHeight() const { return surfaceHeight_; }
+  gdi::HDC SurfaceDC() const { return surface_.dc(); }
+  gdi::HBITMAP Surface() const { return surface_.bitmap(); }
+  int SurfaceWidth() const { return surface_.width(); }
+  int SurfaceHeight() const { return surface_.height(); }
   // Pixel of the surface as 0x00RRGGBB.
-  uint32_t SurfacePixel(int x, int y) const;
+  uint32_t SurfacePixel(int x, int y) const { return surface_.Pixel(x, y); }
   const std::vector<std::string>& ChangedProperties() const { return changed_; }
   const std::vector<MessageBoxRequest>& MessageBoxes() const { return boxes_; }
   const std::vector<AsyncReadRequest>& PendingReads() const { return pending_; }
@@ -152,8 +152,6 @@ class HeadlessControlHost : public ControlHost {
 
  private:
   static constexpr double kTwipsPerPixel = 15.0;
-  void MakeSurface(int width, int height);
-  void FreeSurface();
 
   VirtualClock& clock_;
   ControlClient* client_ = nullptr;
@@ -170,12 +168,7 @@ class HeadlessControlHost : public ControlHost {
   int paints_ = 0;
   int32_t setWidthTwips_ = 0;
   int32_t setHeightTwips_ = 0;
-  gdi::HDC surfaceDC_;
-  gdi::HBITMAP surface_;
-  gdi::HGDIOBJ oldSurface_;
-  void* surfaceBits_ = nullptr;
-  int surfaceWidth_ = 0;
-  int surfaceHeight_ = 0;
+  ControlSurface surface_;
   std::vector<std::string> changed_;
   std::vector<MessageBoxRequest> boxes_;
   std::vector<AsyncReadRequest> pending_;

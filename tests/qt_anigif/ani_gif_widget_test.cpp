@@ -12,6 +12,8 @@
 #include <memory>
 #include <vector>
 
+#include "platform/gdi/gdi.h"
+#include "platform/host/control_surface.h"
 #include "platform/picture/picture.h"
 #include "ui/qt/anigif/ani_gif_widget.h"
 #include "ui/qt/anigif/control_timers.h"
@@ -72,6 +74,37 @@ TEST(AniGifWidgetTest, PlaysOnRealTimersAndPresentsEachFrame) {
     EXPECT_EQ(shot.pixelColor(39, 19), FrameColor(frame)) << "frame " << frame;
     QTest::qWait(15);
   }
+}
+
+TEST(AniGifWidgetTest, AWidgetTooLargeForASurfacePaintsNothingAndAllocatesNothing) {
+  AniGifWidget widget;
+  widget.resize(40, 20);
+  ASSERT_TRUE(LoadBytes(widget.Control(), SolidFrames(40, 20, 2)));
+  widget.Control().Refresh();
+  ASSERT_EQ(widget.Frame().size(), QSize(40, 20));
+  const int renders = widget.RenderCount();
+  const size_t withSurface = gdi::LiveObjectCount();
+
+  // 9000 x 8000 x 4 bytes is above the surface budget: the repaint is
+  // refused before a bitmap is made, the old surface and frame are let go,
+  // and nothing is presented.
+  widget.resize(9000, 8000);
+  static_assert(uint64_t{9000} * 8000 * 4 > host::ControlSurface::kMaxBytes);
+  widget.Control().Refresh();
+  EXPECT_EQ(widget.RenderCount(), renders);
+  EXPECT_TRUE(widget.Frame().isNull());
+  EXPECT_EQ(gdi::LiveObjectCount(), withSurface - 2);  // its DC and bitmap are gone
+  widget.Control().Refresh();
+  EXPECT_EQ(widget.RenderCount(), renders);
+  EXPECT_EQ(gdi::LiveObjectCount(), withSurface - 2);
+
+  // Back within the budget the control paints again.
+  widget.resize(40, 20);
+  widget.Control().Refresh();
+  EXPECT_EQ(widget.RenderCount(), renders + 1);
+  ASSERT_EQ(widget.Frame().size(), QSize(40, 20));
+  EXPECT_EQ(widget.Frame().pixelColor(10, 10), FrameColor(widget.Control().CurrentFrame()));
+  EXPECT_EQ(gdi::LiveObjectCount(), withSurface);
 }
 
 TEST(AniGifWidgetTest, PausesWhenHiddenAndResumesWhenShown) {

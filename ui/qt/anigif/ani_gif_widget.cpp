@@ -8,7 +8,6 @@
 #include <cmath>
 #include <cstring>
 
-#include "platform/gdi/gdi.h"
 #include "ui/qt/anigif/async_reader.h"
 #include "ui/qt/anigif/control_timers.h"
 #include "ui/qt/anigif/input_mapping.h"
@@ -53,7 +52,7 @@ AniGifWidget::~AniGifWidget() {
   timers_ = nullptr;
   delete reader_;
   reader_ = nullptr;
-  FreeSurface();
+  surface_.Free();
 }
 
 bool AniGifWidget::ApplyMouseIcon(const host::PictureRef& icon) {
@@ -66,51 +65,20 @@ bool AniGifWidget::ApplyMouseIcon(const host::PictureRef& icon) {
 
 // ---- painting ----------------------------------------------------------------
 
-bool AniGifWidget::MakeSurface(int width, int height) {
-  if (surface_ && width == surfaceWidth_ && height == surfaceHeight_) return true;
-  FreeSurface();
-  surfaceDC_ = gdi::CreateCompatibleDC(gdi::HDC());
-  if (!surfaceDC_) return false;
-  gdi::BITMAPINFO info{};
-  info.bmiHeader.biWidth = width;
-  info.bmiHeader.biHeight = -height;  // top-down, like a QImage
-  info.bmiHeader.biBitCount = 32;
-  surface_ =
-      gdi::CreateDIBSection(surfaceDC_, &info, gdi::DIB_RGB_COLORS, &surfaceBits_, nullptr, 0);
-  if (!surface_ || surfaceBits_ == nullptr) {
-    FreeSurface();
-    return false;
-  }
-  oldSurface_ = gdi::SelectObject(surfaceDC_, surface_);
-  surfaceWidth_ = width;
-  surfaceHeight_ = height;
-  return true;
-}
-
-void AniGifWidget::FreeSurface() {
-  if (surfaceDC_ && oldSurface_) gdi::SelectObject(surfaceDC_, oldSurface_);
-  if (surface_) gdi::DeleteObject(surface_);
-  if (surfaceDC_) gdi::DeleteDC(surfaceDC_);
-  surface_ = nullptr;
-  surfaceDC_ = nullptr;
-  oldSurface_ = nullptr;
-  surfaceBits_ = nullptr;
-  surfaceWidth_ = surfaceHeight_ = 0;
-}
-
 void AniGifWidget::Render() {
   const int w = std::max(width(), 1);
   const int h = std::max(height(), 1);
-  if (!MakeSurface(w, h)) return;
-  const gdi::HBRUSH brush = gdi::CreateSolidBrush(ToColorRef(palette().color(backgroundRole())));
-  const gdi::RECT all{0, 0, w, h};
-  gdi::FillRect(surfaceDC_, &all, brush);
-  gdi::DeleteObject(brush);
-  if (client_ != nullptr) client_->OnPaint(surfaceDC_);
+  if (!surface_.Make(w, h)) {
+    // A widget too large for a surface paints nothing, not a stale frame.
+    frame_ = QImage();
+    return;
+  }
+  surface_.Fill(ToColorRef(palette().color(backgroundRole())));
+  if (client_ != nullptr) client_->OnPaint(surface_.dc());
 
   // The surface's fourth byte is padding: present every pixel opaque.
   if (frame_.width() != w || frame_.height() != h) frame_ = QImage(w, h, QImage::Format_RGB32);
-  const auto* src = static_cast<const uint32_t*>(surfaceBits_);
+  const auto* src = static_cast<const uint32_t*>(surface_.bits());
   for (int y = 0; y < h; ++y) {
     auto* dst = reinterpret_cast<uint32_t*>(frame_.scanLine(y));
     const uint32_t* row = src + static_cast<size_t>(y) * static_cast<size_t>(w);

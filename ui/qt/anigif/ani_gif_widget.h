@@ -18,6 +18,7 @@
 #include "anigif/uc_ani_gif.h"
 #include "platform/gdi/gdi_types.h"
 #include "platform/host/control_host.h"
+#include "platform/host/control_surface.h"
 
 namespace veltrano::qtgif {
 
@@ -38,7 +39,8 @@ class AniGifWidget : public QWidget, public host::ControlHost {
   void SetUserMode(bool userMode) { userMode_ = userMode; }
   // Container units per pixel for positions and sizes the control reports.
   void SetContainerScale(double unitsPerPixel) { containerScale_ = unitsPerPixel; }
-  // The last surface the control painted (the widget's size, opaque).
+  // The last surface the control painted (the widget's size, opaque); null
+  // while the widget is too large for a surface (ControlSurface::kMaxBytes).
   const QImage& Frame() const { return frame_; }
   int RenderCount() const { return renders_; }
   const ControlTimers& Timers() const { return *timers_; }
@@ -83,8 +85,6 @@ class AniGifWidget : public QWidget, public host::ControlHost {
  private:
   // Lets the control draw into the surface and copies the result out.
   void Render();
-  bool MakeSurface(int width, int height);
-  void FreeSurface();
   bool Hit(const QMouseEvent* event) const;
   void ApplyCursor();
 
@@ -94,12 +94,7 @@ class AniGifWidget : public QWidget, public host::ControlHost {
   int16_t pointer_ = 0;
   std::optional<QCursor> mouseIcon_;
 
-  gdi::HDC surfaceDC_;
-  gdi::HBITMAP surface_;
-  gdi::HGDIOBJ oldSurface_;
-  void* surfaceBits_ = nullptr;
-  int surfaceWidth_ = 0;
-  int surfaceHeight_ = 0;
+  host::ControlSurface surface_;
   QImage frame_;
   bool frameFresh_ = false;  // rendered since the last presentation
   int renders_ = 0;

@@ -4,7 +4,6 @@
 #include <cmath>
 #include <utility>
 
-#include "platform/gdi/gdi.h"
 #include "ui/win32/anigif/pointer_shapes.h"
 #include "ui/win32/anigif/remote_reader.h"
 #include "ui/win32/wide_text.h"
@@ -106,7 +105,7 @@ GifControlWindow::~GifControlWindow() {
     window_ = 0;
     DestroyWindow(window);
   }
-  FreeSurface();
+  surface_.Free();
 }
 
 bool GifControlWindow::Create(intptr_t parent, int x, int y, int width, int height) {
@@ -145,66 +144,32 @@ void GifControlWindow::SetTooltip(const std::string& text) {
 
 // ---- painting ----------------------------------------------------------------
 
-bool GifControlWindow::MakeSurface(int width, int height) {
-  if (surface_ && width == surfaceWidth_ && height == surfaceHeight_) return true;
-  FreeSurface();
-  surfaceDC_ = gdi::CreateCompatibleDC(gdi::HDC());
-  if (!surfaceDC_) return false;
-  gdi::BITMAPINFO info{};
-  info.bmiHeader.biWidth = width;
-  info.bmiHeader.biHeight = -height;  // top-down, as SetDIBitsToDevice gets it below
-  info.bmiHeader.biBitCount = 32;
-  surface_ = gdi::CreateDIBSection(surfaceDC_, &info, 0 /* DIB_RGB_COLORS */, &surfaceBits_,
-                                   nullptr, 0);
-  if (!surface_ || surfaceBits_ == nullptr) {
-    FreeSurface();
-    return false;
-  }
-  oldSurface_ = gdi::SelectObject(surfaceDC_, surface_);
-  surfaceWidth_ = width;
-  surfaceHeight_ = height;
-  return true;
-}
-
-void GifControlWindow::FreeSurface() {
-  if (surfaceDC_ && oldSurface_) gdi::SelectObject(surfaceDC_, oldSurface_);
-  if (surface_) gdi::DeleteObject(surface_);
-  if (surfaceDC_) gdi::DeleteDC(surfaceDC_);
-  surface_ = nullptr;
-  surfaceDC_ = nullptr;
-  oldSurface_ = nullptr;
-  surfaceBits_ = nullptr;
-  surfaceWidth_ = surfaceHeight_ = 0;
-}
-
 void GifControlWindow::Render() {
   const int w = std::max(static_cast<int>(ClientWidth()), 1);
   const int h = std::max(static_cast<int>(ClientHeight()), 1);
-  if (!MakeSurface(w, h)) return;
+  // A window too large for a surface paints nothing.
+  if (!surface_.Make(w, h)) return;
   // Transparent pixels show the window's face colour.
-  const DWORD face = GetSysColor(COLOR_BTNFACE);
-  const gdi::HBRUSH brush = gdi::CreateSolidBrush(static_cast<gdi::COLORREF>(face));
-  const gdi::RECT all{0, 0, w, h};
-  gdi::FillRect(surfaceDC_, &all, brush);
-  gdi::DeleteObject(brush);
-  if (client_ != nullptr) client_->OnPaint(surfaceDC_);
+  surface_.Fill(static_cast<gdi::COLORREF>(GetSysColor(COLOR_BTNFACE)));
+  if (client_ != nullptr) client_->OnPaint(surface_.dc());
   frameFresh_ = true;
   ++renders_;
 }
 
 void GifControlWindow::Present(intptr_t dcHandle) {
-  if (surfaceBits_ == nullptr) return;
+  if (surface_.bits() == nullptr) return;
   HDC dc = reinterpret_cast<HDC>(dcHandle);
   ::BITMAPINFO info{};
   info.bmiHeader.biSize = sizeof(info.bmiHeader);
-  info.bmiHeader.biWidth = surfaceWidth_;
-  info.bmiHeader.biHeight = -surfaceHeight_;
+  info.bmiHeader.biWidth = surface_.width();
+  info.bmiHeader.biHeight = -surface_.height();
   info.bmiHeader.biPlanes = 1;
   info.bmiHeader.biBitCount = 32;
   info.bmiHeader.biCompression = BI_RGB;
-  SetDIBitsToDevice(dc, 0, 0, static_cast<DWORD>(surfaceWidth_),
-                    static_cast<DWORD>(surfaceHeight_), 0, 0, 0,
-                    static_cast<UINT>(surfaceHeight_), surfaceBits_, &info, DIB_RGB_COLORS);
+  SetDIBitsToDevice(dc, 0, 0, static_cast<DWORD>(surface_.width()),
+                    static_cast<DWORD>(surface_.height()), 0, 0, 0,
+                    static_cast<UINT>(surface_.height()), surface_.bits(), &info,
+                    DIB_RGB_COLORS);
 }
 
 void GifControlWindow::RepaintNow() {
@@ -364,8 +329,8 @@ intptr_t GifControlWindow::HandleMessage(uint32_t message, uintptr_t wParam, int
       // A paint the system asks for (an expose) draws afresh, as the
       // control's paint handler expects; one that follows RepaintNow shows
       // what was just drawn.
-      if (!frameFresh_ || surfaceWidth_ != static_cast<int>(ClientWidth()) ||
-          surfaceHeight_ != static_cast<int>(ClientHeight())) {
+      if (!frameFresh_ || surface_.width() != static_cast<int>(ClientWidth()) ||
+          surface_.height() != static_cast<int>(ClientHeight())) {
         Render();
       }
       PAINTSTRUCT ps;

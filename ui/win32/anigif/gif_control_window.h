@@ -20,6 +20,7 @@
 #include "anigif/uc_ani_gif.h"
 #include "platform/gdi/gdi_types.h"
 #include "platform/host/control_host.h"
+#include "platform/host/control_surface.h"
 
 namespace veltrano::win32 {
 
@@ -45,9 +46,11 @@ class GifControlWindow : public host::ControlHost {
 
   // What the control painted last: the window's size, 0x00RRGGBB per pixel,
   // top row first.
-  const uint32_t* Pixels() const { return static_cast<const uint32_t*>(surfaceBits_); }
-  int SurfaceWidth() const { return surfaceWidth_; }
-  int SurfaceHeight() const { return surfaceHeight_; }
+  // None (null, 0 x 0) while the window is too large for a surface
+  // (host::ControlSurface::kMaxBytes).
+  const uint32_t* Pixels() const { return static_cast<const uint32_t*>(surface_.bits()); }
+  int SurfaceWidth() const { return surface_.width(); }
+  int SurfaceHeight() const { return surface_.height(); }
   int RenderCount() const { return renders_; }
   // Armed timers of this control, by identifier, with their intervals.
   const std::map<uintptr_t, uint32_t>& ArmedTimers() const { return intervals_; }
@@ -84,8 +87,6 @@ class GifControlWindow : public host::ControlHost {
 
  private:
   void Render();
-  bool MakeSurface(int width, int height);
-  void FreeSurface();
   void Present(intptr_t dc);
   void ApplyCursor();
   void KillAllTimers();
@@ -99,12 +100,7 @@ class GifControlWindow : public host::ControlHost {
   int16_t pointer_ = 0;
   intptr_t customCursor_ = 0;  // HCURSOR made from the mouse icon
 
-  gdi::HDC surfaceDC_;
-  gdi::HBITMAP surface_;
-  gdi::HGDIOBJ oldSurface_;
-  void* surfaceBits_ = nullptr;
-  int surfaceWidth_ = 0;
-  int surfaceHeight_ = 0;
+  host::ControlSurface surface_;
   bool frameFresh_ = false;
   int renders_ = 0;
 
