@@ -169,6 +169,42 @@ TEST(GifControlWindow, PaintsTheControlsSurfaceAndAClickRaisesClick) {
   EXPECT_EQ(SendMessageW(window, WM_NCHITTEST, 0, MAKELPARAM(p.x, p.y)), HTCLIENT);
 }
 
+TEST(GifControlWindow, AWindowTooLargeForASurfacePaintsNothing) {
+  TestWindow parent;
+  auto host = MakeControl(parent, 6, 5);
+  host->Control().SetStretch(2);  // the control keeps the size it is given
+  ASSERT_TRUE(Load(*host, SolidFrames(6, 5, 1, 0)));
+  host->Control().Refresh();
+  ASSERT_EQ(host->SurfaceWidth(), 6);
+  const int renders = host->RenderCount();
+
+  // 9000 x 8000 x 4 bytes is above the surface budget: no surface is made,
+  // the old one is let go, and painting the window shows nothing and
+  // does not fail.
+  HWND window = reinterpret_cast<HWND>(host->Handle());
+  ASSERT_TRUE(MoveWindow(window, 10, 10, 9000, 8000, FALSE));
+  ASSERT_EQ(host->ClientWidth(), 9000);
+  ASSERT_EQ(host->ClientHeight(), 8000);
+  host->Control().Refresh();
+  EXPECT_EQ(host->RenderCount(), renders);
+  EXPECT_EQ(host->Pixels(), nullptr);
+  EXPECT_EQ(host->SurfaceWidth(), 0);
+  EXPECT_EQ(host->SurfaceHeight(), 0);
+  InvalidateRect(window, nullptr, FALSE);
+  UpdateWindow(window);
+  EXPECT_EQ(host->RenderCount(), renders);
+  EXPECT_EQ(host->Pixels(), nullptr);
+
+  // Back within the budget the frame is painted again.
+  ASSERT_TRUE(MoveWindow(window, 10, 10, 6, 5, FALSE));
+  host->Control().Refresh();
+  EXPECT_EQ(host->RenderCount(), renders + 1);
+  ASSERT_EQ(host->SurfaceWidth(), 6);
+  ASSERT_EQ(host->SurfaceHeight(), 5);
+  ASSERT_NE(host->Pixels(), nullptr);
+  EXPECT_EQ(host->Pixels()[29] & 0xFFFFFF, kColors[0]);
+}
+
 TEST(GifControlWindow, PointersAndDesignTime) {
   TestWindow parent;
   auto host = MakeControl(parent, 8, 8, /*userMode=*/false);
