@@ -12,7 +12,9 @@
 // For several frames our side does what the GIF control does per frame:
 // rebuild a single-frame GIF and load it. control/<input> is the whole load
 // through the GIF control itself. Every figure is normalised by the
-// pixels decoded (the sum of the frames' areas), the same for all three.
+// pixels decoded (the sum of the frames' areas), the same for all three,
+// and by the LZW codes those pixels took: the animation's small frames hold
+// more detail per pixel than the photo, so they take more codes per pixel.
 //
 // Before the timings, the peak heap use of our loads is printed against the
 // size of their output.
@@ -29,6 +31,7 @@
 #include <fstream>
 #include <iterator>
 #include <new>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -106,6 +109,7 @@ struct Input {
   std::vector<std::uint8_t> bytes;
   std::vector<FramePlace> frames;
   std::size_t pixels = 0;  // sum of the frames' areas
+  std::size_t codes = 0;   // LZW codes that yield pixels, over all frames
 };
 
 std::vector<Input>& Inputs() {
@@ -192,6 +196,45 @@ GifSpec PhotoTiles() {
   return desc;
 }
 
+// The LZW codes of one frame's image data that yield pixels (not clears or
+// the end code). Decoding costs about the same per code whatever the image,
+// so codes per pixel tell how dense an input is.
+std::size_t CountCodes(std::span<const std::uint8_t> image) {
+  std::size_t at = 10;  // the image descriptor, then any local table
+  if (image[9] & 0x80) at += std::size_t{3} << ((image[9] & 7) + 1);
+  const unsigned min_size = image[at++];
+  const unsigned clear = 1u << min_size;
+  unsigned width = min_size + 1, next = clear + 2;
+  bool have_prev = false;
+  std::uint64_t bits = 0;
+  unsigned nbits = 0;
+  std::size_t block = 0, codes = 0;
+  for (;;) {
+    while (nbits < width) {
+      if (block == 0) {
+        if (at >= image.size() || image[at] == 0) return codes;
+        block = image[at++];
+      }
+      bits |= std::uint64_t{image[at++]} << nbits;
+      nbits += 8;
+      --block;
+    }
+    const unsigned code = static_cast<unsigned>(bits) & ((1u << width) - 1);
+    bits >>= width;
+    nbits -= width;
+    if (code == clear) {
+      width = min_size + 1;
+      next = clear + 2;
+      have_prev = false;
+      continue;
+    }
+    if (code == clear + 1) return codes;
+    ++codes;
+    if (have_prev && next < 4096 && ++next == (1u << width) && width < 12) ++width;
+    have_prev = true;
+  }
+}
+
 void AddInput(std::string name, std::vector<std::uint8_t> bytes) {
   Input in;
   in.name = std::move(name);
@@ -200,6 +243,7 @@ void AddInput(std::string name, std::vector<std::uint8_t> bytes) {
   for (const auto& f : in.frames) {
     const std::uint8_t* d = in.bytes.data() + f.start;
     in.pixels += static_cast<std::size_t>(d[5] | (d[6] << 8)) * (d[7] | (d[8] << 8));
+    in.codes += CountCodes(std::span<const std::uint8_t>(d, f.length));
   }
   Inputs().push_back(std::move(in));
 }
@@ -229,6 +273,11 @@ void SetCounters(benchmark::State& state, const Input& in) {
       static_cast<double>(in.pixels),
       benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
   state.counters["MB"] = static_cast<double>(in.bytes.size()) / 1e6;
+  // Seconds per code, and how many codes each pixel took.
+  state.counters["s/code"] = benchmark::Counter(
+      static_cast<double>(in.codes),
+      benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+  state.counters["codes/px"] = static_cast<double>(in.codes) / static_cast<double>(in.pixels);
 }
 
 void BM_Veltrano(benchmark::State& state, const Input* in) {

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <random>
+#include <string>
 #include <vector>
 
 #include "gif_writer.h"
@@ -215,6 +217,126 @@ TEST(LzwDecoder, WideCodeSizesKeepTheLowByteOfLiteralsAndStayInTheTable) {
   // Entry 4095 is the 2046th: literal 2045 % 7 followed by the next one.
   EXPECT_EQ(d.pixels[2100], 2045 % 7);
   EXPECT_EQ(d.pixels[2101], 2046 % 7);
+}
+
+// The rules of the decoder written the plain way: sub-blocks joined first,
+// codes read bit by bit, strings expanded through prefix chains.
+LzwOutcome ReferenceDecode(const std::vector<std::uint8_t>& chain, int min_code_size,
+                           std::vector<std::uint8_t>& out, std::size_t count) {
+  out.clear();
+  if (count == 0) return {0, LzwStop::kFull};
+  if (min_code_size < 2 || min_code_size > kMaxMinCodeSize) return {0, LzwStop::kBadCode};
+  std::vector<std::uint8_t> data;
+  for (std::size_t i = 0; i < chain.size() && chain[i] != 0;) {
+    const std::size_t n = std::min<std::size_t>(chain[i], chain.size() - i - 1);
+    data.insert(data.end(), chain.begin() + i + 1, chain.begin() + i + 1 + n);
+    i += 1 + n;
+  }
+  const unsigned clear = 1u << min_code_size;
+  std::vector<int> prefix(4096, -1);
+  std::vector<std::uint8_t> suffix(4096);
+  for (unsigned i = 0; i < clear; ++i) suffix[i] = static_cast<std::uint8_t>(i);
+  const auto expand = [&](unsigned code) {
+    std::string s;
+    for (int c = static_cast<int>(code); c >= 0; c = prefix[c]) s.insert(s.begin(), static_cast<char>(suffix[c]));
+    return s;
+  };
+  unsigned next = clear + 2, width = min_code_size + 1;
+  int prev = -1;
+  std::size_t bit = 0;
+  for (;;) {
+    if (bit + width > data.size() * 8) return {out.size(), LzwStop::kOutOfData};
+    unsigned code = 0;
+    for (unsigned b = 0; b < width; ++b, ++bit) code |= ((data[bit / 8] >> (bit % 8)) & 1u) << b;
+    if (code == clear) {
+      next = clear + 2;
+      width = min_code_size + 1;
+      prev = -1;
+      continue;
+    }
+    if (code == clear + 1) return {out.size(), LzwStop::kEndCode};
+    std::string s;
+    if (code < clear || (code > clear + 1 && code < next)) {
+      s = expand(code);
+    } else if (code == next && prev >= 0) {
+      s = expand(static_cast<unsigned>(prev));
+      s += s[0];
+    } else {
+      return {out.size(), LzwStop::kBadCode};
+    }
+    if (prev >= 0 && next < 4096) {
+      prefix[next] = prev;
+      suffix[next] = static_cast<std::uint8_t>(s[0]);
+      if (++next == (1u << width) && width < 12) ++width;
+    }
+    prev = static_cast<int>(code);
+    for (char c : s) {
+      out.push_back(static_cast<std::uint8_t>(c));
+      if (out.size() == count) return {count, LzwStop::kFull};
+    }
+  }
+}
+
+// Random code streams an encoder could write and some it could not: literals,
+// table strings, "KwKwK" runs that grow long strings, clears, a full table
+// left full, now and then an end or an impossible code; cut anywhere, in
+// sub-blocks of every size, decoded into outputs of every size.
+TEST(LzwDecoder, AgreesWithThePlainDecoderOnRandomStreams) {
+  std::mt19937 rng(2024);
+  const auto below = [&](unsigned n) { return static_cast<unsigned>(rng() % n); };
+  std::vector<std::uint8_t> expected;
+  for (int round = 0; round < 3000; ++round) {
+    const int mcs = 2 + static_cast<int>(below(10));
+    const unsigned clear = 1u << mcs;
+    const unsigned codes_wanted = 1 + below(round % 10 == 0 ? 6000 : 300);
+    std::vector<std::pair<unsigned, unsigned>> codes;
+    unsigned next = clear + 2, width = mcs + 1;
+    bool have_prev = false;
+    if (below(4) != 0) codes.push_back({clear, width});
+    for (unsigned i = 0; i < codes_wanted; ++i) {
+      const unsigned pick = below(1000);
+      unsigned code;
+      if (pick < 3) {
+        code = clear;
+      } else if (pick < 4) {
+        code = clear + 1;
+      } else if (pick < 5) {
+        code = std::min(next + 1 + below(8), (1u << width) - 1);  // impossible, or a stale entry
+      } else if (have_prev && next < 4096 && pick < 300) {
+        code = next;  // "KwKwK"
+      } else if (next > clear + 2 && pick < 700) {
+        code = clear + 2 + below(std::min(next, 4096u) - clear - 2);
+      } else {
+        code = below(clear);
+      }
+      codes.push_back({code, width});
+      if (code == clear) {
+        next = clear + 2;
+        width = mcs + 1;
+        have_prev = false;
+        continue;
+      }
+      if (have_prev && next < 4096 && ++next == (1u << width) && width < 12) ++width;
+      have_prev = true;
+    }
+    std::vector<std::uint8_t> bytes;
+    std::uint64_t acc = 0;
+    unsigned n = 0;
+    for (auto [code, w] : codes) {
+      acc |= std::uint64_t{code} << n;
+      for (n += w; n >= 8; n -= 8, acc >>= 8) bytes.push_back(static_cast<std::uint8_t>(acc));
+    }
+    if (n > 0) bytes.push_back(static_cast<std::uint8_t>(acc));
+    if (below(3) == 0) bytes.resize(below(static_cast<unsigned>(bytes.size()) + 1));
+    const auto chain = ToSubBlocks(bytes, 1 + static_cast<int>(below(255)), below(2) == 0);
+    const std::size_t count = 1 + below(below(2) == 0 ? 64 : 40000);
+
+    const LzwOutcome want = ReferenceDecode(chain, mcs, expected, count);
+    const Decoded got = Decode(chain, mcs, count);
+    ASSERT_EQ(got.outcome.stop, want.stop) << "round " << round;
+    ASSERT_EQ(got.outcome.written, want.written) << "round " << round;
+    ASSERT_EQ(got.pixels, expected) << "round " << round;
+  }
 }
 
 TEST(LzwDecoder, RefusesCodeSizesOutsideTwoToEleven) {
