@@ -36,9 +36,15 @@ function(veltrano_add_gtest)
   if(NOT T_LABELS)
     set(T_LABELS core)
   endif()
+  # A property whose value is a list reaches set_tests_properties as one
+  # argument only with its separators escaped; unescaped, the second label or
+  # variable would be taken for a property name.
+  set(environment "QT_QPA_PLATFORM=offscreen" "XDG_RUNTIME_DIR=${CMAKE_BINARY_DIR}/xdg-runtime")
+  string(REPLACE ";" "\\;" labels "${T_LABELS}")
+  string(REPLACE ";" "\\;" environment "${environment}")
   gtest_discover_tests(${T_NAME}
     DISCOVERY_MODE PRE_TEST
     DISCOVERY_TIMEOUT 60
-    PROPERTIES LABELS "${T_LABELS}" ENVIRONMENT "QT_QPA_PLATFORM=offscreen;XDG_RUNTIME_DIR=${CMAKE_BINARY_DIR}/xdg-runtime"
+    PROPERTIES LABELS "${labels}" ENVIRONMENT "${environment}"
     WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})
 endfunction()

@@ -30,12 +30,14 @@
 #include "anigif/uc_ani_gif.h"
 #include "platform/gdi/gdi.h"
 #include "platform/host/headless_control_host.h"
+#include "tools/command_line.h"
 #include "tools/printable_text.h"
 #include "veltrano_version.h"
 
 namespace {
 
 using veltrano::anigif::FrameInfo;
+using veltrano::cli::PathFromUtf8;
 using veltrano::anigif::FrameStore;
 using veltrano::anigif::kColorCountSlot;
 using veltrano::anigif::ucAniGIF;
@@ -129,7 +131,7 @@ int Strip(const std::string& file, const std::string& out) {
   }
   FinishDecoding(clock, control);
   const FrameStore& s = control.Store();
-  std::ofstream pgm(out, std::ios::binary);
+  std::ofstream pgm(PathFromUtf8(out), std::ios::binary);
   pgm << "P5\n" << s.StripWidth << " " << s.StripHeight << "\n255\n";
   for (int32_t y = 0; y < s.StripHeight; ++y) {
     pgm.write(reinterpret_cast<const char*>(s.StripRow(y)), s.StripWidth);
@@ -222,7 +224,7 @@ int Frames(const std::string& file, const std::string& outDir,
   }
 
   std::error_code ec;
-  std::filesystem::create_directories(outDir, ec);
+  std::filesystem::create_directories(PathFromUtf8(outDir), ec);
   const int32_t count = control.FrameCount();
   for (int32_t n = 1; n <= count; ++n) {
     if (n > 1 && !clock.FireNext()) {
@@ -231,7 +233,7 @@ int Frames(const std::string& file, const std::string& outDir,
     }
     char name[32];
     std::snprintf(name, sizeof name, "frame_%04d.ppm", static_cast<int>(n));
-    if (!WritePpm(host, std::filesystem::path(outDir) / name)) {
+    if (!WritePpm(host, PathFromUtf8(outDir) / name)) {
       std::cerr << "anigif-tool: cannot write " << Printable(outDir) << "/" << name << "\n";
       return kFailed;
     }
@@ -240,14 +242,14 @@ int Frames(const std::string& file, const std::string& outDir,
 }
 
 bool ReadFile(const std::string& file, std::vector<uint8_t>& out) {
-  std::ifstream in(file, std::ios::binary);
+  std::ifstream in(PathFromUtf8(file), std::ios::binary);
   if (!in) return false;
   out.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
   return !in.bad();
 }
 
 bool WriteFile(const std::string& file, const std::vector<uint8_t>& bytes) {
-  std::ofstream out(file, std::ios::binary);
+  std::ofstream out(PathFromUtf8(file), std::ios::binary);
   out.write(reinterpret_cast<const char*>(bytes.data()),
             static_cast<std::streamsize>(bytes.size()));
   return static_cast<bool>(out.flush());
@@ -308,7 +310,8 @@ int Props(const std::string& file, const std::string& outFile) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  const std::vector<std::string> args(argv + 1, argv + argc);
+  veltrano::cli::PrepareConsole();
+  const std::vector<std::string> args = veltrano::cli::Arguments(argc, argv);
   if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
     std::cout << kSynopsis << kHelp;
     return 0;

@@ -1,6 +1,6 @@
-// What veltrano-cli does differently on each target: how it reads its
-// arguments, how it prepares its console, which file system its commands run
-// on and how it prints the drive table. One source file per target.
+// What veltrano-cli does differently on each target: which file system its
+// commands run on and how it prints the drive table. One source file per
+// target; arguments and console are in command_line.h.
 #pragma once
 
 #include <memory>
@@ -11,12 +11,6 @@
 #include "platform/fs/file_system.h"
 
 namespace veltrano::cli {
-
-// The command-line arguments after the program name, in UTF-8.
-std::vector<std::string> Arguments(int argc, char** argv);
-
-// Makes standard output carry UTF-8 bytes exactly as written.
-void PrepareConsole();
 
 // The help text on which drives there are without --drive, and on the
 // "drives" command.

@@ -28,12 +28,6 @@ const char* StoreName(fs::DosAttributeStore store) {
 
 }  // namespace
 
-std::vector<std::string> Arguments(int argc, char** argv) {
-  return std::vector<std::string>(argv + 1, argv + argc);
-}
-
-void PrepareConsole() {}
-
 const char* const kDrivesHelp =
     "Without --drive the drives are the ones the window sees: / is C:, the\n"
     "other mounts follow, typed from /sys.\n"

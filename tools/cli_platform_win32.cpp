@@ -1,10 +1,5 @@
-#include <fcntl.h>
-#include <io.h>
 #include "platform/fs/win32_windows.h"
-// after <windows.h>
-#include <shellapi.h>
 
-#include <cstdio>
 #include <iostream>
 
 #include "platform/fs/win32_file_system.h"
@@ -12,27 +7,6 @@
 #include "tools/cli_platform.h"
 
 namespace veltrano::cli {
-
-std::vector<std::string> Arguments(int argc, char** argv) {
-  // argv is in the ANSI code page and loses what it cannot hold: read the
-  // UTF-16 command line instead.
-  int count = 0;
-  LPWSTR* wide = ::CommandLineToArgvW(::GetCommandLineW(), &count);
-  if (wide == nullptr) return std::vector<std::string>(argv + 1, argv + argc);
-  std::vector<std::string> args;
-  for (int i = 1; i < count; ++i) args.push_back(text::WideToUtf8(wide[i]));
-  ::LocalFree(wide);
-  return args;
-}
-
-void PrepareConsole() {
-  // A console shows the bytes as UTF-8; a pipe or file gets them unchanged,
-  // with "\n" line ends as on Linux (no text-mode "\r\n").
-  ::SetConsoleOutputCP(CP_UTF8);
-  std::fflush(stdout);
-  _setmode(_fileno(stdout), _O_BINARY);
-  _setmode(_fileno(stderr), _O_BINARY);
-}
 
 const char* const kDrivesHelp =
     "Without --drive the drives are the machine's own; FOLDER is a Windows\n"

@@ -32,6 +32,7 @@
 #include "repair/repair_texts.h"
 #include "sweep/sweep_texts.h"
 #include "tools/cli_platform.h"
+#include "tools/command_line.h"
 #include "tools/printable_text.h"
 #include "veltrano_version.h"
 
