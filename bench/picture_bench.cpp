@@ -35,10 +35,10 @@
 #include <string>
 #include <vector>
 
+#include "anigif/uc_ani_gif.h"
 #include "frame_split.h"
 #include "gif_writer.h"
 #include "giflib_oracle.h"
-#include "anigif/uc_ani_gif.h"
 #include "platform/host/headless_control_host.h"
 #include "platform/picture/picture.h"
 #include "test_images.h"

@@ -36,15 +36,21 @@ function(veltrano_add_gtest)
   if(NOT T_LABELS)
     set(T_LABELS core)
   endif()
-  # A property whose value is a list reaches set_tests_properties as one
-  # argument only with its separators escaped; unescaped, the second label or
-  # variable would be taken for a property name.
-  set(environment "QT_QPA_PLATFORM=offscreen" "XDG_RUNTIME_DIR=${CMAKE_BINARY_DIR}/xdg-runtime")
-  string(REPLACE ";" "\\;" labels "${T_LABELS}")
-  string(REPLACE ";" "\\;" environment "${environment}")
   gtest_discover_tests(${T_NAME}
     DISCOVERY_MODE PRE_TEST
     DISCOVERY_TIMEOUT 60
-    PROPERTIES LABELS "${labels}" ENVIRONMENT "${environment}"
     WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})
+  # The labels and the environment are lists, which gtest_discover_tests
+  # cannot pass on whole (a second label or variable would be taken for a
+  # property name). They are set on the discovered tests by a file ctest
+  # reads right after the list of tests.
+  set(environment "QT_QPA_PLATFORM=offscreen;XDG_RUNTIME_DIR=${CMAKE_BINARY_DIR}/xdg-runtime")
+  set(properties_file ${CMAKE_CURRENT_BINARY_DIR}/${T_NAME}_properties.cmake)
+  file(WRITE ${properties_file}
+    "if(${T_NAME}_TESTS)\n"
+    "  set_tests_properties(\${${T_NAME}_TESTS} PROPERTIES\n"
+    "    LABELS [==[${T_LABELS}]==]\n"
+    "    ENVIRONMENT [==[${environment}]==])\n"
+    "endif()\n")
+  set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${properties_file})
 endfunction()

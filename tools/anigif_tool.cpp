@@ -37,10 +37,10 @@
 namespace {
 
 using veltrano::anigif::FrameInfo;
-using veltrano::cli::PathFromUtf8;
 using veltrano::anigif::FrameStore;
 using veltrano::anigif::kColorCountSlot;
 using veltrano::anigif::ucAniGIF;
+using veltrano::cli::PathFromUtf8;
 using veltrano::host::HeadlessControlHost;
 using veltrano::host::VirtualClock;
 using veltrano::tools::Printable;

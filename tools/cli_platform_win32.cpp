@@ -36,8 +36,8 @@ void PrintDrives(fs::FileSystem& fileSystem) {
     const std::string root = std::string(1, static_cast<char>('A' + n)) + ":\\";
     const uint32_t code = fileSystem.GetDriveType(root);
     const std::string_view type = fs::DriveTypeName(code);
-    std::cout << root.substr(0, 2) << '\t' << (type.empty() ? std::to_string(code) : std::string(type))
-              << '\t' << root << '\n';
+    std::cout << root.substr(0, 2) << '\t'
+              << (type.empty() ? std::to_string(code) : std::string(type)) << '\t' << root << '\n';
   }
 }
 

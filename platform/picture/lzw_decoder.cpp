@@ -196,8 +196,8 @@ LzwOutcome DecodeLzw(std::span<const std::uint8_t> chain, int min_code_size, std
         // Chosen without a branch: literals and strings come in no order a
         // predictor could learn.
         const std::uintptr_t literal = 0 - static_cast<std::uintptr_t>(code < clear);
-        const std::uint8_t* src = reinterpret_cast<const std::uint8_t*>(
-                                      (literal_base & literal) | (out_base & ~literal)) +
+        const std::uint8_t* src = reinterpret_cast<const std::uint8_t*>((literal_base & literal) |
+                                                                        (out_base & ~literal)) +
                                   e.offset;
         len = e.length;
         if (len <= kChunk && pos < fast_end) {

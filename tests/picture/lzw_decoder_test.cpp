@@ -238,7 +238,8 @@ LzwOutcome ReferenceDecode(const std::vector<std::uint8_t>& chain, int min_code_
   for (unsigned i = 0; i < clear; ++i) suffix[i] = static_cast<std::uint8_t>(i);
   const auto expand = [&](unsigned code) {
     std::string s;
-    for (int c = static_cast<int>(code); c >= 0; c = prefix[c]) s.insert(s.begin(), static_cast<char>(suffix[c]));
+    for (int c = static_cast<int>(code); c >= 0; c = prefix[c])
+      s.insert(s.begin(), static_cast<char>(suffix[c]));
     return s;
   };
   unsigned next = clear + 2, width = min_code_size + 1;
