@@ -9,21 +9,21 @@
 // Every string of the table is, by construction, already present in the
 // output: the entry added while decoding code X is the previous string
 // followed by the first byte of X's string, and those bytes lie side by side
-// in the output. So an entry is just (offset in the output, length) and a
-// code is decoded by copying its bytes from earlier output. Nothing walks a
-// prefix chain and nothing needs a stack.
+// in the output. So an entry is just (where its bytes are, length) and a code
+// is decoded by copying its bytes from earlier output. Nothing walks a prefix
+// chain and nothing needs a stack.
 //
-// Literals are entries too: their bytes come from a constant array instead of
+// Literals are entries too, whose bytes are in a constant array instead of
 // the output, so a literal and a table string take the same path. In dense
 // images about half the codes are literals; deciding between the two on every
 // code is a branch no predictor can learn.
 //
-// The common case, a string of at most 16 bytes with 16 bytes of room left,
-// is one unaligned 16-byte copy through a register and no loop. The extra
-// bytes it writes lie beyond the string and are overwritten by the strings
-// that follow. The clear and end codes carry a length that never fits that
-// case, so they leave the fast path with the long strings, the strings near
-// the end of the output and the "KwKwK" codes, which are told apart there.
+// The common case, a string of at most 16 bytes with more than 16 bytes of
+// room left, is one unaligned 16-byte copy and no loop. The extra bytes it
+// writes lie beyond the string and are overwritten by the strings that
+// follow. The clear and end codes carry a length that never fits that case,
+// so they leave the fast path with the long strings, the strings near the end
+// of the output and the "KwKwK" codes, which are told apart there.
 //
 // Input bits come from a 64-bit buffer topped up before every code: while the
 // current sub-block holds at least 8 bytes this is a few instructions and no
@@ -38,11 +38,6 @@ constexpr unsigned kTableSize = 1u << kMaxCodeBits;
 constexpr std::size_t kChunk = 16;
 // The length of the clear and end codes' entries: longer than any string.
 constexpr std::uint32_t kNotAString = 0xFFFFFFFFu;
-
-struct Entry {
-  std::uint32_t offset;  // where the string starts: in the output, or in kLiterals for a literal
-  std::uint32_t length;
-};
 
 // Literal i is the byte i & 0xFF (above a code size of 8 a literal may exceed
 // a byte: its low byte is the pixel, as in every decoder that keeps one byte
@@ -132,29 +127,29 @@ LzwOutcome DecodeLzw(std::span<const std::uint8_t> chain, int min_code_size, std
                      std::size_t count) {
   if (count == 0) return {};
   if (min_code_size < 2 || min_code_size > kMaxMinCodeSize) return {0, LzwStop::kBadCode};
-  // Entries keep output positions in 32 bits. A GIF image has at most
-  // 65535 x 65535 pixels, which fits; a larger output is no GIF image.
-  if (count > 0xFFFFFFFFu) return {0, LzwStop::kBadCode};
 
   const unsigned clear = 1u << min_code_size;
   const unsigned end_code = clear + 1;
   const unsigned first_free = clear + 2;
   const unsigned first_width = static_cast<unsigned>(min_code_size) + 1;
 
-  // One slot more than codes: once the table is full, the entry each code
-  // would add goes there and is never read. Aligned to a cache line, which
-  // measured 4 % to 8 % faster than the stack's own 16-byte alignment.
-  alignas(64) Entry table[kTableSize + 1];
-  for (unsigned i = 0; i < clear; ++i) table[i] = {i, 1};
-  table[clear] = table[end_code] = {0, kNotAString};
+  // Where each code's string starts (in the output, or in kLiterals for a
+  // literal) and its length. One slot more than codes: once the table is
+  // full, the entry each code would add goes there and is never read.
+  const std::uint8_t* source[kTableSize + 1];
+  std::uint32_t length[kTableSize + 1];
+  for (unsigned i = 0; i < clear; ++i) {
+    source[i] = kLiterals.data() + i;
+    length[i] = 1;
+  }
+  source[clear] = source[end_code] = out;
+  length[clear] = length[end_code] = kNotAString;
 
+  std::uint8_t* dst = out;
+  std::uint8_t* const end = out + count;
   // Below fast_end there are more than 16 bytes of room, so a string of up to
   // 16 bytes fits in one copy and does not finish the output.
-  const std::size_t fast_end = count > kChunk ? count - kChunk : 0;
-  std::size_t pos = 0;
-
-  const auto literal_base = reinterpret_cast<std::uintptr_t>(kLiterals.data());
-  const auto out_base = reinterpret_cast<std::uintptr_t>(out);
+  std::uint8_t* const fast_end = count > kChunk ? end - kChunk : out;
 
   ChainReader reader(chain);
   std::uint64_t bits = 0;
@@ -169,6 +164,7 @@ LzwOutcome DecodeLzw(std::span<const std::uint8_t> chain, int min_code_size, std
     nbits -= width;
     return true;
   };
+  const auto written = [&] { return static_cast<std::size_t>(dst - out); };
 
   for (;;) {
     // The first code, and the first after every clear, has no previous
@@ -179,41 +175,35 @@ LzwOutcome DecodeLzw(std::span<const std::uint8_t> chain, int min_code_size, std
     unsigned limit = 1u << width;  // the next free code that widens the codes
 
     unsigned code;
-    if (!read_code(code)) return {pos, LzwStop::kOutOfData};
+    if (!read_code(code)) return {written(), LzwStop::kOutOfData};
     if (code == clear) continue;
-    if (code == end_code) return {pos, LzwStop::kEndCode};
-    if (code > end_code) return {pos, LzwStop::kBadCode};
-    out[pos] = static_cast<std::uint8_t>(code);
-    std::size_t prev_pos = pos;
-    std::size_t prev_len = 1;
-    if (++pos == count) return {count, LzwStop::kFull};
+    if (code == end_code) return {written(), LzwStop::kEndCode};
+    if (code > end_code) return {written(), LzwStop::kBadCode};
+    *dst = static_cast<std::uint8_t>(code);
+    const std::uint8_t* prev = dst;
+    std::uint32_t prev_len = 1;
+    if (++dst == end) return {count, LzwStop::kFull};
 
     for (;;) {
-      if (!read_code(code)) return {pos, LzwStop::kOutOfData};
-      std::size_t len;
+      if (!read_code(code)) return {written(), LzwStop::kOutOfData};
+      std::uint32_t len;
       if (code < next) {
-        const Entry e = table[code];
-        // Chosen without a branch: literals and strings come in no order a
-        // predictor could learn.
-        const std::uintptr_t literal = 0 - static_cast<std::uintptr_t>(code < clear);
-        const std::uint8_t* src = reinterpret_cast<const std::uint8_t*>((literal_base & literal) |
-                                                                        (out_base & ~literal)) +
-                                  e.offset;
-        len = e.length;
-        if (len <= kChunk && pos < fast_end) {
-          Copy16(out + pos, src);
+        const std::uint8_t* src = source[code];
+        len = length[code];
+        if (len <= kChunk && dst < fast_end) {
+          Copy16(dst, src);
         } else if (code == clear) {
           break;
         } else if (code == end_code) {
-          return {pos, LzwStop::kEndCode};
+          return {written(), LzwStop::kEndCode};
         } else {
-          const std::size_t room = count - pos;  // at least 1
+          const std::size_t room = static_cast<std::size_t>(end - dst);
           if (len + (kChunk - 1) <= room) {
-            CopyChunks(out + pos, src, len);
+            CopyChunks(dst, src, len);
           } else if (len <= room) {
-            std::memcpy(out + pos, src, len);
+            std::memcpy(dst, src, len);
           } else {
-            std::memcpy(out + pos, src, room);
+            std::memcpy(dst, src, room);
             return {count, LzwStop::kFull};
           }
           if (len == room) return {count, LzwStop::kFull};
@@ -222,20 +212,20 @@ LzwOutcome DecodeLzw(std::span<const std::uint8_t> chain, int min_code_size, std
         // The previous string followed by its own first byte. The previous
         // string ends right where this one starts.
         len = prev_len + 1;
-        const std::size_t room = count - pos;
+        const std::size_t room = static_cast<std::size_t>(end - dst);
         if (len > room) {
-          std::memcpy(out + pos, out + prev_pos, room);  // room <= prev_len
+          std::memcpy(dst, prev, room);  // room <= prev_len
           return {count, LzwStop::kFull};
         }
-        std::memcpy(out + pos, out + prev_pos, prev_len);
-        out[pos + prev_len] = out[prev_pos];
+        std::memcpy(dst, prev, prev_len);
+        dst[prev_len] = *prev;
         if (len == room) return {count, LzwStop::kFull};
       } else {
-        return {pos, LzwStop::kBadCode};
+        return {written(), LzwStop::kBadCode};
       }
 
-      table[next] = {static_cast<std::uint32_t>(prev_pos),
-                     static_cast<std::uint32_t>(prev_len + 1)};
+      source[next] = prev;
+      length[next] = prev_len + 1;
       next += next < kTableSize ? 1u : 0u;
       if (next == limit) {
         if (width < kMaxCodeBits) {
@@ -245,9 +235,9 @@ LzwOutcome DecodeLzw(std::span<const std::uint8_t> chain, int min_code_size, std
         }
         if (width == kMaxCodeBits) limit = kTableSize + 1;  // codes stay 12 bits wide
       }
-      prev_pos = pos;
+      prev = dst;
       prev_len = len;
-      pos += len;  // below count: every path that fills the output has returned
+      dst += len;  // before end: every path that fills the output has returned
     }
   }
 }

@@ -43,7 +43,6 @@ inline constexpr int kMaxMinCodeSize = 11;
 // Decodes the data sub-blocks in `chain` (from the first length byte on) with
 // the given minimum code size (2..kMaxMinCodeSize) into `out[0 .. count)`, in stream order.
 // Never reads outside `chain` and never writes outside `out[0 .. count)`.
-// A count above 2^32 - 1 (more than a GIF image can hold) is refused as a bad code.
 // Bytes of `out` at or beyond the returned count are unspecified.
 LzwOutcome DecodeLzw(std::span<const std::uint8_t> chain, int min_code_size, std::uint8_t* out,
                      std::size_t count);
