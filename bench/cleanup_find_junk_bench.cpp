@@ -84,7 +84,10 @@ void MakeTree() {
   const std::string done = g_tree + "/.complete";
   if (access(done.c_str(), F_OK) == 0) return;
   std::fprintf(stderr, "making the tree under %s ...\n", g_tree.c_str());
-  std::system(("rm -rf '" + g_tree + "'").c_str());
+  if (std::system(("rm -rf '" + g_tree + "'").c_str()) != 0) {
+    std::fprintf(stderr, "cannot clear %s\n", g_tree.c_str());
+    std::exit(1);
+  }
   mkdir(g_tree.c_str(), 0755);
   for (size_t a = 0; a < kTopNames.size(); ++a) {
     const bool chain = a % 2 == 0;

@@ -45,7 +45,10 @@ void MakeTree() {
   const std::string done = treeRoot + "/.complete";
   if (access(done.c_str(), F_OK) == 0) return;
   std::fprintf(stderr, "making the tree under %s ...\n", treeRoot.c_str());
-  std::system(("rm -rf '" + treeRoot + "'").c_str());
+  if (std::system(("rm -rf '" + treeRoot + "'").c_str()) != 0) {
+    std::fprintf(stderr, "cannot clear %s\n", treeRoot.c_str());
+    std::exit(1);
+  }
   mkdir(treeRoot.c_str(), 0755);
   int seed = 0;
   for (int a = 0; a < 20; ++a) {
@@ -152,7 +155,10 @@ void BM_FileExistsDeep(benchmark::State& state) {
 void BM_CaselessLookupInLargeRoot(benchmark::State& state) {
   const std::string root = treeRoot + "-root100k";
   if (access((root + "/.complete").c_str(), F_OK) != 0) {
-    std::system(("rm -rf '" + root + "'").c_str());
+    if (std::system(("rm -rf '" + root + "'").c_str()) != 0) {
+      state.SkipWithError("cannot clear the folder");
+      return;
+    }
     mkdir(root.c_str(), 0755);
     for (int i = 0; i < 100000; ++i) {
       char name[32];

@@ -77,7 +77,9 @@ void MakeTree(const std::string& root) {
     }
   }
   for (const char* file : kFiles) Touch(root + "/" + file);
-  symlink((root + "/Windows/Temp").c_str(), (root + "/a/Local Settings/Temp/link").c_str());
+  // A link inside one junk folder that points at another.
+  ASSERT_EQ(symlink((root + "/Windows/Temp").c_str(), (root + "/a/Local Settings/Temp/link").c_str()),
+            0);
 }
 
 // The junk files below `root` by find, relative to it.

@@ -451,7 +451,8 @@ class FatImageTest : public ::testing::Test {
     return mounted_;
   }
   void Unmount() {
-    std::system(("umount '" + mountPoint_ + "'").c_str());
+    // A mount left behind would keep the image and its folder busy.
+    EXPECT_EQ(std::system(("umount '" + mountPoint_ + "'").c_str()), 0) << mountPoint_;
     mounted_ = false;
   }
 
@@ -518,7 +519,8 @@ class NtfsImageTest : public ::testing::Test {
     return mounted_;
   }
   void Unmount() {
-    std::system(("umount '" + mountPoint_ + "'").c_str());
+    // A mount left behind would keep the image and its folder busy.
+    EXPECT_EQ(std::system(("umount '" + mountPoint_ + "'").c_str()), 0) << mountPoint_;
     mounted_ = false;
   }
   uint32_t Word(const std::string& rel) {
