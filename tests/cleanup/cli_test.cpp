@@ -78,8 +78,8 @@ void MakeTree(const std::string& root) {
   }
   for (const char* file : kFiles) Touch(root + "/" + file);
   // A link inside one junk folder that points at another.
-  ASSERT_EQ(symlink((root + "/Windows/Temp").c_str(), (root + "/a/Local Settings/Temp/link").c_str()),
-            0);
+  ASSERT_EQ(
+      symlink((root + "/Windows/Temp").c_str(), (root + "/a/Local Settings/Temp/link").c_str()), 0);
 }
 
 // The junk files below `root` by find, relative to it.

@@ -18,6 +18,8 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <utility>
+#include <vector>
 
 #include "platform/fs/linux_file_system.h"
 #include "platform/fs/memory_file_system.h"
@@ -94,12 +96,14 @@ class LinuxBackend : public Backend {
   }
   FileSystem& fs() override { return *fs_; }
   void Folder(const std::string& path, uint32_t attributes) override {
-    std::filesystem::create_directories(Host(path));
+    InWritableFolders(Host(path), [&] { std::filesystem::create_directories(Host(path)); });
     Apply(path, attributes);
   }
   void File(const std::string& path, const std::string& content, uint32_t attributes) override {
-    std::filesystem::create_directories(std::filesystem::path(Host(path)).parent_path());
-    testing::WriteHostFile(Host(path), content);
+    InWritableFolders(Host(path), [&] {
+      std::filesystem::create_directories(std::filesystem::path(Host(path)).parent_path());
+      testing::WriteHostFile(Host(path), content);
+    });
     Apply(path, attributes);
   }
   void LinkOutside(const std::string& path) override {
@@ -142,6 +146,26 @@ class LinuxBackend : public Backend {
     unlink(probe.c_str());
     links_ = symlink("probe", probe.c_str()) == 0;
     unlink(probe.c_str());
+  }
+
+  // Runs `make`, which adds `host` and the folders on its way, with every
+  // existing folder on that way writable for the while: a read-only folder
+  // (a DOS read-only bit) takes no new entries from an unprivileged user.
+  template <class Make>
+  void InWritableFolders(const std::string& host, Make make) {
+    std::vector<std::pair<std::string, mode_t>> opened;
+    const std::filesystem::path top = dir_ / "E";
+    for (std::filesystem::path p = std::filesystem::path(host).parent_path();
+         p.native().size() >= top.native().size(); p = p.parent_path()) {
+      struct stat info {};
+      if (lstat(p.c_str(), &info) == 0 && S_ISDIR(info.st_mode) && (info.st_mode & S_IWUSR) == 0) {
+        ASSERT_EQ(chmod(p.c_str(), info.st_mode | S_IWUSR), 0) << p;
+        opened.emplace_back(p.string(), info.st_mode & 07777);
+      }
+      if (p == top) break;
+    }
+    make();
+    for (const auto& [folder, mode] : opened) EXPECT_EQ(chmod(folder.c_str(), mode), 0) << folder;
   }
 
   // "E:\a\b" -> <temp>/E/a/b
