@@ -248,6 +248,10 @@ class LinuxFileSystem::Impl {
       errno = EXDEV;
       return std::nullopt;
     }
+    if (path.folderOnly && !e.IsDir()) {
+      errno = ENOTDIR;  // "E:\x.exe\" names no file
+      return std::nullopt;
+    }
     e.name = *name;
     return e;
   }
@@ -616,7 +620,7 @@ bool LinuxFileSystem::CopyFile(std::string_view from, std::string_view to) {
   const auto src = impl_->Lookup(*source);
   if (!src || !S_ISREG(src->st.stx_mode)) return false;
   const auto target = ParseWinPath(to);
-  if (!target || target->IsRoot()) return false;
+  if (!target || target->IsRoot() || target->folderOnly) return false;
   const char letter = target->letter;
 
   UniqueFd folder = impl_->OpenFolder(*target, target->parts.size() - 1, O_PATH);

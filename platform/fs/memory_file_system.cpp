@@ -154,6 +154,10 @@ MemoryFileSystem::Located MemoryFileSystem::Locate(std::string_view path) const 
   at.parent = folder;
   at.leaf = parsed->parts.back();
   at.node = folder->Child(at.leaf);
+  // "E:\x.exe\" names a folder or nothing, and nothing is made there.
+  if (parsed->folderOnly && (!at.node || at.node->kind != Kind::kFolder)) {
+    return Located{drive, nullptr, nullptr, {}};
+  }
   return at;
 }
 

@@ -59,7 +59,17 @@ class Win32FileSystem::Impl {
       if (!name) return std::nullopt;
       *native += L'\\';
       *native += *name;
-      if (i + 1 == path.parts.size()) break;
+      if (i + 1 == path.parts.size()) {
+        // "E:\x.exe\" names a folder or nothing: Windows finds no file there.
+        if (path.folderOnly) {
+          const DWORD a = Attributes(*native);
+          if (!IsFolder(a)) {
+            lastError = a == INVALID_FILE_ATTRIBUTES ? GetLastError() : ERROR_INVALID_NAME;
+            return std::nullopt;
+          }
+        }
+        break;
+      }
       const DWORD a = Attributes(*native);
       if (!IsFolder(a)) {
         // Nothing there, a file in the way, or a link: the path names nothing.

@@ -152,10 +152,9 @@ std::string ErrorText(DWORD code) {
 }
 
 bool SetLinkAttributes(const std::wstring& native, DWORD bits) {
-  HANDLE h = ::CreateFileW(native.c_str(), FILE_WRITE_ATTRIBUTES,
-                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                           OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS,
-                           nullptr);
+  HANDLE h = ::CreateFileW(
+      native.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+      nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr);
   if (h == INVALID_HANDLE_VALUE) return false;
   FILE_BASIC_INFO info{};  // zero times: left as they are
   info.FileAttributes = bits != 0 ? bits : FILE_ATTRIBUTE_NORMAL;
@@ -264,10 +263,9 @@ bool DeleteTree(const std::wstring& folder, DWORD& lastError) {
 
 std::optional<std::vector<uint8_t>> ReadWholeFile(const std::wstring& native, size_t maxBytes,
                                                   DWORD& lastError) {
-  HANDLE h = ::CreateFileW(native.c_str(), GENERIC_READ,
-                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                           OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_SEQUENTIAL_SCAN,
-                           nullptr);
+  HANDLE h = ::CreateFileW(
+      native.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+      OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
   if (h == INVALID_HANDLE_VALUE) {
     lastError = ::GetLastError();
     return std::nullopt;
@@ -276,8 +274,8 @@ std::optional<std::vector<uint8_t>> ReadWholeFile(const std::wstring& native, si
   BY_HANDLE_FILE_INFORMATION info;
   if (!::GetFileInformationByHandle(h, &info)) {
     lastError = ::GetLastError();
-  } else if ((info.dwFileAttributes &
-              (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) != 0) {
+  } else if ((info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) !=
+             0) {
     lastError = ERROR_ACCESS_DENIED;  // a folder or a link: not a file to read
   } else {
     const uint64_t size = (static_cast<uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
@@ -285,7 +283,8 @@ std::optional<std::vector<uint8_t>> ReadWholeFile(const std::wstring& native, si
     size_t got = 0;
     bool ok = true;
     while (got < maxBytes) {
-      if (got == data.size()) data.resize(std::min<size_t>(maxBytes, std::max<size_t>(got * 2, 4096)));
+      if (got == data.size())
+        data.resize(std::min<size_t>(maxBytes, std::max<size_t>(got * 2, 4096)));
       const DWORD want = static_cast<DWORD>(std::min<size_t>(data.size() - got, 1u << 30));
       DWORD n = 0;
       if (!::ReadFile(h, data.data() + got, want, &n, nullptr)) {

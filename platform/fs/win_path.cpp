@@ -169,6 +169,7 @@ std::optional<WinPath> ParseWinPath(std::string_view path) {
   WinPath out;
   if (!ParseDrive(path, out.letter)) return std::nullopt;
   if (!SplitNames(path.substr(2), out.parts, true)) return std::nullopt;
+  out.folderOnly = !out.parts.empty() && IsSeparator(path.back());
   return out;
 }
 

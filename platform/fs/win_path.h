@@ -18,13 +18,18 @@ namespace veltrano::fs {
 //   - the trailing dots and blanks of the last name are dropped unless a
 //     separator follows it ("E:\x.exe . ." is "E:\x.exe", "E:\a\..." is
 //     "E:\a"); a name before a separator loses one final dot when it ends in
-//     exactly one ("E:\sub.\x" is "E:\sub\x", "E:\...\x" stays).
+//     exactly one ("E:\sub.\x" is "E:\sub\x", "E:\...\x" stays);
+//   - a separator after the last name means that name is a folder: Windows
+//     finds no file at "E:\x.exe\", only a folder at "E:\docs\".
 // This is the one place where paths are resolved: every backend parses its
 // paths here, and the sweep resolves autorun.inf values here, so both always
 // mean the same entry and nothing resolves outside its drive.
 struct WinPath {
   char letter = 'C';
   std::vector<std::string> parts;  // empty for the drive root
+  // The path ended in a separator: it names a folder or nothing. Every
+  // backend finds no file at such a path and makes none there.
+  bool folderOnly = false;
 
   bool IsRoot() const { return parts.empty(); }
   // "E:\" for the root, otherwise "E:\a\b" (no trailing separator).

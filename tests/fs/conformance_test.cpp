@@ -392,6 +392,31 @@ TEST_P(ConformanceTest, SetAttributesSetsExactlyTheBitsGiven) {
   EXPECT_EQ(after("E:\\docs", kAttrSystem), kAttrDirectory | kAttrSystem);
 }
 
+// Windows finds no file at "E:\x.exe\": a path that ends in a separator
+// names a folder or nothing, and nothing is made or removed through it.
+TEST_P(ConformanceTest, APathEndingInASeparatorNamesOnlyAFolder) {
+  b().File("E:\\x.exe", "x");
+  b().Folder("E:\\docs");
+  EXPECT_FALSE(fs().FileExists("E:\\x.exe\\"));
+  EXPECT_FALSE(fs().FolderExists("E:\\x.exe\\"));
+  EXPECT_EQ(fs().GetAttributes("E:\\x.exe\\"), kInvalidAttributes);
+  EXPECT_FALSE(fs().SetAttributes("E:\\x.exe\\", kAttrHidden));
+  EXPECT_FALSE(fs().ReadFile("E:\\x.exe\\", 100).has_value());
+  EXPECT_FALSE(fs().DeleteFile("E:\\x.exe\\"));
+  EXPECT_FALSE(fs().DeleteFileForced("E:\\x.exe\\"));
+  EXPECT_FALSE(fs().CopyFile("E:\\x.exe\\", "E:\\y.exe"));
+  EXPECT_FALSE(fs().CopyFile("E:\\x.exe", "E:\\new.exe\\"));
+  EXPECT_FALSE(fs().CopyFile("E:\\x.exe", "E:\\x.exe\\"));
+  EXPECT_TRUE(fs().FileExists("E:\\x.exe"));
+  EXPECT_EQ(fs().GetAttributes("E:\\x.exe") & kAttrHidden, 0u);
+  EXPECT_EQ(fs().ReadFile("E:\\x.exe", 100), std::vector<uint8_t>{'x'});
+  EXPECT_FALSE(fs().FileExists("E:\\new.exe")) << "a file was made through a folder path";
+  EXPECT_FALSE(fs().FileExists("E:\\y.exe"));
+  // A folder is found either way.
+  EXPECT_TRUE(fs().FolderExists("E:\\docs\\"));
+  EXPECT_EQ(fs().GetAttributes("E:\\docs\\") & kAttrDirectory, kAttrDirectory);
+}
+
 TEST_P(ConformanceTest, LinksAreDeletedThemselvesAndNeverFollowed) {
   if (!b().HasLinks()) GTEST_SKIP() << "no links on this file system";
   b().LinkOutside("E:\\Autorun.inf");

@@ -40,6 +40,21 @@ TEST(WinPathTest, FinalDotsAndBlanksDropOutAsOnWindows) {
   EXPECT_EQ(p->folder.ToString(), "E:\\sub");
 }
 
+TEST(WinPathTest, ASeparatorAfterTheLastNameMakesItAFolder) {
+  for (const char* path :
+       {"E:\\x.exe\\", "E:\\a\\b\\..\\", "E:\\a\\.\\", "E:\\x.exe.\\", "E:/x/"}) {
+    const auto parsed = ParseWinPath(path);
+    ASSERT_TRUE(parsed) << path;
+    EXPECT_TRUE(parsed->folderOnly) << path;
+  }
+  for (const char* path : {"E:\\x.exe", "E:\\a\\.", "E:\\a\\..", "E:\\", "E:\\a\\..\\", "E:"}) {
+    const auto parsed = ParseWinPath(path);
+    ASSERT_TRUE(parsed) << path;
+    EXPECT_FALSE(parsed->folderOnly) << path;
+  }
+  EXPECT_EQ(Normal("E:\\a\\b\\..\\"), "E:\\a");
+}
+
 TEST(WinPathTest, RejectsWhatIsNotAFullPathOrAValidName) {
   for (const char* bad : {"", "x.exe", "\\\\server\\share\\x", "1:\\x", "E:x", "E:\\C:\\x",
                           "E:\\a*b", "E:\\a?", "E:\\a|b", "E:\\\"q\"", "E:\\<a>", "E:\\\xff"}) {
@@ -80,19 +95,22 @@ TEST(WinPathTest, NamesFoldByUpperCaseAsOnWindows) {
   EXPECT_TRUE(SameName(iWithDotAbove, "I\u0307.EXE"));
   EXPECT_TRUE(SameName(dotlessI, "I.EXE"));  // ı upper-cases to I
   EXPECT_TRUE(SameName(dotlessI, "i.exe"));
-  EXPECT_TRUE(SameName("\u017Fetup.exe", "SETUP.EXE"));    // long s
-  EXPECT_FALSE(SameName("\u212Aey", "key"));               // Kelvin sign stays
-  EXPECT_FALSE(SameName("\u1E9E", "\u00DF"));              // ẞ and ß differ
-  EXPECT_TRUE(SameName("\u03C3\u03C2", "\u03A3\u03A3"));    // σ and final ς are Σ
-  EXPECT_TRUE(SameName("\u00B5", "\u03BC"));                // micro sign and μ are Μ
-  EXPECT_TRUE(SameName("\u01C5", "\u01C6"));                // title-case Dž
-  EXPECT_TRUE(SameName("\u1F80", "\u1F88"));                // Greek with ypogegrammeni
-  EXPECT_TRUE(SameName("\u00FF", "\u0178"));                // ÿ Ÿ
-  EXPECT_TRUE(SameName("\u0561", "\u0531"));                // Armenian
-  EXPECT_FALSE(SameName("\U00010428", "\U00010400"));       // beyond the BMP: never folded
+  EXPECT_TRUE(SameName("\u017Fetup.exe", "SETUP.EXE"));   // long s
+  EXPECT_FALSE(SameName("\u212Aey", "key"));              // Kelvin sign stays
+  EXPECT_FALSE(SameName("\u1E9E", "\u00DF"));             // ẞ and ß differ
+  EXPECT_TRUE(SameName("\u03C3\u03C2", "\u03A3\u03A3"));  // σ and final ς are Σ
+  EXPECT_TRUE(SameName("\u00B5", "\u03BC"));              // micro sign and μ are Μ
+  EXPECT_TRUE(SameName("\u01C5", "\u01C6"));              // title-case Dž
+  EXPECT_TRUE(SameName("\u1F80", "\u1F88"));              // Greek with ypogegrammeni
+  EXPECT_TRUE(SameName("\u00FF", "\u0178"));              // ÿ Ÿ
+  EXPECT_TRUE(SameName("\u0561", "\u0531"));              // Armenian
+  EXPECT_FALSE(SameName("\U00010428", "\U00010400"));     // beyond the BMP: never folded
   EXPECT_EQ(FoldName("Autorun.inf"), "AUTORUN.INF");
   EXPECT_EQ(FoldName(dottedCapitalI), "\u0130.EXE");  // İ stays İ
-  EXPECT_EQ(FoldName("a\xFF" "b"), "A\xFF" "B");  // a stray byte stays
+  EXPECT_EQ(FoldName("a\xFF"
+                     "b"),
+            "A\xFF"
+            "B");  // a stray byte stays
   EXPECT_TRUE(MatchesPattern("*.EXE", dotlessI));
   EXPECT_FALSE(MatchesPattern("i.*", dottedCapitalI));
   EXPECT_TRUE(MatchesPattern("?etup.*", "\u017Fetup.exe"));
@@ -106,7 +124,8 @@ TEST(WinPathTest, LowerNameKeepsWhatWouldFoldDifferently) {
   EXPECT_EQ(LowerName("\u212A.SCR"), "\u212A.scr");          // not "k.scr"
   EXPECT_EQ(LowerName("\u1E9E"), "\u1E9E");
   EXPECT_EQ(LowerName("\u03A3\u0414"), "\u03C3\u0434");
-  for (const char* name : {"\u0130NDEX.PIF", "\u212A.SCR", "\u01C5x", "MiXeD \u00C9T\u00C9", "\u2C6F"}) {
+  for (const char* name :
+       {"\u0130NDEX.PIF", "\u212A.SCR", "\u01C5x", "MiXeD \u00C9T\u00C9", "\u2C6F"}) {
     EXPECT_TRUE(SameName(LowerName(name), name)) << name;
   }
 }

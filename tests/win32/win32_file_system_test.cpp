@@ -240,6 +240,21 @@ TEST(Win32Existence, TellsFilesFromFoldersAndNeverFails) {
   EXPECT_FALSE(fs.FolderExists("Q:\\"));
 }
 
+// As Windows itself: no file is found at "x.exe\", and none is made there.
+TEST(Win32Existence, APathEndingInASeparatorNamesOnlyAFolder) {
+  DriveFolder dir;
+  MakeFile(dir / "x.exe", "x");
+  MakeFolder(dir / "docs");
+  Win32FileSystem fs;
+  EXPECT_FALSE(fs.FileExists(dir / "x.exe\\"));
+  EXPECT_EQ(fs.GetAttributes(dir / "x.exe\\"), kInvalidAttributes);
+  EXPECT_FALSE(fs.DeleteFileForced(dir / "x.exe\\"));
+  EXPECT_FALSE(fs.CopyFile(dir / "x.exe", dir / "new.exe\\"));
+  EXPECT_TRUE(fs.FileExists(dir / "x.exe"));
+  EXPECT_FALSE(fs.FileExists(dir / "new.exe"));
+  EXPECT_TRUE(fs.FolderExists(dir / "docs\\"));
+}
+
 TEST(Win32Existence, ProbeSaysMissingOnlyWhenTheSystemSaysSo) {
   DriveFolder dir;
   MakeFile(dir / "Autorun.inf", "[autorun]");
