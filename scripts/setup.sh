@@ -8,6 +8,8 @@ PACKAGES=(
   cmake ninja-build g++ clang pkg-config
   # tests, benchmarks, fuzzing
   libgtest-dev libgmock-dev libbenchmark-dev libclang-rt-14-dev
+  # an independent reader of the shell links the tests write
+  liblnk-utils
   # peers used only by tests and benchmarks
   libgif-dev libstb-dev imagemagick gifsicle
   # Qt 6 widgets and network

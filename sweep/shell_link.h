@@ -12,6 +12,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <string_view>
 
 namespace veltrano::sweep {
 
@@ -21,6 +22,19 @@ inline constexpr std::size_t kMaxLinkBytes = 64 * 1024;
 // What a readable link says. Every text is UTF-8; paths are Windows paths as
 // the link holds them (no case change, no normalisation beyond what is said).
 struct ShellLink {
+  // The header's LinkFlags: which parts the link has.
+  static constexpr uint32_t kHasLinkTargetIdList = 0x1;
+  static constexpr uint32_t kHasLinkInfo = 0x2;
+  static constexpr uint32_t kHasName = 0x4;
+  static constexpr uint32_t kHasRelativePath = 0x8;
+  static constexpr uint32_t kHasWorkingDir = 0x10;
+  static constexpr uint32_t kHasArguments = 0x20;
+  static constexpr uint32_t kHasIconLocation = 0x40;
+  static constexpr uint32_t kIsUnicode = 0x80;
+  static constexpr uint32_t kForceNoLinkInfo = 0x100;
+  static constexpr uint32_t kHasExpString = 0x200;
+  uint32_t flags = 0;
+
   // The target as each part of the link gives it; a part the link lacks, or
   // from which no path can be made, is empty.
   std::string idListPath;       // shell item IDs: "C:\Windows\System32\cmd.exe"
@@ -30,6 +44,8 @@ struct ShellLink {
                                 // expanded to Windows' defaults
   std::string arguments;        // command-line arguments
   std::string workingDir;       // working folder
+  std::string name;             // the description string
+  std::string iconLocation;     // the icon location string
 
   // The path the shell starts, as Windows picks it: the environment block's
   // when the link says it has one, otherwise the ID list's, otherwise

@@ -1,0 +1,389 @@
+// The shell-link reader on links written by the test writer: where the target
+// comes from, the texts in both encodings, and damaged links.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "sweep/shell_link.h"
+#include "tests/sweep/link_writer.h"
+
+namespace veltrano::sweep {
+namespace {
+
+using testing::LinkSpec;
+using testing::WriteLink;
+using testing::WrittenLink;
+
+std::optional<ShellLink> Parse(const WrittenLink& link) {
+  return ParseShellLink(link.span());
+}
+std::optional<ShellLink> Parse(const std::string& bytes) {
+  return ParseShellLink({reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()});
+}
+
+// A link whose ID list holds `items` (each with its size field) and the
+// terminal item, and nothing else.
+std::string LinkWithIdList(const std::string& items) {
+  WrittenLink link = WriteLink(LinkSpec{});
+  link.bytes[0x14] |= 0x01;
+  const auto size = static_cast<uint16_t>(items.size() + 2);
+  const std::string list = std::string{static_cast<char>(size & 0xFF), static_cast<char>(size >> 8)} +
+                           items + std::string(2, '\0');
+  return link.bytes.insert(0x4C, list);
+}
+
+TEST(ShellLinkTarget, EachSourceAlone) {
+  {
+    LinkSpec spec;
+    spec.idListTarget = "C:\\Windows\\System32\\cmd.exe";
+    const auto link = Parse(WriteLink(spec));
+    ASSERT_TRUE(link);
+    EXPECT_EQ(link->idListPath, "C:\\Windows\\System32\\cmd.exe");
+    EXPECT_EQ(link->Target(), "C:\\Windows\\System32\\cmd.exe");
+    EXPECT_EQ(link->linkInfoPath, "");
+    EXPECT_EQ(link->environmentPath, "");
+  }
+  {
+    LinkSpec spec;
+    spec.linkInfoTarget = "E:\\system volume\\run.vbs";
+    const auto link = Parse(WriteLink(spec));
+    ASSERT_TRUE(link);
+    EXPECT_EQ(link->idListPath, "");
+    EXPECT_EQ(link->Target(), "E:\\system volume\\run.vbs");
+  }
+  {
+    LinkSpec spec;
+    spec.linkInfoTarget = "E:\\";
+    spec.linkInfoSuffix = "docs\\a.txt";
+    spec.linkInfoUnicode = true;
+    const auto link = Parse(WriteLink(spec));
+    ASSERT_TRUE(link);
+    EXPECT_EQ(link->Target(), "E:\\docs\\a.txt");
+  }
+  {
+    LinkSpec spec;
+    spec.environmentTarget = "%windir%\\system32\\wscript.exe";
+    const auto link = Parse(WriteLink(spec));
+    ASSERT_TRUE(link);
+    EXPECT_EQ(link->environmentPath, "C:\\Windows\\system32\\wscript.exe");
+    EXPECT_EQ(link->Target(), "C:\\Windows\\system32\\wscript.exe");
+  }
+  {
+    LinkSpec spec;
+    spec.relativePath = ".\\x.vbs";
+    const auto link = Parse(WriteLink(spec));
+    ASSERT_TRUE(link);
+    EXPECT_EQ(link->Target(), ".\\x.vbs");
+  }
+  {
+    // A drive alone, and a folder.
+    LinkSpec spec;
+    spec.idListTarget = "E:\\";
+    EXPECT_EQ(Parse(WriteLink(spec))->Target(), "E:\\");
+    spec.idListTarget = "E:\\photos";
+    spec.targetIsFolder = true;
+    EXPECT_EQ(Parse(WriteLink(spec))->Target(), "E:\\photos");
+  }
+  EXPECT_EQ(Parse(WriteLink(LinkSpec{}))->Target(), "");
+}
+
+TEST(ShellLinkTarget, PrecedenceAsTheShellPicks) {
+  LinkSpec spec;
+  spec.idListTarget = "C:\\a\\id.exe";
+  spec.linkInfoTarget = "C:\\a\\info.exe";
+  spec.relativePath = ".\\rel.exe";
+  spec.environmentTarget = "%ComSpec%";
+  EXPECT_EQ(Parse(WriteLink(spec))->Target(), "C:\\Windows\\system32\\cmd.exe");
+  // The block without the header flag is not used.
+  spec.environmentFlag = false;
+  auto link = Parse(WriteLink(spec));
+  EXPECT_EQ(link->environmentPath, "C:\\Windows\\system32\\cmd.exe");
+  EXPECT_EQ(link->Target(), "C:\\a\\id.exe");
+  spec.idListTarget.clear();
+  EXPECT_EQ(Parse(WriteLink(spec))->Target(), "C:\\a\\info.exe");
+  spec.linkInfoTarget.clear();
+  EXPECT_EQ(Parse(WriteLink(spec))->Target(), ".\\rel.exe");
+  // A flagged block that yields nothing leaves the choice to the others.
+  spec.environmentFlag = true;
+  spec.environmentTarget = "";
+  spec.idListTarget = "C:\\a\\id.exe";
+  link = Parse(WriteLink(spec));
+  ASSERT_TRUE(link);
+  EXPECT_EQ(link->Target(), "C:\\a\\id.exe");
+}
+
+TEST(ShellLinkTarget, IdListRootsThatLeadNowhereGiveNoPath) {
+  LinkSpec spec;
+  spec.idListTarget = "C:\\Windows\\notepad.exe";
+  spec.linkInfoTarget = "C:\\Windows\\write.exe";
+  WrittenLink link = WriteLink(spec);
+  // Another root folder than My Computer (the GUID's first byte changed).
+  link.bytes[link.idList + 2 + 4] = 0x21;
+  auto parsed = Parse(link);
+  ASSERT_TRUE(parsed);
+  EXPECT_EQ(parsed->idListPath, "");
+  EXPECT_EQ(parsed->Target(), "C:\\Windows\\write.exe");
+  // An item of a kind the reader does not know.
+  link = WriteLink(spec);
+  link.bytes[link.idList + 2 + 0x14 + 2] = 0x71;
+  parsed = Parse(link);
+  ASSERT_TRUE(parsed);
+  EXPECT_EQ(parsed->idListPath, "");
+}
+
+TEST(ShellLinkTexts, Utf16AndCodePage936) {
+  for (const bool unicode : {true, false}) {
+    SCOPED_TRACE(unicode ? "UTF-16" : "code page 936");
+    LinkSpec spec;
+    spec.unicode = unicode;
+    spec.idListTarget = "C:\\Windows\\System32\\cmd.exe";
+    spec.arguments = "/c start 病毒.vbs & explorer \"我的文档\"";
+    spec.workingDir = "E:\\资料";
+    spec.relativePath = "..\\..\\Windows\\System32\\cmd.exe";
+    spec.name = "我的文档";
+    spec.iconLocation = "%SystemRoot%\\system32\\SHELL32.dll";
+    const auto link = Parse(WriteLink(spec));
+    ASSERT_TRUE(link);
+    EXPECT_EQ(link->arguments, spec.arguments);
+    EXPECT_EQ(link->workingDir, spec.workingDir);
+    EXPECT_EQ(link->relativePath, spec.relativePath);
+    EXPECT_EQ(link->name, spec.name);
+    EXPECT_EQ(link->iconLocation, spec.iconLocation);
+  }
+}
+
+TEST(ShellLinkTexts, ChineseNamesInEveryPart) {
+  const std::string path = "E:\\资料 2026\\照片\\假文件夹.exe";
+  for (const uint16_t version : {3, 7, 8, 9}) {
+    LinkSpec spec;
+    spec.idListTarget = path;
+    spec.extensionVersion = version;
+    EXPECT_EQ(Parse(WriteLink(spec))->idListPath, path) << "extension version " << version;
+  }
+  LinkSpec spec;
+  spec.idListTarget = path;
+  spec.longNames = false;  // the names in the code page only
+  EXPECT_EQ(Parse(WriteLink(spec))->idListPath, path);
+  spec = {};
+  spec.linkInfoTarget = path;
+  EXPECT_EQ(Parse(WriteLink(spec))->linkInfoPath, path);
+  spec.linkInfoUnicode = true;
+  EXPECT_EQ(Parse(WriteLink(spec))->linkInfoPath, path);
+  // The block's UTF-16 target wins over its ANSI one; ANSI alone is read too.
+  spec = {};
+  spec.environmentTarget = "%SystemDrive%\\程序\\运行.exe";
+  WrittenLink both = WriteLink(spec);
+  both.bytes[both.extraData + 8] = 'X';  // the ANSI copy differs
+  EXPECT_EQ(Parse(both)->environmentPath, "C:\\程序\\运行.exe");
+  spec.environmentUnicode = false;
+  EXPECT_EQ(Parse(WriteLink(spec))->environmentPath, "C:\\程序\\运行.exe");
+}
+
+TEST(ShellLinkTexts, ExpandsTheUsualVariablesOnly) {
+  EXPECT_EQ(ExpandWindowsDefaults("%WINDIR%\\System32\\cmd.exe"), "C:\\Windows\\System32\\cmd.exe");
+  EXPECT_EQ(ExpandWindowsDefaults("%comspec%"), "C:\\Windows\\system32\\cmd.exe");
+  EXPECT_EQ(ExpandWindowsDefaults("%ProgramFiles(x86)%\\a;%ProgramFiles%\\b"),
+            "C:\\Program Files (x86)\\a;C:\\Program Files\\b");
+  EXPECT_EQ(ExpandWindowsDefaults("%SystemDrive%%ALLUSERSPROFILE%|%ProgramData%|%CommonProgramFiles%"),
+            "C:C:\\ProgramData|C:\\ProgramData|C:\\Program Files\\Common Files");
+  // Unknown names, a lone '%', an empty pair stay; a '%' that closes an
+  // unknown name can open a known one.
+  EXPECT_EQ(ExpandWindowsDefaults("%TEMP%\\x %% 50% done"), "%TEMP%\\x %% 50% done");
+  EXPECT_EQ(ExpandWindowsDefaults("100%windir%"), "100C:\\Windows");
+  EXPECT_EQ(ExpandWindowsDefaults("%a%windir%"), "%aC:\\Windows");
+}
+
+TEST(ShellLinkDamaged, EveryTruncationIsNotALink) {
+  LinkSpec spec;
+  spec.idListTarget = "C:\\Windows\\System32\\cmd.exe";
+  spec.linkInfoTarget = "C:\\Windows\\System32\\cmd.exe";
+  spec.linkInfoUnicode = true;
+  spec.environmentTarget = "%windir%\\system32\\cmd.exe";
+  spec.relativePath = "..\\Windows\\System32\\cmd.exe";
+  spec.arguments = "/c x.vbs";
+  spec.workingDir = "E:\\";
+  for (const bool unicode : {true, false}) {
+    spec.unicode = unicode;
+    const WrittenLink link = WriteLink(spec);
+    ASSERT_TRUE(Parse(link));
+    for (size_t n = 0; n < link.bytes.size(); ++n) {
+      // A copy of exactly n bytes, so that a sanitizer sees any read past it.
+      const std::string cut = link.bytes.substr(0, n);
+      EXPECT_FALSE(Parse(cut)) << "cut at " << n << " of " << link.bytes.size();
+    }
+  }
+}
+
+TEST(ShellLinkDamaged, HeaderThatIsNotALink) {
+  LinkSpec spec;
+  spec.idListTarget = "C:\\Windows\\System32\\cmd.exe";
+  WrittenLink link = WriteLink(spec);
+  link.Put32(0, 0x4D);
+  EXPECT_FALSE(Parse(link));
+  link = WriteLink(spec);
+  link.bytes[4 + 15] = 0x47;  // another CLSID
+  EXPECT_FALSE(Parse(link));
+  EXPECT_FALSE(Parse(std::string(76, '\0')));
+}
+
+TEST(ShellLinkDamaged, IdListSizes) {
+  LinkSpec spec;
+  spec.idListTarget = "C:\\Windows\\System32\\cmd.exe";
+  const WrittenLink good = WriteLink(spec);
+  const size_t list = good.idList;
+  const size_t firstItem = list + 2;
+  const size_t listSize = static_cast<uint8_t>(good.bytes[list]) | static_cast<uint8_t>(good.bytes[list + 1]) << 8;
+  struct Case {
+    const char* what;
+    size_t at;
+    uint16_t value;
+  };
+  const Case cases[] = {
+      {"list size past the end of the file", list, 0xFFFF},
+      {"list size cuts the last item", list, static_cast<uint16_t>(listSize - 4)},
+      {"list size leaves no room for the terminal item", list, static_cast<uint16_t>(listSize - 1)},
+      {"item size 1", firstItem, 1},
+      {"item runs past the list", firstItem, static_cast<uint16_t>(listSize)},
+      {"second item runs past the list", firstItem + 0x14, 0xFFF0},
+      {"list of size 0", list, 0},
+      {"list of size 1", list, 1},
+  };
+  for (const Case& c : cases) {
+    WrittenLink link = good;
+    link.Put16(c.at, c.value);
+    EXPECT_FALSE(Parse(link)) << c.what;
+  }
+  // An item of size 0 ends the list early; what follows inside the stated
+  // size is skipped, not taken for the next part.
+  WrittenLink early = good;
+  early.Put16(firstItem + 0x14, 0);
+  const auto link = Parse(early);
+  ASSERT_TRUE(link);
+  EXPECT_EQ(link->idListPath, "");
+}
+
+TEST(ShellLinkDamaged, ItemContentsThatCannotBeRead) {
+  LinkSpec spec;
+  spec.idListTarget = "C:\\ab\\cmd.exe";
+  const WrittenLink good = WriteLink(spec);
+  const size_t volume = good.idList + 2 + 0x14;
+  // The drive string without its NUL (the item's size stays).
+  WrittenLink link = good;
+  for (size_t i = 3; i < 0x19; ++i) link.bytes[volume + i] = 'C';
+  EXPECT_FALSE(Parse(link));
+  // A short name without its NUL before the item's end; the same item
+  // with it reads.
+  const std::string prefix = good.bytes.substr(good.idList + 2, 0x14 + 0x19);
+  const std::string entry = std::string("\x10\0\x31\0", 4) + std::string(10, '\0');
+  EXPECT_FALSE(Parse(LinkWithIdList(prefix + entry + "ab")));
+  std::string terminated = prefix + entry + std::string("a\0", 2);
+  EXPECT_EQ(Parse(LinkWithIdList(terminated))->idListPath, "C:\\a");
+  // A long name without its NUL falls back to the short name: the block is
+  // there, its name is not complete.
+  spec.idListTarget = "C:\\a long folder";
+  spec.targetIsFolder = true;
+  link = WriteLink(spec);
+  const size_t item = link.idList + 2 + 0x14 + 0x19;
+  const size_t block = item + 14 + std::string("ALONGF~1").size() + 2;
+  link.Put16(block + 0x2E + 2 * 13, 'x');  // overwrite the NUL
+  const auto parsed = Parse(link);
+  ASSERT_TRUE(parsed);
+  EXPECT_EQ(parsed->idListPath, "C:\\ALONGF~1");
+}
+
+TEST(ShellLinkDamaged, LinkInfoAndStrings) {
+  LinkSpec spec;
+  spec.linkInfoTarget = "C:\\Windows\\System32\\cmd.exe";
+  spec.linkInfoUnicode = true;
+  spec.arguments = "/c x.vbs";
+  const WrittenLink good = WriteLink(spec);
+  const size_t info = good.linkInfo;
+  struct Case {
+    const char* what;
+    size_t at;
+    uint32_t value;
+  };
+  const Case cases[] = {
+      {"size past the end", info, 0x10000},
+      {"size below its header", info, 8},
+      {"header size past the structure", info + 4, 0x1000},
+      {"base path offset outside", info + 0x10, 0x1000},
+      {"suffix offset outside", info + 0x18, 0xFFFFFFFF},
+      {"Unicode base path offset outside", info + 0x1C, 0x1000},
+      {"Unicode suffix offset at the last byte", info + 0x20, 0},  // patched below
+  };
+  const uint32_t infoSize = static_cast<uint8_t>(good.bytes[info]) | static_cast<uint8_t>(good.bytes[info + 1]) << 8;
+  for (Case c : cases) {
+    if (c.at == info + 0x20) c.value = infoSize - 1;
+    WrittenLink link = good;
+    link.Put32(c.at, c.value);
+    EXPECT_FALSE(Parse(link)) << c.what;
+  }
+  // An unterminated base path: the structure ends inside it.
+  WrittenLink link = good;
+  link.Put32(info + 0x10, infoSize - 2);
+  link.bytes[info + infoSize - 1] = 'x';
+  EXPECT_FALSE(Parse(link));
+  // A string count past the end.
+  link = good;
+  link.Put16(good.strings, 0xFFFF);
+  EXPECT_FALSE(Parse(link));
+}
+
+TEST(ShellLinkDamaged, ExtraDataBlocks) {
+  LinkSpec spec;
+  spec.environmentTarget = "%windir%\\system32\\cmd.exe";
+  const WrittenLink good = WriteLink(spec);
+  const size_t block = good.extraData;
+  for (const uint32_t size : {4u, 7u, 0x313u, 0x315u, 0x10000u, 0xFFFFFFFFu}) {
+    WrittenLink link = good;
+    link.Put32(block, size);
+    EXPECT_FALSE(Parse(link)) << "block size " << size;
+  }
+  // Unterminated targets.
+  WrittenLink link = good;
+  for (size_t i = 8; i < 8 + 260; ++i) link.bytes[block + i] = 'a';
+  EXPECT_FALSE(Parse(link));
+  link = good;
+  for (size_t i = 8 + 260; i < 0x314; ++i) link.bytes[block + i] = 'a';
+  EXPECT_FALSE(Parse(link));
+  // Many small blocks of another kind are read through; without their
+  // terminal block the link is not one.
+  link = good;
+  link.bytes.resize(block);
+  for (int i = 0; i < 1000; ++i) {
+    link.bytes += std::string("\x08\0\0\0\x02\0\0\xA0", 8);
+  }
+  EXPECT_FALSE(Parse(link));
+  link.bytes += std::string(4, '\0');
+  EXPECT_TRUE(Parse(link));
+}
+
+TEST(ShellLinkDamaged, OnlyTheFirst64KiBAreRead) {
+  // 64 KiB of strings: the terminal block lies past what is read.
+  LinkSpec spec;
+  spec.idListTarget = "C:\\Windows\\System32\\cmd.exe";
+  spec.name = std::string(30000, 'n');
+  spec.arguments = std::string(30000, 'a');
+  spec.workingDir = std::string(10000, 'w');
+  EXPECT_FALSE(Parse(WriteLink(spec)));
+  // A link of exactly 64 KiB reads; one character more and it does not.
+  spec.workingDir = "E:\\";
+  spec.unicode = false;  // one byte a character
+  spec.name = "n";
+  spec.arguments = std::string(15000, 'a');
+  const size_t base = WriteLink(spec).bytes.size();
+  spec.name = std::string(1 + kMaxLinkBytes - base, 'n');
+  const WrittenLink fits = WriteLink(spec);
+  ASSERT_EQ(fits.bytes.size(), kMaxLinkBytes);
+  EXPECT_EQ(Parse(fits)->arguments.size(), 15000u);
+  spec.name += 'n';
+  EXPECT_FALSE(Parse(WriteLink(spec)));
+  // Whatever follows the terminal block is not looked at.
+  WrittenLink trailing = fits;
+  trailing.bytes += std::string(100000, '\xFF');
+  EXPECT_TRUE(Parse(trailing));
+}
+
+}  // namespace
+}  // namespace veltrano::sweep
