@@ -108,16 +108,19 @@ int Info(const std::string& file) {
     return CannotLoad(file);
   }
   const FrameStore& s = control.Store();
-  std::printf("frames: %d\nsize: %dx%d\nloops: %d\n", control.FrameCount(), s.GifInfo.Width,
-              s.GifInfo.Height, s.GifInfo.Loops);
+  // Through std::cout, which reaches a console as characters (command_line.h).
+  std::cout << "frames: " << control.FrameCount() << "\nsize: " << static_cast<int>(s.GifInfo.Width)
+            << 'x' << static_cast<int>(s.GifInfo.Height)
+            << "\nloops: " << static_cast<int>(s.GifInfo.Loops) << '\n';
   for (int32_t i = 1; i <= s.FrameCount(); ++i) {
     const FrameInfo& f = s.Frame(i);
     const int colours = s.ColorTables.at(static_cast<size_t>(f.ColorTable))[kColorCountSlot];
     std::string transparency = f.TransFlag ? "index " + std::to_string(f.TransIndex) : "none";
     std::string table = f.ColorTable == 0 ? "global" : "local " + std::to_string(f.ColorTable);
-    std::printf("frame %d: rect %d,%d %dx%d delay %d disposal %d transparent %s table %s (%d)\n", i,
-                f.Left, f.Top, f.Width, f.Height, f.Delay, f.Disposal, transparency.c_str(),
-                table.c_str(), colours);
+    const auto n = [](auto v) { return static_cast<int>(v); };  // bytes print as numbers
+    std::cout << "frame " << i << ": rect " << n(f.Left) << ',' << n(f.Top) << ' ' << n(f.Width)
+              << 'x' << n(f.Height) << " delay " << n(f.Delay) << " disposal " << n(f.Disposal)
+              << " transparent " << transparency << " table " << table << " (" << colours << ")\n";
   }
   return 0;
 }

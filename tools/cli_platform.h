@@ -16,6 +16,10 @@ namespace veltrano::cli {
 // "drives" command.
 extern const char* const kDrivesHelp;
 
+// The help lines of the options that choose the drives, with a folder
+// example of this system.
+extern const char* const kDriveOptionsHelp;
+
 // The file system of the commands: the drive table's folders, or, with an
 // empty table, the drives the window sees (the host's mounts on Linux, the
 // machine's own drives on Windows). nullptr with `error` set when a folder

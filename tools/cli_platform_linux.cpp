@@ -35,6 +35,11 @@ const char* const kDrivesHelp =
     "  drives      print the drive table (letter, type, folder, file system,\n"
     "              where DOS attributes are kept) and change nothing\n";
 
+const char* const kDriveOptionsHelp =
+    "  --drive E:removable:/tmp/usb  map a folder to a drive letter; TYPE is\n"
+    "                                removable, fixed, remote, cdrom or ramdisk\n"
+    "  --mounts                      the drives the window sees (the default)\n";
+
 std::unique_ptr<fs::FileSystem> MakeFileSystem(std::vector<fs::DriveSpec> table,
                                                std::string& error) {
   if (table.empty()) return std::make_unique<fs::LinuxFileSystem>();

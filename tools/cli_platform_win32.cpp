@@ -14,6 +14,11 @@ const char* const kDrivesHelp =
     "\n"
     "  drives      print the drive table (letter, type, root) and change nothing\n";
 
+const char* const kDriveOptionsHelp =
+    "  --drive E:removable:C:\\test\\usb\n"
+    "                                map a folder to a drive letter; TYPE is\n"
+    "                                removable, fixed, remote, cdrom or ramdisk\n";
+
 std::unique_ptr<fs::FileSystem> MakeFileSystem(std::vector<fs::DriveSpec> table,
                                                std::string& error) {
   if (table.empty()) return std::make_unique<fs::Win32FileSystem>();

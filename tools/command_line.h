@@ -12,7 +12,10 @@ namespace veltrano::cli {
 // The command-line arguments after the program name, in UTF-8.
 std::vector<std::string> Arguments(int argc, char** argv);
 
-// Makes standard output and standard error carry UTF-8 bytes exactly as written.
+// Makes standard output and standard error carry UTF-8 bytes exactly as
+// written to a file or a pipe; on Windows a console shows the characters
+// (written with WriteConsoleW, its code page left as it is). Text goes
+// through std::cout and std::cerr, not stdio.
 void PrepareConsole();
 
 // The file a UTF-8 name given on the command line names, for the standard

@@ -5,9 +5,11 @@
 #include <shellapi.h>
 
 #include <cstdio>
+#include <iostream>
 
 #include "platform/text/wide_text_win32.h"
 #include "tools/command_line.h"
+#include "tools/console_stream_win32.h"
 
 namespace veltrano::cli {
 
@@ -24,13 +26,15 @@ std::vector<std::string> Arguments(int argc, char** argv) {
 }
 
 void PrepareConsole() {
-  // A console shows the bytes as UTF-8; a pipe or file gets them unchanged,
-  // with "\n" line ends as on Linux (no text-mode "\r\n").
-  ::SetConsoleOutputCP(CP_UTF8);
+  // A pipe or file gets the UTF-8 bytes unchanged, with "\n" line ends as on
+  // Linux (no text-mode "\r\n"). A console gets the characters themselves,
+  // whatever its code page, and its code page stays the user's.
   std::fflush(stdout);
   std::fflush(stderr);
   _setmode(_fileno(stdout), _O_BINARY);
   _setmode(_fileno(stderr), _O_BINARY);
+  RouteToConsole(std::cout, ::GetStdHandle(STD_OUTPUT_HANDLE));
+  RouteToConsole(std::cerr, ::GetStdHandle(STD_ERROR_HANDLE));
 }
 
 std::filesystem::path PathFromUtf8(std::string_view name) {

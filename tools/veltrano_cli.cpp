@@ -61,10 +61,8 @@ constexpr const char* kCommandsHelp =
     "              the box is answered Yes\n"
     "  mhelp       最新帮助: print the help page's address\n"
     "  menunet     主页留言: print the home page's address\n"
-    "\n"
-    "  --drive E:removable:/tmp/usb  map a folder to a drive letter; TYPE is\n"
-    "                                removable, fixed, remote, cdrom or ramdisk\n"
-    "  --mounts                      the drives the window sees (the default)\n"
+    "\n";
+constexpr const char* kOptionsHelp =
     "  --answer yes|no               how to answer Yes/No message boxes\n"
     "                                (default: each box's default button)\n"
     "  --help, -h                    show this help and exit\n"
@@ -76,7 +74,8 @@ constexpr const char* kExitNote =
     "worked; 1 a removal, deletion or repair failed; 2 bad usage.\n";
 
 void PrintUsage(std::ostream& out) {
-  out << kUsage << veltrano::cli::kDrivesHelp << kCommandsHelp << kExitNote;
+  out << kUsage << veltrano::cli::kDrivesHelp << kCommandsHelp << veltrano::cli::kDriveOptionsHelp
+      << kOptionsHelp << kExitNote;
 }
 
 const char* AnswerName(MsgAnswer answer) {
