@@ -335,6 +335,8 @@ std::optional<ShellLink> ParseShellLink(std::span<const uint8_t> bytes) {
     if (!data.Has(at, count)) return std::nullopt;
     const std::string_view raw = data.Chars(at, count);
     *field = unicode ? FromWide(raw) : FromCodePage(raw);
+    // Some writers count the terminating NUL too; a string ends at its first.
+    if (const size_t nul = field->find('\0'); nul != std::string::npos) field->resize(nul);
     at += count;
   }
 

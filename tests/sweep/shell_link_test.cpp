@@ -152,6 +152,20 @@ TEST(ShellLinkTexts, Utf16AndCodePage936) {
   }
 }
 
+TEST(ShellLinkTexts, AStringEndsAtItsFirstNul) {
+  // Wine's shell counts the terminating NUL in each string.
+  for (const bool unicode : {true, false}) {
+    LinkSpec spec;
+    spec.unicode = unicode;
+    spec.arguments = std::string("/c x.vbs\0", 9);
+    spec.workingDir = std::string("E:\\\0C:\\", 6);
+    const auto link = Parse(WriteLink(spec));
+    ASSERT_TRUE(link);
+    EXPECT_EQ(link->arguments, "/c x.vbs");
+    EXPECT_EQ(link->workingDir, "E:\\");
+  }
+}
+
 TEST(ShellLinkTexts, ChineseNamesInEveryPart) {
   const std::string path = "E:\\资料 2026\\照片\\假文件夹.exe";
   for (const uint16_t version : {3, 7, 8, 9}) {
