@@ -73,10 +73,11 @@ void AppendComponent(std::string& path, std::string_view name) {
   path += name;
 }
 
-// The long name in a file entry's 0xBEEF0004 extension block, or nullopt
-// when the block has none that can be read. Where the name starts depends on
+// The long name in a file entry's 0xBEEF0004 extension block: false when the
+// block is damaged; `name` stays empty when the block is of a version whose
+// layout is unknown or holds an empty name. Where the name starts depends on
 // the block's version (XP 3, Vista 7, Windows 7 8, Windows 8 and later 9).
-std::optional<std::string> LongName(Bytes block) {
+bool ReadLongName(Bytes block, std::string& name) {
   const uint16_t version = block.U16(2);
   size_t at = 0;
   if (version >= 9) {
@@ -88,13 +89,14 @@ std::optional<std::string> LongName(Bytes block) {
   } else if (version == 3) {
     at = 0x14;
   } else {
-    return std::nullopt;
+    return true;
   }
   // The block ends with the 16-bit offset of its own start.
-  if (block.size() < at + 2) return std::nullopt;
-  const auto name = block.Sub(0, block.size() - 2).Wide(at);
-  if (!name || name->empty()) return std::nullopt;
-  return FromWide(*name);
+  if (block.size() < at + 2) return false;
+  const auto wide = block.Sub(0, block.size() - 2).Wide(at);
+  if (!wide) return false;
+  name = FromWide(*wide);
+  return true;
 }
 
 // One shell item of the ID list (the size field included). Adds to `path`
@@ -135,20 +137,21 @@ bool ReadItem(Bytes item, std::string& path, bool& known, bool first) {
     if (!shortName) return false;
     size_t at = 14 + shortName->size() + (wideShort ? 2 : 1);
     at += at & 1;
-    std::optional<std::string> longName;
-    // Each step moves on by at least 8 bytes.
+    std::string longName;
+    // Each step moves on by at least 8 bytes. Bytes that do not form a
+    // block (padding of older writers) end the search.
     while (item.Has(at, 8)) {
       const size_t size = item.U16(at);
       if (size < 8 || !item.Has(at, size)) break;
       if (item.U32(at + 4) == kFileEntryExtension) {
-        longName = LongName(item.Sub(at, size));
+        if (!ReadLongName(item.Sub(at, size), longName)) return false;
         break;
       }
       at += size;
     }
     if (!path.empty() && known) {
-      AppendComponent(path, longName ? *longName
-                                     : (wideShort ? FromWide(*shortName) : FromCodePage(*shortName)));
+      AppendComponent(path, !longName.empty() ? longName
+                                              : (wideShort ? FromWide(*shortName) : FromCodePage(*shortName)));
     } else {
       known = false;
     }

@@ -292,15 +292,19 @@ TEST(ShellLinkDamaged, ItemContentsThatCannotBeRead) {
   EXPECT_FALSE(Parse(LinkWithIdList(prefix + entry + "ab")));
   std::string terminated = prefix + entry + std::string("a\0", 2);
   EXPECT_EQ(Parse(LinkWithIdList(terminated))->idListPath, "C:\\a");
-  // A long name without its NUL falls back to the short name: the block is
-  // there, its name is not complete.
+  // A long name without its NUL: the block is there, its name is not
+  // complete. A block of a version of unknown layout leaves the short name.
   spec.idListTarget = "C:\\a long folder";
   spec.targetIsFolder = true;
   link = WriteLink(spec);
   const size_t item = link.idList + 2 + 0x14 + 0x19;
   const size_t block = item + 14 + std::string("ALONGF~1").size() + 2;
-  link.Put16(block + 0x2E + 2 * 13, 'x');  // overwrite the NUL
-  const auto parsed = Parse(link);
+  WrittenLink unterminated = link;
+  unterminated.Put16(block + 0x2E + 2 * 13, 'x');  // overwrite the NUL
+  EXPECT_FALSE(Parse(unterminated));
+  WrittenLink unknown = link;
+  unknown.Put16(block + 2, 2);  // version 2
+  const auto parsed = Parse(unknown);
   ASSERT_TRUE(parsed);
   EXPECT_EQ(parsed->idListPath, "C:\\ALONGF~1");
 }
