@@ -33,56 +33,46 @@ std::string LinkWithIdList(const std::string& items) {
 }
 
 TEST(ShellLinkTarget, EachSourceAlone) {
-  {
+  struct Case {
     LinkSpec spec;
-    spec.idListTarget = "C:\\Windows\\System32\\cmd.exe";
-    const auto link = Parse(WriteLink(spec));
+    std::string ShellLink::*part;  // the one part that holds a path
+    std::string target;
+  };
+  const auto spec = [](auto&& set) {
+    LinkSpec s;
+    set(s);
+    return s;
+  };
+  const Case cases[] = {
+      {spec([](LinkSpec& s) { s.idListTarget = "C:\\Windows\\System32\\cmd.exe"; }),
+       &ShellLink::idListPath, "C:\\Windows\\System32\\cmd.exe"},
+      {spec([](LinkSpec& s) { s.idListTarget = "E:\\"; }), &ShellLink::idListPath, "E:\\"},
+      {spec([](LinkSpec& s) {
+         s.idListTarget = "E:\\photos";
+         s.targetIsFolder = true;
+       }),
+       &ShellLink::idListPath, "E:\\photos"},
+      {spec([](LinkSpec& s) { s.linkInfoTarget = "E:\\system volume\\run.vbs"; }),
+       &ShellLink::linkInfoPath, "E:\\system volume\\run.vbs"},
+      {spec([](LinkSpec& s) {
+         s.linkInfoTarget = "E:\\";
+         s.linkInfoSuffix = "docs\\a.txt";
+         s.linkInfoUnicode = true;
+       }),
+       &ShellLink::linkInfoPath, "E:\\docs\\a.txt"},
+      {spec([](LinkSpec& s) { s.environmentTarget = "%windir%\\system32\\wscript.exe"; }),
+       &ShellLink::environmentPath, "C:\\Windows\\system32\\wscript.exe"},
+      {spec([](LinkSpec& s) { s.relativePath = ".\\x.vbs"; }), &ShellLink::relativePath, ".\\x.vbs"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.target);
+    const auto link = Parse(WriteLink(c.spec));
     ASSERT_TRUE(link);
-    EXPECT_EQ(link->idListPath, "C:\\Windows\\System32\\cmd.exe");
-    EXPECT_EQ(link->Target(), "C:\\Windows\\System32\\cmd.exe");
-    EXPECT_EQ(link->linkInfoPath, "");
-    EXPECT_EQ(link->environmentPath, "");
-  }
-  {
-    LinkSpec spec;
-    spec.linkInfoTarget = "E:\\system volume\\run.vbs";
-    const auto link = Parse(WriteLink(spec));
-    ASSERT_TRUE(link);
-    EXPECT_EQ(link->idListPath, "");
-    EXPECT_EQ(link->Target(), "E:\\system volume\\run.vbs");
-  }
-  {
-    LinkSpec spec;
-    spec.linkInfoTarget = "E:\\";
-    spec.linkInfoSuffix = "docs\\a.txt";
-    spec.linkInfoUnicode = true;
-    const auto link = Parse(WriteLink(spec));
-    ASSERT_TRUE(link);
-    EXPECT_EQ(link->Target(), "E:\\docs\\a.txt");
-  }
-  {
-    LinkSpec spec;
-    spec.environmentTarget = "%windir%\\system32\\wscript.exe";
-    const auto link = Parse(WriteLink(spec));
-    ASSERT_TRUE(link);
-    EXPECT_EQ(link->environmentPath, "C:\\Windows\\system32\\wscript.exe");
-    EXPECT_EQ(link->Target(), "C:\\Windows\\system32\\wscript.exe");
-  }
-  {
-    LinkSpec spec;
-    spec.relativePath = ".\\x.vbs";
-    const auto link = Parse(WriteLink(spec));
-    ASSERT_TRUE(link);
-    EXPECT_EQ(link->Target(), ".\\x.vbs");
-  }
-  {
-    // A drive alone, and a folder.
-    LinkSpec spec;
-    spec.idListTarget = "E:\\";
-    EXPECT_EQ(Parse(WriteLink(spec))->Target(), "E:\\");
-    spec.idListTarget = "E:\\photos";
-    spec.targetIsFolder = true;
-    EXPECT_EQ(Parse(WriteLink(spec))->Target(), "E:\\photos");
+    EXPECT_EQ(link->Target(), c.target);
+    for (auto part : {&ShellLink::idListPath, &ShellLink::linkInfoPath, &ShellLink::environmentPath,
+                      &ShellLink::relativePath}) {
+      EXPECT_EQ((*link).*part, part == c.part ? c.target : "");
+    }
   }
   EXPECT_EQ(Parse(WriteLink(LinkSpec{}))->Target(), "");
 }
