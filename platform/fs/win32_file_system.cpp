@@ -11,8 +11,9 @@
 
 namespace veltrano::fs {
 
-using win32::Attributes;
 using win32::IsFolder;
+using win32::IsFolderLike;
+using win32::IsFolderLink;
 using win32::IsReparse;
 
 class Win32FileSystem::Impl {
@@ -23,6 +24,10 @@ class Win32FileSystem::Impl {
     std::wstring native;  // "\\?\C:\tmp\usb", no trailing separator
   };
 
+  explicit Impl(win32::NativeCalls* native)
+      : calls(native != nullptr ? *native : win32::NativeCalls::System()) {}
+
+  win32::NativeCalls& calls;
   bool directoryMode = false;
   std::vector<Root> roots;
   DWORD lastError = 0;
@@ -60,17 +65,18 @@ class Win32FileSystem::Impl {
       *native += L'\\';
       *native += *name;
       if (i + 1 == path.parts.size()) {
-        // "E:\x.exe\" names a folder or nothing: Windows finds no file there.
+        // "E:\x.exe\" names a folder (or a folder link) or nothing:
+        // Windows finds no file there.
         if (path.folderOnly) {
-          const DWORD a = Attributes(*native);
-          if (!IsFolder(a)) {
+          const DWORD a = calls.Attributes(*native);
+          if (!IsFolderLike(a)) {
             lastError = a == INVALID_FILE_ATTRIBUTES ? GetLastError() : ERROR_INVALID_NAME;
             return std::nullopt;
           }
         }
         break;
       }
-      const DWORD a = Attributes(*native);
+      const DWORD a = calls.Attributes(*native);
       if (!IsFolder(a)) {
         // Nothing there, a file in the way, or a link: the path names nothing.
         blocked = a != INVALID_FILE_ATTRIBUTES;
@@ -102,15 +108,17 @@ class Win32FileSystem::Impl {
   }
 };
 
-Win32FileSystem::Win32FileSystem() : impl_(std::make_unique<Impl>()) {}
+Win32FileSystem::Win32FileSystem(win32::NativeCalls* calls)
+    : impl_(std::make_unique<Impl>(calls)) {}
 
-Win32FileSystem::Win32FileSystem(std::vector<DriveSpec> drives) : impl_(std::make_unique<Impl>()) {
+Win32FileSystem::Win32FileSystem(std::vector<DriveSpec> drives, win32::NativeCalls* calls)
+    : impl_(std::make_unique<Impl>(calls)) {
   impl_->directoryMode = true;
   for (const DriveSpec& d : drives) {
     const auto wide = text::Utf8ToWide(d.hostPath);
     if (!wide) continue;
     auto full = win32::FullFolderPath(*wide);
-    if (!full || !IsFolder(Attributes(*full))) continue;
+    if (!full || !IsFolder(impl_->calls.Attributes(*full))) continue;
     const char letter =
         (d.letter >= 'a' && d.letter <= 'z') ? static_cast<char>(d.letter - 'a' + 'A') : d.letter;
     if (letter < 'A' || letter > 'Z' || impl_->RootOf(letter) != nullptr) continue;
@@ -175,11 +183,12 @@ std::unique_ptr<FindSession> Win32FileSystem::FindFirst(std::string_view pattern
   const auto folder = impl_->Resolve(parsed->folder);
   if (!folder) return nullptr;
   // A listing never enters a link: the folder itself must be a real folder.
-  if (!parsed->folder.IsRoot() && !IsFolder(Attributes(*folder))) {
+  if (!parsed->folder.IsRoot() && !IsFolder(impl_->calls.Attributes(*folder))) {
     impl_->lastError = ERROR_PATH_NOT_FOUND;  // what listing a missing folder says
     return nullptr;
   }
-  auto session = win32::OpenListing(*folder, parsed->name, mode, first, impl_->lastError);
+  auto session =
+      win32::OpenListing(impl_->calls, *folder, parsed->name, mode, first, impl_->lastError);
   return session;
 }
 
@@ -188,7 +197,7 @@ uint32_t Win32FileSystem::GetAttributes(std::string_view path) {
   if (!parsed) return kInvalidAttributes;
   const auto native = impl_->Resolve(*parsed);
   if (!native) return kInvalidAttributes;
-  const DWORD a = Attributes(*native);
+  const DWORD a = impl_->calls.Attributes(*native);
   if (a == INVALID_FILE_ATTRIBUTES) {
     impl_->Fail();
     return kInvalidAttributes;
@@ -201,43 +210,38 @@ uint32_t Win32FileSystem::GetAttributes(std::string_view path) {
 bool Win32FileSystem::SetAttributes(std::string_view path, uint32_t attributes) {
   const auto native = impl_->ResolveEntry(path);
   if (!native) return false;
-  const DWORD a = Attributes(*native);
+  const DWORD a = impl_->calls.Attributes(*native);
   if (a == INVALID_FILE_ATTRIBUTES) return impl_->Fail();
   const DWORD bits = attributes & (kAttrReadOnly | kAttrHidden | kAttrSystem | kAttrArchive);
-  if (IsReparse(a)) {
-    // The link's own attributes, never its target's.
-    if (!win32::SetLinkAttributes(*native, bits)) return impl_->Fail();
-    return true;
-  }
-  if (!::SetFileAttributesW(native->c_str(), bits != 0 ? bits : FILE_ATTRIBUTE_NORMAL)) {
-    return impl_->Fail();
-  }
+  // Through a handle to the entry itself: a link's own attributes change,
+  // never its target's, also when a link took the entry's place just now.
+  if (!impl_->calls.SetEntryAttributes(*native, bits)) return impl_->Fail();
   return true;
 }
 
 bool Win32FileSystem::DeleteFile(std::string_view path) {
   const auto native = impl_->ResolveEntry(path);
   if (!native) return false;
-  const DWORD a = Attributes(*native);
+  const DWORD a = impl_->calls.Attributes(*native);
   if (a == INVALID_FILE_ATTRIBUTES) return impl_->Fail();
   if (IsFolder(a)) {
     impl_->lastError = ERROR_ACCESS_DENIED;  // what DeleteFileW says of a folder
     return false;
   }
-  if (!win32::RemoveEntry(*native, a)) return impl_->Fail();
+  if (!win32::RemoveEntry(impl_->calls, *native, a)) return impl_->Fail();
   return true;
 }
 
 bool Win32FileSystem::FileExists(std::string_view path) {
   const auto native = impl_->ResolveEntry(path);
   if (!native) return false;
-  const DWORD a = Attributes(*native);
-  return a != INVALID_FILE_ATTRIBUTES && !IsFolder(a);
+  const DWORD a = impl_->calls.Attributes(*native);
+  return a != INVALID_FILE_ATTRIBUTES && !IsFolderLike(a);  // a folder link is no file
 }
 
 bool Win32FileSystem::FolderExists(std::string_view path) {
   const auto native = impl_->Resolve(path);
-  return native && IsFolder(Attributes(*native));
+  return native && IsFolderLike(impl_->calls.Attributes(*native));
 }
 
 PathState Win32FileSystem::Probe(std::string_view path) {
@@ -252,26 +256,34 @@ PathState Win32FileSystem::Probe(std::string_view path) {
   // A drive that has gone (a stick pulled out) answers "no such path" too.
   const auto onItsDrive = [&] {
     const auto root = impl_->RootPath(parsed->letter);
-    return root && IsFolder(Attributes(*root + L"\\")) ? PathState::kMissing : PathState::kUnknown;
+    return root && IsFolder(impl_->calls.Attributes(*root + L"\\")) ? PathState::kMissing : PathState::kUnknown;
   };
   const auto native = impl_->Resolve(*parsed);
   if (!native) {
     return !impl_->blocked && missing(impl_->lastError) ? onItsDrive() : PathState::kUnknown;
   }
-  const DWORD a = Attributes(*native);
+  const DWORD a = impl_->calls.Attributes(*native);
   if (a == INVALID_FILE_ATTRIBUTES) {
     const DWORD error = GetLastError();
     impl_->lastError = error;
     return !parsed->IsRoot() && missing(error) ? onItsDrive() : PathState::kUnknown;
   }
-  return IsFolder(a) ? PathState::kFolder : PathState::kFile;  // a link counts as a file
+  // A folder link is a folder here, as it is to Windows; a file link a file.
+  return IsFolderLike(a) ? PathState::kFolder : PathState::kFile;
 }
 
 bool Win32FileSystem::DeleteFolderForced(std::string_view path) {
   const auto native = impl_->ResolveEntry(path);  // a drive root is never deleted
   if (!native) return false;
-  if (!IsFolder(Attributes(*native))) return false;
-  return win32::DeleteTree(*native, impl_->lastError);
+  const DWORD a = impl_->calls.Attributes(*native);
+  if (IsFolderLink(a)) {
+    // The link goes, never what it points at, which is not entered.
+    win32::ClearReadOnly(impl_->calls, *native, a);
+    if (!impl_->calls.RemoveFolderEntry(*native)) return impl_->Fail();
+    return true;
+  }
+  if (!IsFolder(a)) return false;
+  return win32::DeleteTree(impl_->calls, *native, impl_->lastError);
 }
 
 std::optional<std::vector<std::string>> Win32FileSystem::SubFolders(std::string_view folder) {
@@ -279,13 +291,13 @@ std::optional<std::vector<std::string>> Win32FileSystem::SubFolders(std::string_
   if (!parsed) return std::nullopt;
   const auto native = impl_->Resolve(*parsed);
   if (!native) return std::nullopt;
-  if (!parsed->IsRoot() && !IsFolder(Attributes(*native))) {
+  if (!parsed->IsRoot() && !IsFolder(impl_->calls.Attributes(*native))) {
     impl_->lastError = ERROR_PATH_NOT_FOUND;
     return std::nullopt;
   }
   std::vector<std::string> names;
   const bool listed =
-      win32::ForEachEntry(*native, impl_->lastError, [&](const WIN32_FIND_DATAW& w) {
+      win32::ForEachEntry(impl_->calls, *native, impl_->lastError, [&](const WIN32_FIND_DATAW& w) {
         if (IsFolder(w.dwFileAttributes)) names.push_back(text::WideToUtf8(w.cFileName));
         return true;
       });
@@ -297,27 +309,38 @@ std::optional<std::vector<uint8_t>> Win32FileSystem::ReadFile(std::string_view p
                                                               std::size_t maxBytes) {
   const auto native = impl_->ResolveEntry(path);
   if (!native) return std::nullopt;
+  // Only a file is read, never a folder or what a link points at (the read
+  // opens the entry itself and checks again on its handle).
+  const DWORD a = impl_->calls.Attributes(*native);
+  if (a == INVALID_FILE_ATTRIBUTES) {
+    impl_->Fail();
+    return std::nullopt;
+  }
+  if ((a & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) != 0) {
+    impl_->lastError = ERROR_ACCESS_DENIED;
+    return std::nullopt;
+  }
   return win32::ReadWholeFile(*native, maxBytes, impl_->lastError);
 }
 
 bool Win32FileSystem::CopyFile(std::string_view from, std::string_view to) {
   const auto source = impl_->ResolveEntry(from);
   if (!source) return false;
-  const DWORD sa = Attributes(*source);
+  const DWORD sa = impl_->calls.Attributes(*source);
   if (sa == INVALID_FILE_ATTRIBUTES) return impl_->Fail();
   if ((sa & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) != 0) return false;
   const auto target = impl_->ResolveEntry(to);
   if (!target) return false;
-  const DWORD ta = Attributes(*target);
+  const DWORD ta = impl_->calls.Attributes(*target);
   if (ta != INVALID_FILE_ATTRIBUTES) {
-    if (IsFolder(ta) || (!IsReparse(ta) && (ta & FILE_ATTRIBUTE_READONLY) != 0)) {
+    if (IsFolderLike(ta) || (!IsReparse(ta) && (ta & FILE_ATTRIBUTE_READONLY) != 0)) {
       impl_->lastError = ERROR_ACCESS_DENIED;
       return false;
     }
     // A link in the target's place is replaced, never written through.
-    if (IsReparse(ta) && !win32::RemoveEntry(*target, ta)) return impl_->Fail();
+    if (IsReparse(ta) && !win32::RemoveEntry(impl_->calls, *target, ta)) return impl_->Fail();
   }
-  if (!::CopyFileW(source->c_str(), target->c_str(), FALSE)) return impl_->Fail();
+  if (!impl_->calls.CopyFileEntry(*source, *target)) return impl_->Fail();
   return true;
 }
 

@@ -17,8 +17,16 @@
 // Reparse points are entries of their own: they list with kAttrReparsePoint
 // and without the directory bit, are never entered, and deleting one removes
 // the link itself (RemoveDirectoryW for a folder link, DeleteFileW for a file
-// link), never its target. The forced folder delete walks the tree itself,
-// without recursion, and clears read-only bits on its way.
+// link), never its target. To the existence tests a folder link (junction,
+// directory symbolic link) is a folder, as it is to Windows: FileExists says
+// no, FolderExists and Probe say folder, and the forced folder delete removes
+// the link alone. Attributes are always written through a handle opened with
+// FILE_FLAG_OPEN_REPARSE_POINT, so they are the entry's own, a link's
+// included. The forced folder delete walks the tree itself, without
+// recursion, and clears read-only bits on its way.
+//
+// Every call on a path goes through win32::NativeCalls (win32_native.h), the
+// system's own unless a test gives others.
 //
 // Failures come back as results; the Windows error code of the last failing
 // call is kept (LastError) with its system text (ErrorText) for the messages
@@ -37,14 +45,19 @@
 
 namespace veltrano::fs {
 
+namespace win32 {
+class NativeCalls;
+}
+
 class Win32FileSystem : public FileSystem {
  public:
-  // The machine's drives.
-  Win32FileSystem();
+  // The machine's drives. `calls` (kept, not owned) stands in for the
+  // system's calls on paths; null for the system's own.
+  explicit Win32FileSystem(win32::NativeCalls* calls = nullptr);
   // Directory mode: each folder of the table (a Windows path, made absolute
   // here) is the root of its drive letter. Folders that cannot be resolved are
   // left out, as if their letter did not exist.
-  explicit Win32FileSystem(std::vector<DriveSpec> drives);
+  explicit Win32FileSystem(std::vector<DriveSpec> drives, win32::NativeCalls* calls = nullptr);
   ~Win32FileSystem() override;
   Win32FileSystem(const Win32FileSystem&) = delete;
   Win32FileSystem& operator=(const Win32FileSystem&) = delete;

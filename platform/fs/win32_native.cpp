@@ -18,14 +18,6 @@ bool IsDotEntry(const wchar_t* name) {
   return name[0] == L'.' && (name[1] == L'\0' || (name[1] == L'.' && name[2] == L'\0'));
 }
 
-HANDLE StartListing(const std::wstring& folder, WIN32_FIND_DATAW& w) {
-  std::wstring search = folder;
-  if (search.empty() || search.back() != L'\\') search += L'\\';
-  search += L'*';
-  return ::FindFirstFileExW(search.c_str(), FindExInfoBasic, &w, FindExSearchNameMatch, nullptr,
-                            FIND_FIRST_EX_LARGE_FETCH);
-}
-
 void Fill(const WIN32_FIND_DATAW& w, FindMode mode, FindData& out) {
   out.cFileName = text::WideToUtf8(w.cFileName);
   if (mode == FindMode::kNamesOnly) {
@@ -45,12 +37,13 @@ void Fill(const WIN32_FIND_DATAW& w, FindMode mode, FindData& out) {
 
 class Win32FindSession : public FindSession {
  public:
-  Win32FindSession(HANDLE handle, std::string pattern, FindMode mode)
-      : handle_(handle),
+  Win32FindSession(NativeCalls& calls, HANDLE handle, std::string pattern, FindMode mode)
+      : calls_(calls),
+        handle_(handle),
         pattern_(std::move(pattern)),
         matchAll_(pattern_ == "*" || pattern_ == "*.*"),
         mode_(mode) {}
-  ~Win32FindSession() override { ::FindClose(handle_); }
+  ~Win32FindSession() override { calls_.FindClose(handle_); }
   Win32FindSession(const Win32FindSession&) = delete;
   Win32FindSession& operator=(const Win32FindSession&) = delete;
 
@@ -66,38 +59,83 @@ class Win32FindSession : public FindSession {
           return true;
         }
       }
-      if (!::FindNextFileW(handle_, &w)) return false;
+      if (!calls_.FindNext(handle_, w)) return false;
     }
   }
 
   bool FindNext(FindData& out) override {
     WIN32_FIND_DATAW w;
-    if (!::FindNextFileW(handle_, &w)) return false;
+    if (!calls_.FindNext(handle_, w)) return false;
     return Take(w, out);
   }
 
  private:
+  NativeCalls& calls_;
   HANDLE handle_;
   std::string pattern_;
   bool matchAll_;
   FindMode mode_;
 };
 
-// Clears the read-only bit of an entry that has it, so that it can go.
-void ClearReadOnly(const std::wstring& native, DWORD a) {
-  if ((a & FILE_ATTRIBUTE_READONLY) == 0) return;
-  const DWORD rest = a & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE);
-  if (IsReparse(a)) {
-    SetLinkAttributes(native, rest);
-  } else {
-    ::SetFileAttributesW(native.c_str(), rest != 0 ? rest : FILE_ATTRIBUTE_NORMAL);
-  }
-}
-
 }  // namespace
 
-DWORD Attributes(const std::wstring& native) {
+void ClearReadOnly(NativeCalls& calls, const std::wstring& native, DWORD a) {
+  if ((a & FILE_ATTRIBUTE_READONLY) == 0) return;
+  calls.SetEntryAttributes(
+      native, a & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE));
+}
+
+NativeCalls& NativeCalls::System() {
+  static NativeCalls calls;
+  return calls;
+}
+
+DWORD NativeCalls::Attributes(const std::wstring& native) {
   return ::GetFileAttributesW(native.c_str());
+}
+
+bool NativeCalls::SetEntryAttributes(const std::wstring& native, DWORD bits) {
+  // SetFileAttributesW would open the entry without
+  // FILE_FLAG_OPEN_REPARSE_POINT and so change what a link points at.
+  HANDLE h = ::CreateFileW(
+      native.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+      nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  FILE_BASIC_INFO info{};  // zero times: left as they are
+  info.FileAttributes = bits != 0 ? bits : FILE_ATTRIBUTE_NORMAL;
+  const BOOL ok = ::SetFileInformationByHandle(h, FileBasicInfo, &info, sizeof info);
+  const DWORD error = ::GetLastError();
+  ::CloseHandle(h);
+  ::SetLastError(error);
+  return ok != FALSE;
+}
+
+bool NativeCalls::DeleteFileEntry(const std::wstring& native) {
+  return ::DeleteFileW(native.c_str()) != FALSE;
+}
+
+bool NativeCalls::RemoveFolderEntry(const std::wstring& native) {
+  return ::RemoveDirectoryW(native.c_str()) != FALSE;
+}
+
+HANDLE NativeCalls::FindFirst(const std::wstring& folder, WIN32_FIND_DATAW& w) {
+  std::wstring search = folder;
+  if (search.empty() || search.back() != L'\\') search += L'\\';
+  search += L'*';
+  return ::FindFirstFileExW(search.c_str(), FindExInfoBasic, &w, FindExSearchNameMatch, nullptr,
+                            FIND_FIRST_EX_LARGE_FETCH);
+}
+
+bool NativeCalls::FindNext(HANDLE h, WIN32_FIND_DATAW& w) {
+  return ::FindNextFileW(h, &w) != FALSE;
+}
+
+void NativeCalls::FindClose(HANDLE h) {
+  ::FindClose(h);
+}
+
+bool NativeCalls::CopyFileEntry(const std::wstring& from, const std::wstring& to) {
+  return ::CopyFileW(from.c_str(), to.c_str(), FALSE) != FALSE;
 }
 
 uint32_t CoreAttributes(DWORD a) {
@@ -151,33 +189,17 @@ std::string ErrorText(DWORD code) {
   return text;
 }
 
-bool SetLinkAttributes(const std::wstring& native, DWORD bits) {
-  HANDLE h = ::CreateFileW(
-      native.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-      nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return false;
-  FILE_BASIC_INFO info{};  // zero times: left as they are
-  info.FileAttributes = bits != 0 ? bits : FILE_ATTRIBUTE_NORMAL;
-  const BOOL ok = ::SetFileInformationByHandle(h, FileBasicInfo, &info, sizeof info);
-  const DWORD error = ::GetLastError();
-  ::CloseHandle(h);
-  ::SetLastError(error);
-  return ok != FALSE;
-}
-
-bool RemoveEntry(const std::wstring& native, DWORD a) {
+bool RemoveEntry(NativeCalls& calls, const std::wstring& native, DWORD a) {
   // A folder link (junction, directory symbolic link, mount point) goes with
   // RemoveDirectoryW, which removes the link and leaves its target alone.
-  if (IsReparse(a) && (a & FILE_ATTRIBUTE_DIRECTORY) != 0) {
-    return ::RemoveDirectoryW(native.c_str()) != FALSE;
-  }
-  return ::DeleteFileW(native.c_str()) != FALSE;
+  if (IsFolderLink(a)) return calls.RemoveFolderEntry(native);
+  return calls.DeleteFileEntry(native);
 }
 
-bool ForEachEntry(const std::wstring& folder, DWORD& lastError,
+bool ForEachEntry(NativeCalls& calls, const std::wstring& folder, DWORD& lastError,
                   const std::function<bool(const WIN32_FIND_DATAW&)>& each) {
   WIN32_FIND_DATAW w;
-  HANDLE h = StartListing(folder, w);
+  HANDLE h = calls.FindFirst(folder, w);
   if (h == INVALID_HANDLE_VALUE) {
     const DWORD error = ::GetLastError();
     if (error == ERROR_FILE_NOT_FOUND || error == ERROR_NO_MORE_FILES) return true;  // empty
@@ -187,25 +209,26 @@ bool ForEachEntry(const std::wstring& folder, DWORD& lastError,
   do {
     if (IsDotEntry(w.cFileName)) continue;
     if (!each(w)) break;
-  } while (::FindNextFileW(h, &w));
-  ::FindClose(h);
+  } while (calls.FindNext(h, w));
+  calls.FindClose(h);
   return true;
 }
 
-std::unique_ptr<FindSession> OpenListing(const std::wstring& folder, const std::string& pattern,
-                                         FindMode mode, FindData& first, DWORD& lastError) {
+std::unique_ptr<FindSession> OpenListing(NativeCalls& calls, const std::wstring& folder,
+                                         const std::string& pattern, FindMode mode,
+                                         FindData& first, DWORD& lastError) {
   WIN32_FIND_DATAW w;
-  HANDLE h = StartListing(folder, w);
+  HANDLE h = calls.FindFirst(folder, w);
   if (h == INVALID_HANDLE_VALUE) {
     lastError = ::GetLastError();
     return nullptr;
   }
-  auto session = std::make_unique<Win32FindSession>(h, pattern, mode);
+  auto session = std::make_unique<Win32FindSession>(calls, h, pattern, mode);
   if (!session->Take(w, first)) return nullptr;
   return session;
 }
 
-bool DeleteTree(const std::wstring& folder, DWORD& lastError) {
+bool DeleteTree(NativeCalls& calls, const std::wstring& folder, DWORD& lastError) {
   // Depth-first without recursion: a folder is listed once, its files and
   // links go at once, its sub-folders are pushed, and it is removed when the
   // walk comes back to it. A tree as deep as \\?\ paths allow cannot run the
@@ -225,37 +248,37 @@ bool DeleteTree(const std::wstring& folder, DWORD& lastError) {
     if (stack.back().listed) {
       const std::wstring path = std::move(stack.back().path);
       stack.pop_back();
-      if (!::RemoveDirectoryW(path.c_str())) failed();
+      if (!calls.RemoveFolderEntry(path)) failed();
       continue;
     }
     stack.back().listed = true;
     const std::wstring path = stack.back().path;
-    const DWORD a = Attributes(path);
+    const DWORD a = calls.Attributes(path);
     if (!IsFolder(a)) {
       // Swapped for a link (or gone) since its parent was listed: a link is
       // removed itself and never entered.
-      if (a != INVALID_FILE_ATTRIBUTES && !RemoveEntry(path, a)) failed();
+      if (a != INVALID_FILE_ATTRIBUTES && !RemoveEntry(calls, path, a)) failed();
       stack.pop_back();
       continue;
     }
     // Read-only on a folder keeps its entries from going under Wine (the
     // Unix write bit) and the folder itself on Windows.
-    ClearReadOnly(path, a);
+    ClearReadOnly(calls, path, a);
     std::vector<std::wstring> folders;
-    const bool listed = ForEachEntry(path, lastError, [&](const WIN32_FIND_DATAW& w) {
+    const bool listed = ForEachEntry(calls, path, lastError, [&](const WIN32_FIND_DATAW& w) {
       std::wstring child = path + L'\\' + w.cFileName;
       if (IsFolder(w.dwFileAttributes)) {
         folders.push_back(std::move(child));
         return true;
       }
-      ClearReadOnly(child, w.dwFileAttributes);
-      if (!RemoveEntry(child, w.dwFileAttributes)) failed();
+      ClearReadOnly(calls, child, w.dwFileAttributes);
+      if (!RemoveEntry(calls, child, w.dwFileAttributes)) failed();
       return true;
     });
     if (!listed) ok = false;
     for (auto& f : folders) stack.push_back({std::move(f), false});
   }
-  if (Attributes(folder) != INVALID_FILE_ATTRIBUTES) {
+  if (calls.Attributes(folder) != INVALID_FILE_ATTRIBUTES) {
     ok = false;
   }
   return ok;
