@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/gdi/axis_plan.h"
+#include "platform/gdi/halftone.h"
 #include "platform/gdi/row_kernels.h"
 
 namespace veltrano::gdi::detail {
@@ -255,11 +256,16 @@ int Transfer(const TransferRequest& r) {
   if (mode == HALFTONE) filter = AxisFilter::kHalftone;
   if (mode == BLACKONWHITE || mode == WHITEONBLACK) filter = AxisFilter::kCombine;
 
-  AxisPlan px, py;
-  if (!PlanAxis(r.xDest, r.wDest, r.dst->width, r.xSrc, r.wSrc, r.src->width, filter, &px))
-    return 0;
-  if (!PlanAxis(r.yDest, r.hDest, r.dst->height, r.ySrc, r.hSrc, r.src->height, filter, &py))
-    return 0;
+  // Plans come from a cache of recent geometries: a pure function of these
+  // numbers, so a kept plan is the plan that would be made.
+  const auto planX =
+      CachedAxis(r.xDest, r.wDest, r.dst->width, r.xSrc, r.wSrc, r.src->width, filter);
+  if (!planX->drawn) return 0;
+  const auto planY =
+      CachedAxis(r.yDest, r.hDest, r.dst->height, r.ySrc, r.hSrc, r.src->height, filter);
+  if (!planY->drawn) return 0;
+  const AxisPlan& px = planX->plan;
+  const AxisPlan& py = planY->plan;
 
   std::unique_ptr<Bitmap> copy;
   int ox = 0, oy = 0;
@@ -271,7 +277,8 @@ int Transfer(const TransferRequest& r) {
   }
   const Plans plans{px, py, copy ? *copy : *r.src, ox, oy};
   if (mode == HALFTONE) {
-    HalftoneRows(r, plans);
+    if (!FastHalftoneRows(*r.dst, plans.from, ox, oy, *planX, *planY, r.rop, r.srcBackground))
+      HalftoneRows(r, plans);
   } else {
     ValueRows(r, plans, mode);
   }

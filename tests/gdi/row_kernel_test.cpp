@@ -5,6 +5,8 @@
 // mirroring, in place too.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstring>
 #include <random>
 #include <string>
 
@@ -27,6 +29,7 @@ struct Case {
   bool inPlace;
   bool sharedTable;
   uint32_t seed;
+  int mode = COLORONCOLOR;  // stretch mode of the destination
 };
 
 std::vector<uint32_t> Table(std::mt19937& rng, int bpp) {
@@ -59,8 +62,19 @@ std::vector<uint8_t> Draw(const Case& c, int level) {
   Randomise(dst, rng);
   Surface src(c.srcW, c.srcH, c.srcBpp, srcTable);
   Randomise(src, rng);
+  if (c.mode == HALFTONE) {
+    // Whole rows of black or white, as in a transparency mask.
+    auto* p = static_cast<uint8_t*>(src.raw);
+    for (int row = 0; row < src.height; ++row) {
+      if (rng() % 3 == 0) {
+        std::memset(p + static_cast<size_t>(row) * src.stride, rng() & 1 ? 0xFF : 0,
+                    static_cast<size_t>(src.stride));
+      }
+    }
+  }
   SetBkColor(src.dc, RGB(0xFF, 0xFF, 0xFF));
   HDC from = c.inPlace ? dst.dc : src.dc;
+  SetStretchBltMode(dst.dc, c.mode);
   if (c.sw == c.w && c.sh == c.h) {
     BitBlt(dst.dc, c.x, c.y, c.w, c.h, from, c.sx, c.sy, c.rop);
   } else {
@@ -184,6 +198,49 @@ TEST_F(RowKernels, MatchTheGeneralPathAtBlockEdgesAndBitOffsets) {
         c.rop = p.rop;
         c.seed = seed++;
         Check(c);
+      }
+    }
+  }
+}
+
+// HALFTONE stretches (vector sums, kept plans, uniform rows filled at once)
+// against the general weighted sums: random sizes, offsets, enlarging and
+// shrinking factors on each axis, mirroring, every depth pair and operation.
+// Some sources are uniform in places, as a transparency mask mostly is.
+TEST_F(RowKernels, HalftoneMatchesTheGeneralPath) {
+  std::mt19937 rng(20261208);
+  auto pick = [&](int lo, int hi) { return lo + static_cast<int>(rng() % (hi - lo + 1)); };
+  const int depths[] = {1, 8, 24, 32};
+  for (int srcBpp : depths) {
+    for (int dstBpp : depths) {
+      for (DWORD rop : kRops) {
+        for (int k = 0; k < 6; ++k) {
+          Case c{};
+          c.mode = HALFTONE;
+          c.srcBpp = srcBpp;
+          c.dstBpp = dstBpp;
+          c.srcW = pick(1, 60);
+          c.srcH = pick(1, 12) * (rng() & 1 ? 1 : -1);
+          c.dstW = pick(1, 90);
+          c.dstH = pick(1, 14) * (rng() & 1 ? 1 : -1);
+          c.rop = rop;
+          c.seed = static_cast<uint32_t>(rng());
+          c.sharedTable = rng() & 1;
+          c.sw = pick(1, 60);
+          c.sh = pick(1, 12);
+          // From a quarter to four times the source on each axis.
+          c.w = std::max(1, c.sw * pick(1, 16) / 4);
+          c.h = std::max(1, c.sh * pick(1, 16) / 4);
+          c.x = pick(-9, c.dstW);
+          c.y = pick(-3, 6);
+          c.sx = pick(-5, c.srcW);
+          c.sy = pick(-2, 4);
+          const int mirror = pick(0, 3);
+          if (mirror & 1) c.sx += c.sw - 1, c.sw = -c.sw;
+          if (mirror & 2) c.sy += c.sh - 1, c.sh = -c.sh;
+          c.inPlace = srcBpp == dstBpp && pick(0, 5) == 0;
+          Check(c);
+        }
       }
     }
   }
