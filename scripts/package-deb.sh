@@ -18,7 +18,7 @@ if [ "${1:-}" = --check ]; then
 fi
 build=${1:-build-release}
 
-./scripts/setup.sh
+./scripts/setup.sh test
 if [ ! -f "$build/CMakeCache.txt" ]; then
   cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
 fi
