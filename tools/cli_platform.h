@@ -30,4 +30,8 @@ std::unique_ptr<fs::FileSystem> MakeFileSystem(std::vector<fs::DriveSpec> table,
 // Prints the drive table of a file system made by MakeFileSystem.
 void PrintDrives(fs::FileSystem& fileSystem);
 
+// True when standard input is a terminal a user can answer on; false for a
+// pipe, a file or the null device.
+bool InputIsTerminal();
+
 }  // namespace veltrano::cli

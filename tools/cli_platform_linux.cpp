@@ -1,3 +1,5 @@
+#include <unistd.h>
+
 #include <filesystem>
 #include <iostream>
 
@@ -67,5 +69,7 @@ void PrintDrives(fs::FileSystem& fileSystem) {
               << '\n';
   }
 }
+
+bool InputIsTerminal() { return ::isatty(STDIN_FILENO) == 1; }
 
 }  // namespace veltrano::cli

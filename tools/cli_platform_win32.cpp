@@ -46,4 +46,12 @@ void PrintDrives(fs::FileSystem& fileSystem) {
   }
 }
 
+bool InputIsTerminal() {
+  // _isatty is true for any character device, the null device included;
+  // only a console has a console mode.
+  const HANDLE input = ::GetStdHandle(STD_INPUT_HANDLE);
+  DWORD mode = 0;
+  return input != nullptr && input != INVALID_HANDLE_VALUE && ::GetConsoleMode(input, &mode) != 0;
+}
+
 }  // namespace veltrano::cli

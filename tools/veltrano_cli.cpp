@@ -13,11 +13,20 @@
 //   - "scan log (N lines):" and then the N lines of the log, exactly as shown;
 //   - "selected line: K" (numbered from 0 as in the list, -1 for none);
 //   - "status strip: TEXT".
+// With several commands, each command's part starts with "command: NAME" and
+// shows the window as that command left it, so every line that the exit
+// status rests on is printed.
 // Every printed text has its control characters escaped (see
 // printable_text.h), so a file name cannot add lines of its own.
 //
+// A Yes/No box is answered by --answer; without it the user is asked on the
+// terminal ("[y/N]", No unless "y" or "yes"), and with no terminal to ask
+// on the answer is No, said on standard error: a cleanup never deletes
+// unless someone said so.
+//
 // Exit status: 0 when every removal, deletion and repair the commands tried
 // worked; 1 when one of them failed (as its log line says); 2 on bad usage.
+#include <cctype>
 #include <cstdlib>
 #include <iostream>
 #include <memory>
@@ -52,7 +61,8 @@ constexpr const char* kUsage =
     "       veltrano-cli --help | --version\n"
     "\n"
     "Runs the window's commands headless, in the order given, and prints each\n"
-    "message box, then the scan log, the selected line and the status strip.\n";
+    "message box, then the scan log, the selected line and the status strip;\n"
+    "with several commands, under a line \"command: NAME\" for each.\n";
 constexpr const char* kCommandsHelp =
     "  menuqim     U盘杀毒: sweep the removable drives for autorun worms\n"
     "  menukhdd    硬盘杀毒: sweep the fixed drives\n"
@@ -63,8 +73,9 @@ constexpr const char* kCommandsHelp =
     "  menunet     主页留言: print the home page's address\n"
     "\n";
 constexpr const char* kOptionsHelp =
-    "  --answer yes|no               how to answer Yes/No message boxes\n"
-    "                                (default: each box's default button)\n"
+    "  --answer yes|no               how to answer Yes/No message boxes; without\n"
+    "                                it they are asked on the terminal ([y/N]),\n"
+    "                                and with no terminal they are answered no\n"
     "  --help, -h                    show this help and exit\n"
     "  --version                     show the version and exit\n"
     "\n"
@@ -90,17 +101,53 @@ const char* AnswerName(MsgAnswer answer) {
   return "ok";
 }
 
+// True for the answers a user types to mean Yes: "y" or "yes", in any case,
+// with blanks around; anything else, an empty line included, is No.
+bool MeansYes(std::string_view line) {
+  const size_t first = line.find_first_not_of(" \t\r");
+  if (first == std::string_view::npos) return false;
+  line = line.substr(first, line.find_last_not_of(" \t\r") + 1 - first);
+  if (line.size() > 3) return false;
+  std::string lower(line);
+  for (char& ch : lower) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+  return lower == "y" || lower == "yes";
+}
+
+// Asks a Yes/No box on the terminal: its caption and text, then "[y/N]".
+// The question goes to standard error, so standard output stays the record.
+MsgAnswer AskOnTerminal(const MessageBoxRequest& request) {
+  std::cout.flush();
+  std::cerr << Printable(request.caption) << ": " << Printable(request.text) << " [y/N] "
+            << std::flush;
+  std::string line;
+  if (!std::getline(std::cin, line)) {
+    std::cerr << '\n';
+    return MsgAnswer::kNo;
+  }
+  return MeansYes(line) ? MsgAnswer::kYes : MsgAnswer::kNo;
+}
+
 // The window host of the command line: nothing to pump, boxes answered as
-// told and printed, pages printed instead of opened.
+// told (or asked) and printed, pages printed instead of opened.
 class CliHost : public veltrano::host::WindowHost {
  public:
   explicit CliHost(std::optional<MsgAnswer> answer) : answer_(answer) {}
 
   void DoEvents() override {}
   MsgAnswer MessageBox(const MessageBoxRequest& request) override {
-    MsgAnswer answer = request.defaultButton;
-    if (request.buttons == MsgButtons::kYesNo && answer_) answer = *answer_;
-    if (request.buttons == MsgButtons::kOk) answer = MsgAnswer::kOk;
+    MsgAnswer answer = MsgAnswer::kOk;
+    if (request.buttons == MsgButtons::kYesNo) {
+      if (answer_) {
+        answer = *answer_;
+      } else if (veltrano::cli::InputIsTerminal()) {
+        answer = AskOnTerminal(request);
+      } else {
+        answer = MsgAnswer::kNo;
+        std::cout.flush();
+        std::cerr << "veltrano-cli: no terminal to ask \"" << Printable(request.caption) << " | "
+                  << Printable(request.text) << "\" on and no --answer: answered no\n";
+      }
+    }
     std::cout << "message box: " << Printable(request.caption) << " | " << Printable(request.text)
               << " -> " << AnswerName(answer) << '\n';
     return answer;
@@ -132,19 +179,34 @@ enum class Outcomes {
 };
 
 struct Command {
+  std::string_view name;
   void (veltrano::Form1::*handler)();
   Outcomes outcomes;
 };
 
 std::optional<Command> FindCommand(std::string_view name) {
   using veltrano::Form1;
-  if (name == "menuqim") return Command{&Form1::menuqim_Click, Outcomes::kSweep};
-  if (name == "menukhdd") return Command{&Form1::menukhdd_Click, Outcomes::kSweep};
-  if (name == "reudir") return Command{&Form1::reudir_Click, Outcomes::kRepair};
-  if (name == "menuclean") return Command{&Form1::menuclean_Click, Outcomes::kCleanup};
-  if (name == "mhelp") return Command{&Form1::mhelp_Click, Outcomes::kNone};
-  if (name == "menunet") return Command{&Form1::menunet_Click, Outcomes::kNone};
+  static constexpr Command kCommands[] = {
+      {"menuqim", &Form1::menuqim_Click, Outcomes::kSweep},
+      {"menukhdd", &Form1::menukhdd_Click, Outcomes::kSweep},
+      {"reudir", &Form1::reudir_Click, Outcomes::kRepair},
+      {"menuclean", &Form1::menuclean_Click, Outcomes::kCleanup},
+      {"mhelp", &Form1::mhelp_Click, Outcomes::kNone},
+      {"menunet", &Form1::menunet_Click, Outcomes::kNone},
+  };
+  for (const Command& command : kCommands) {
+    if (command.name == name) return command;
+  }
   return std::nullopt;
+}
+
+// What the window shows: the scan log, its selected line, the status strip.
+void PrintWindow(const veltrano::Form1& form) {
+  const auto& lines = form.List1.Lines();
+  std::cout << "scan log (" << lines.size() << " lines):\n";
+  for (const std::string& line : lines) std::cout << Printable(line) << '\n';
+  std::cout << "selected line: " << form.List1.SelectedIndex() << '\n';
+  std::cout << "status strip: " << Printable(form.Picture1.Text()) << '\n';
 }
 
 // True when a log line of the command says that one of its actions failed.
@@ -239,17 +301,15 @@ int main(int argc, char** argv) {
   }
   CliHost host(answer);
   veltrano::Form1 form(*fileSystem, host);
-  // Each command starts with a clear log: its outcome is read before the next one runs.
+  // A command starts with a clear log: its outcome is read, and its log
+  // printed, before the next one runs.
+  const bool several = commands.size() > 1;
   bool failed = false;
   for (const Command& command : commands) {
+    if (several) std::cout << "command: " << command.name << '\n';
     (form.*command.handler)();
     failed = LogShowsFailure(command.outcomes, form.List1.Lines()) || failed;
+    PrintWindow(form);
   }
-
-  const auto& lines = form.List1.Lines();
-  std::cout << "scan log (" << lines.size() << " lines):\n";
-  for (const std::string& line : lines) std::cout << Printable(line) << '\n';
-  std::cout << "selected line: " << form.List1.SelectedIndex() << '\n';
-  std::cout << "status strip: " << Printable(form.Picture1.Text()) << '\n';
   return failed ? kActionFailed : 0;
 }

@@ -141,7 +141,7 @@ TEST(CliCleanup, DeletesExactlyTheJunkOfAGeneratedTree) {
   EXPECT_EQ(Files(c), expected);
 
   // Nothing is left to clean.
-  r = RunShell(Cli(drive + " menuclean"));
+  r = RunShell(Cli(drive + " --answer no menuclean"));
   EXPECT_NE(r.out.find("message box: Veltrano | 没有可清理文件！ -> ok\n"), std::string::npos);
 }
 

@@ -9,7 +9,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -26,9 +28,10 @@ struct Result {
   std::string out;  // stdout and stderr together
 };
 
-Result RunCli(const std::string& args) {
+// Runs veltrano-cli through the shell; `redirect` says where its output goes.
+Result RunCli(const std::string& args, const char* redirect = " 2>&1") {
   Result r;
-  const std::string command = std::string("'") + VELTRANO_CLI + "' " + args + " 2>&1";
+  const std::string command = std::string("'") + VELTRANO_CLI + "' " + args + redirect;
   FILE* pipe = popen(command.c_str(), "r");
   if (!pipe) return r;
   char buf[4096];
@@ -193,6 +196,119 @@ TEST(VeltranoCli, AnswersBoxesAndRunsCommandsInOrder) {
   EXPECT_FALSE(Exists(c + "/Thumbs.db"));
 }
 
+// Several commands: each one's log under its name, in the order run, and
+// each as the window showed it when that command ended.
+TEST(VeltranoCli, EveryCommandsLogIsPrintedUnderItsName) {
+  HostDir tmp;
+  const std::string c = tmp / "c";
+  const std::string usb = tmp / "usb";
+  Write(c + "/Thumbs.db");
+  Write(usb + "/a.pif");
+  const Result r = RunCli("--drive 'C:fixed:" + c + "' --drive 'E:removable:" + usb +
+                          "' --answer yes menuclean menuqim");
+  EXPECT_EQ(r.exitCode, 0) << r.out;
+  const std::string cleanup =
+      "command: menuclean\n"
+      "message box: 删除 | 是否删除所有文件? -> yes\n"
+      "message box: Veltrano | 磁盘清理完毕！ -> ok\n"
+      "scan log (1 lines):\n"
+      "删除 C:\\Thumbs.db\n"
+      "selected line: 0\n"
+      "status strip: 查找到无用（垃圾）文件个数: 1\n";
+  EXPECT_EQ(r.out.find(cleanup), 0u) << r.out;
+  const std::string sweep = r.out.substr(std::min(cleanup.size(), r.out.size()));
+  EXPECT_EQ(sweep.find("command: menuqim\nscan log (7 lines):\n\n可移动磁盘E:\\\n"
+                       "    发现可疑病毒文件：a.pif 已清除！\n"),
+            0u)
+      << sweep;
+  EXPECT_EQ(sweep.find("command: ", 1), std::string::npos) << sweep;
+  EXPECT_FALSE(Exists(c + "/Thumbs.db"));
+  EXPECT_FALSE(Exists(usb + "/a.pif"));
+}
+
+// Runs veltrano-cli on a terminal of its own (a pseudo-terminal): waits for
+// its "[y/N]" question, types `reply`, and returns all it wrote.
+Result RunOnTerminal(const std::vector<std::string>& args, const std::string& reply) {
+  Result r;
+  const int master = posix_openpt(O_RDWR | O_NOCTTY);
+  if (master < 0 || grantpt(master) != 0 || unlockpt(master) != 0) return r;
+  const std::string slaveName = ptsname(master);
+  const pid_t pid = fork();
+  if (pid == 0) {
+    setsid();
+    const int slave = open(slaveName.c_str(), O_RDWR);
+    if (slave < 0) _exit(127);
+    dup2(slave, 0);
+    dup2(slave, 1);
+    dup2(slave, 2);
+    std::vector<char*> argv{const_cast<char*>(VELTRANO_CLI)};
+    for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
+    argv.push_back(nullptr);
+    execv(VELTRANO_CLI, argv.data());
+    _exit(127);
+  }
+  bool replied = false;
+  char buf[4096];
+  for (;;) {
+    const ssize_t n = read(master, buf, sizeof buf);
+    if (n <= 0) break;  // EIO once the program has ended
+    r.out.append(buf, static_cast<size_t>(n));
+    if (!replied && r.out.find("[y/N] ") != std::string::npos) {
+      replied = write(master, reply.data(), reply.size()) == static_cast<ssize_t>(reply.size());
+    }
+  }
+  close(master);
+  int status = 0;
+  waitpid(pid, &status, 0);
+  r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return r;
+}
+
+// Without --answer the cleanup asks on the terminal, and No is the default.
+TEST(VeltranoCli, WithoutAnswerTheCleanupAsksOnTheTerminal) {
+  HostDir tmp;
+  const std::string c = tmp / "c";
+  Write(c + "/Thumbs.db");
+  const std::vector<std::string> args{"--drive", "C:fixed:" + c, "menuclean"};
+  const char* const question = "删除: 是否删除所有文件? [y/N] ";
+
+  for (const char* reply : {"\n", "n\n", "yess\n"}) {
+    SCOPED_TRACE(reply);
+    const Result r = RunOnTerminal(args, reply);
+    EXPECT_EQ(r.exitCode, 0) << r.out;
+    EXPECT_NE(r.out.find(question), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("message box: 删除 | 是否删除所有文件? -> no"), std::string::npos) << r.out;
+    EXPECT_TRUE(Exists(c + "/Thumbs.db"));
+  }
+  const Result r = RunOnTerminal(args, " Yes\n");
+  EXPECT_EQ(r.exitCode, 0) << r.out;
+  EXPECT_NE(r.out.find(question), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("message box: 删除 | 是否删除所有文件? -> yes"), std::string::npos) << r.out;
+  EXPECT_FALSE(Exists(c + "/Thumbs.db"));
+}
+
+// With no terminal to ask on and no --answer, nothing is deleted, and the
+// user is told why on standard error.
+TEST(VeltranoCli, WithoutAnswerOrTerminalTheCleanupDeletesNothing) {
+  HostDir tmp;
+  const std::string c = tmp / "c";
+  Write(c + "/Thumbs.db");
+  Write(tmp / "y.txt", "y\n");  // a file says nothing: only a user at a terminal answers
+  const std::string drive = "--drive 'C:fixed:" + c + "' ";
+  for (const std::string& input : {std::string("</dev/null"), "<'" + tmp / "y.txt" + "'"}) {
+    SCOPED_TRACE(input);
+    const Result r = RunCli(drive + "menuclean " + input, " 2>/dev/null");
+    EXPECT_EQ(r.exitCode, 0) << r.out;
+    EXPECT_NE(r.out.find("message box: 删除 | 是否删除所有文件? -> no\n"), std::string::npos) << r.out;
+    EXPECT_EQ(r.out.find("no terminal"), std::string::npos) << r.out;  // not on stdout
+    EXPECT_TRUE(Exists(c + "/Thumbs.db"));
+  }
+  const Result r = RunCli(drive + "menuclean </dev/null", " 3>&1 1>/dev/null 2>&3");
+  EXPECT_EQ(r.out,
+            "veltrano-cli: no terminal to ask \"删除 | 是否删除所有文件?\" on and no --answer: "
+            "answered no\n");
+}
+
 TEST(VeltranoCli, BadArgumentsAreRefusedClearly) {
   HostDir tmp;
   MakeFolder(tmp / "c");
@@ -256,10 +372,13 @@ TEST(VeltranoCli, ExitStatusTellsWhetherEveryRemovalWorked) {
     EXPECT_NE(r.out.find("    发现病毒：x.exe 已清除！\n"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("    发现病毒文件：autorun.inf 清除失败！\n"), std::string::npos) << r.out;
 
-    // A failure in an earlier command counts although a later one cleared the log.
+    // A failure in an earlier command counts although a later one cleared
+    // the log, and its log is printed under its name.
     r = RunCli(drives + "menuqim mhelp menukhdd");
     EXPECT_EQ(r.exitCode, 1) << r.out;
-    EXPECT_EQ(r.out.find("清除失败"), std::string::npos) << r.out;
+    const size_t failure = r.out.find("    发现病毒文件：autorun.inf 清除失败！\n");
+    EXPECT_LT(r.out.find("command: menuqim\n"), failure) << r.out;
+    EXPECT_LT(failure, r.out.find("command: mhelp\n")) << r.out;
   }
   // Once the files can go, the same commands end with 0.
   r = RunCli(drives + "--answer yes menuclean menuqim");
