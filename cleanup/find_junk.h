@@ -18,8 +18,9 @@ inline constexpr size_t kMaxJunkDirs = 32760;
 // selected; the status strip shows the folder being searched. Window events
 // are handled once per folder, and the search ends early once Busy is no
 // longer -1. Links are left alone: a folder link is not entered and a file
-// link is never junk. On a Unix system root the system's folders and
-// package-owned files are left alone too (see SystemGuard).
+// link is never junk. In every Unix system root on the way, the drive's own
+// and any nested one, the system's folders and package-owned files are left
+// alone too (see SystemGuard).
 void FindJunk(Form1& form, std::string_view P);
 
 }  // namespace veltrano::cleanup

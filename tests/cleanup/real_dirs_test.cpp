@@ -131,6 +131,33 @@ TEST(CleanupOnRealFolders, FakeSystemRootKeepsItsSystemAndOtherMounts) {
   EXPECT_EQ(Files(c), expected);
 }
 
+// A system whose /usr is a mount of its own, with a chroot below it whose
+// /usr is one too: both are system roots, each guarded by its own lists.
+TEST(CleanupOnRealFolders, SystemsWithUsrMountedApartAreGuarded) {
+  TempTree tree;
+  const std::string c = tree / "root";
+  const std::string chroot = c + "/srv/chroot/sid";
+  for (const std::string& root : {c, chroot}) {
+    MakeDirs(root + "/etc");
+    Touch(root + "/var/lib/dpkg/info/libnss3.list", "/opt/nss/freebl.chk\n");
+    Touch(root + "/var/lib/apt/x.chk");
+    Touch(root + "/opt/nss/freebl.chk");
+    Touch(root + "/opt/nss/stale.chk");
+  }
+  MountPoint usr(c + "/usr");
+  MountPoint chrootUsr(chroot + "/usr");
+  if (!usr.mounted() || !chrootUsr.mounted()) GTEST_SKIP() << "cannot mount here";
+
+  const std::vector<std::string> log = CleanUp(c);
+  EXPECT_THAT(log, ::testing::UnorderedElementsAre(
+                       "删除 C:\\opt\\nss\\stale.chk", "删除 C:\\srv\\chroot\\sid\\opt\\nss\\stale.chk"));
+  for (const std::string& root : {c, chroot}) {
+    EXPECT_TRUE(Exists(root + "/opt/nss/freebl.chk"));
+    EXPECT_TRUE(Exists(root + "/var/lib/apt/x.chk"));
+    EXPECT_FALSE(Exists(root + "/opt/nss/stale.chk"));
+  }
+}
+
 // A file bound over a junk-named file lists as that file, but it is another
 // mount: it is neither deleted nor reported as deleted.
 TEST(CleanupOnRealFolders, AJunkNameAnotherMountStandsOnIsAFailure) {
