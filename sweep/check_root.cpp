@@ -6,6 +6,7 @@
 #include "platform/fs/file_system.h"
 #include "platform/fs/win_path.h"
 #include "sweep/drive_path.h"
+#include "sweep/shortcut_worm.h"
 #include "sweep/sweep_run.h"
 #include "sweep/sweep_texts.h"
 
@@ -65,11 +66,13 @@ void RestoreFolder(SweepRun& run, const std::string& folderPath, std::string_vie
 }
 
 // Judges one root entry. `name` is the entry's own name (for paths), `lower`
-// its lower-case form (for the rules and the log).
-void CheckEntry(SweepRun& run, int16_t drive, const std::string& root, RootFolders& folders,
+// its lower-case form (for the rules and the log). Returns whether a rule
+// found the entry to be a worm's (and tried to remove it).
+bool CheckEntry(SweepRun& run, int16_t drive, const std::string& root, RootFolders& folders,
                 std::string_view name, const std::string& lower) {
   const std::string path = root + std::string(name);
   if (lower.ends_with(".exe")) {
+    bool found = false;
     bool removed = false;
     // Fake-folder rule: a program named like a hidden folder beside it.
     const std::string stem = lower.substr(0, lower.size() - 4);
@@ -78,6 +81,7 @@ void CheckEntry(SweepRun& run, int16_t drive, const std::string& root, RootFolde
         const std::string folderPath = root + *folder;
         if (run.fs.FolderExists(folderPath) &&
             HasBits(run.fs.GetAttributes(folderPath), fs::kAttrHidden)) {
+          found = true;
           removed = ClearFile(run, path, texts::kFakeFolder, lower);
           RestoreFolder(run, folderPath, stem);
         }
@@ -87,11 +91,16 @@ void CheckEntry(SweepRun& run, int16_t drive, const std::string& root, RootFolde
     // removed is gone and not looked at again.
     if (!removed && drive > 2 && run.fs.FileExists(path) &&
         HasBits(run.fs.GetAttributes(path), fs::kAttrHidden | fs::kAttrSystem)) {
+      found = true;
       ClearFile(run, path, texts::kHiddenSystem, lower);
     }
-  } else if (lower.ends_with(".pif") || lower.ends_with(".scr") || lower.ends_with(".dl")) {
-    ClearFile(run, path, texts::kSuspiciousFile, lower);
+    return found;
   }
+  if (lower.ends_with(".pif") || lower.ends_with(".scr") || lower.ends_with(".dl")) {
+    ClearFile(run, path, texts::kSuspiciousFile, lower);
+    return true;
+  }
+  return false;
 }
 
 }  // namespace
@@ -105,6 +114,7 @@ bool CheckRoot(SweepRun& run, int16_t drive) {
       run.fs.FindFirst(root + "*.*", form.FindData, fs::FindMode::kNamesOnly);
   if (!listing) return false;
   RootFolders folders(run.fs, root);
+  ShortcutWorms shortcuts(run, drive);
   do {
     form.DoEvents();
     if (form.Busy != -1) return true;  // a stop request; the listing closes with `listing`
@@ -118,8 +128,15 @@ bool CheckRoot(SweepRun& run, int16_t drive) {
     if ((form.FindData.dwFileAttributes & fs::kAttrDirectory) != 0) continue;
     // Paths use the name as listed (up to a NUL, like the caption), so that
     // they reach this very entry whatever the file system makes of case.
-    const std::string_view listed = form.FindData.cFileName;
-    CheckEntry(run, drive, root, folders, listed.substr(0, listed.find('\0')), lower);
+    std::string_view listed = form.FindData.cFileName;
+    listed = listed.substr(0, listed.find('\0'));
+    // A file a worm's shortcut started, removed with the shortcut, is done with.
+    if (shortcuts.Handled(listed)) continue;
+    if (CheckEntry(run, drive, root, folders, listed, lower)) {
+      shortcuts.NoteRemoved(listed);
+    } else {
+      shortcuts.Check(listed, lower);
+    }
   } while (listing->FindNext(form.FindData));
   return false;
 }

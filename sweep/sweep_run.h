@@ -40,8 +40,9 @@ bool ClearFile(SweepRun& run, std::string_view path, std::string_view prefix,
 void CheckAutorun(SweepRun& run, int16_t drive);
 
 // Walks the drive's root, letting window events through once per entry, and
-// removes fake-folder programs, hidden system programs and .pif/.scr/.dl
-// files. Returns true when the walk ended because a stop was requested.
+// removes fake-folder programs, hidden system programs, .pif/.scr/.dl files
+// and worms' shortcuts with what they start. Returns true when the walk ended
+// because a stop was requested.
 bool CheckRoot(SweepRun& run, int16_t drive);
 
 }  // namespace veltrano::sweep

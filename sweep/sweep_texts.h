@@ -17,6 +17,8 @@ inline constexpr std::string_view kVirusFolder =
 inline constexpr std::string_view kFakeFolder = "    发现伪文件夹病毒：";
 inline constexpr std::string_view kHiddenSystem = "    发现可疑病毒：";
 inline constexpr std::string_view kSuspiciousFile = "    发现可疑病毒文件：";
+inline constexpr std::string_view kShortcutVirus = "    发现快捷方式病毒：";  // a worm's shortcut
+// What a worm's shortcut starts on the drive is logged with kVirus.
 
 // The folder step of the autorun.inf check.
 inline constexpr std::string_view kFolderDeleted = "Autorun.inf 已删除！";
@@ -26,6 +28,9 @@ inline constexpr std::string_view kFolderFailed = "Autorun.inf 清除失败！";
 inline constexpr std::string_view kIndent = "    ";
 inline constexpr std::string_view kFolderRestored = " 文件夹恢复成功!";
 inline constexpr std::string_view kFolderRestoreFailed = " 文件夹恢复失败!";
+// After a worm's shortcut: the file it imitated made visible again, or not.
+inline constexpr std::string_view kFileRestored = " 文件恢复成功!";
+inline constexpr std::string_view kFileRestoreFailed = " 文件恢复失败!";
 
 // The closing summary: prefix, " " + count, suffix.
 inline constexpr std::string_view kSummaryPrefix = "    共清除病毒数：";

@@ -7,6 +7,7 @@
 
 #include "app/form1.h"
 #include "host_dirs.h"
+#include "link_writer.h"
 #include "platform/fs/drive_table.h"
 #include "platform/fs/linux_file_system.h"
 #include "platform/host/headless_window_host.h"
@@ -204,6 +205,38 @@ TEST_F(RealDirSweep, BadAutorunInfFilesAreSafe) {
   EXPECT_EQ(log, (std::vector<std::string>{"", "可移动磁盘E:\\", "    发现病毒：late.exe 已清除！",
                                            "    发现病毒文件：autorun.inf 已清除！", "", "", "",
                                            "    共清除病毒数： 2个！"}));
+}
+
+// A worm's shortcut goes with its hidden script and the folder it imitated
+// comes back; a shortcut through a file-system link is never read, and what a
+// shortcut names above the drive's folder is never reached.
+TEST_F(RealDirSweep, ShortcutWorm) {
+  MakeFolder(usb + "/资料");
+  Write(usb + "/资料/a.txt", "a");
+  SetDosBits(usb + "/资料", 6);
+  Write(usb + "/helper.vbs", "WScript.Echo 1");
+  SetDosBits(usb + "/helper.vbs", 6);
+  Write(outside + "/helper.vbs");
+  SetDosBits(outside + "/helper.vbs", 6);
+  LinkSpec worm;
+  worm.environmentTarget = "%windir%\\system32\\cmd.exe";
+  worm.arguments = "/c start helper.vbs & start ..\\outside\\helper.vbs & start explorer 资料";
+  Write(usb + "/资料.lnk", WriteLink(worm).bytes);
+  Write(outside + "/other.lnk", WriteLink(worm).bytes);
+  std::filesystem::create_symlink(outside + "/other.lnk", usb + "/other.lnk");
+  Write(usb + "/notes.txt");
+  LinkSpec user;
+  user.idListTarget = "E:\\notes.txt";
+  Write(usb + "/Notes.lnk", WriteLink(user).bytes);
+
+  EXPECT_EQ(Run(&Form1::menuqim_Click),
+            (std::vector<std::string>{"", "可移动磁盘E:\\", "    发现快捷方式病毒：资料.lnk 已清除！",
+                                      "    发现病毒：helper.vbs 已清除！", "    资料 文件夹恢复成功!",
+                                      "", "", "", "    共清除病毒数： 2个！"}));
+  EXPECT_EQ(Names(usb), (std::set<std::string>{"资料", "other.lnk", "notes.txt", "Notes.lnk"}));
+  EXPECT_EQ(DosBits(usb + "/资料"), 0u);
+  EXPECT_EQ(DosBits(outside + "/helper.vbs"), 6u);
+  EXPECT_TRUE(Exists(outside + "/other.lnk"));
 }
 
 TEST_F(RealDirSweep, RootOfAHundredThousandEntries) {
