@@ -10,8 +10,8 @@
 #
 # A root is listed in the platform's order (Wine sorts names as NTFS does,
 # Linux gives the directory's own order), and the log follows it; so each
-# stick holds at most one finding of the root walk, and the sticks together
-# hold one of each kind.
+# stick holds at most one finding of the root walk (or one worm's shortcut
+# with what goes with it), and the sticks together hold one of each kind.
 #
 #   sweep_both_sides.sh LINUX_CLI WINDOWS_CLI WINE_RUN PREFIX WORKDIR
 set -euo pipefail
@@ -24,6 +24,10 @@ fail() {
   echo "FAIL: $*" >&2
   exit 1
 }
+
+# Shell links are written by the Linux build's test link writer.
+write_link=$(dirname "$linux_cli")/write-test-link
+[ -x "$write_link" ] || fail "no $write_link (build the Linux tree's write-test-link)"
 
 # DOS attributes as Wine keeps them: hidden and system in user.DOSATTRIB,
 # read-only as the missing write bit.
@@ -64,6 +68,18 @@ layout() {  # FOLDER ROUND
       ;;
     3)
       echo x >"$d/Screen.SCR"
+      ;;
+    4)
+      # A shortcut worm: the user's files in a hidden folder with a blank
+      # name (U+00A0), a shortcut named like the drive that starts a hidden
+      # DLL through rundll32.exe; beside it a shortcut of the user's.
+      mkdir "$d/$nbsp"
+      echo thesis >"$d/$nbsp/thesis.docx"
+      attrib "$d/$nbsp" 0x6
+      echo MZ >"$d/UsbCore.dll"
+      attrib "$d/UsbCore.dll" 0x6
+      "$write_link" "$d/USB DISK.lnk" idlist 'C:\Windows\System32\rundll32.exe' '"UsbCore.dll",DllInstall'
+      "$write_link" "$d/Notes.lnk" idlist 'E:\keep.txt'
       ;;
   esac
 }
@@ -107,7 +123,8 @@ run_windows() {  # LOG [--drive E:removable:FOLDER]
   done
 }
 
-for round in 1 2 3; do
+nbsp=$'\xc2\xa0'
+for round in 1 2 3 4; do
   w=$work/$round
   mkdir -p "$w"
   layout "$w/linux" $round
@@ -145,9 +162,12 @@ done
 log=$work/all.log
 for line in '发现病毒：病毒.exe 已清除！' '发现病毒：run.vbs 已清除！' '发现病毒文件：autorun.inf 已清除！' \
     '发现伪文件夹病毒：文档.exe 已清除！' '文档 文件夹恢复成功!' '发现可疑病毒：svchost.exe 已清除！' \
-    '修复丢失文件夹  E:\Music' '发现可疑病毒文件：screen.scr 已清除！'; do
+    '修复丢失文件夹  E:\Music' '发现可疑病毒文件：screen.scr 已清除！' \
+    '发现快捷方式病毒：usb disk.lnk 已清除！' '发现病毒：usbcore.dll 已清除！' "修复丢失文件夹  E:\\$nbsp"; do
   grep -qF "$line" "$log" || fail "no line '$line' in the logs"
 done
 grep -q '^Music d hs=0 ' "$work/2/windows-after.txt" || fail "Music is still hidden"
 grep -q '^文档 d hs=0 ' "$work/1/windows-after.txt" || fail "文档 is still hidden"
+grep -q "^$nbsp d hs=0 " "$work/4/windows-after.txt" || fail "the blank-named folder is still hidden"
+grep -q '^Notes.lnk f ' "$work/4/windows-after.txt" || fail "the user's shortcut is gone"
 echo "the same scan logs ($(wc -l <"$log") lines) and the same sticks on both sides"
