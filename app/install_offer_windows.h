@@ -34,6 +34,8 @@ inline constexpr std::string_view kReasonLabel = "原因：";
 inline constexpr std::string_view kStepDesktop = "无法找到桌面文件夹";
 inline constexpr std::string_view kStepCopyProgram = "无法将程序复制到 ";
 inline constexpr std::string_view kStepSaveShortcut = "无法创建桌面快捷方式 ";
+// The reason given when the administrator's consent to the copy was refused.
+inline constexpr std::string_view kConsentRefused = "未获得管理员许可，复制已取消";
 
 // The folder that holds the program: its path up to the last '\' or '/',
 // without that separator except for a drive root ("C:\").

@@ -8,6 +8,7 @@
 
 #include <objbase.h>
 #include <objidl.h>
+#include <shellapi.h>
 #include <shlobj.h>
 #include <shobjidl.h>
 
@@ -64,14 +65,75 @@ std::optional<std::string> Win32InstallSteps::DesktopFolder(std::string& folder)
   return std::nullopt;
 }
 
+const uint32_t kInstallCopyFlags = FOF_NOCONFIRMATION | FOF_NOCONFIRMMKDIR | FOF_SILENT |
+                                   FOF_NOERRORUI | FOFX_SHOWELEVATIONPROMPT | FOFX_EARLYFAILURE;
+
+long FileOperationCopier::Copy(const std::wstring& from, const std::wstring& folder,
+                               const std::wstring& name, uint32_t flags, bool& aborted) {
+  aborted = false;
+  ComScope com;
+  if (!com.Usable()) return com.Result();
+  IFileOperation* operation = nullptr;
+  HRESULT hr = CoCreateInstance(CLSID_FileOperation, nullptr, CLSCTX_ALL, IID_IFileOperation,
+                                reinterpret_cast<void**>(&operation));
+  if (FAILED(hr)) return hr;
+  IShellItem* source = nullptr;
+  IShellItem* target = nullptr;
+  hr = operation->SetOperationFlags(flags);
+  if (SUCCEEDED(hr)) {
+    hr = SHCreateItemFromParsingName(from.c_str(), nullptr, IID_IShellItem,
+                                     reinterpret_cast<void**>(&source));
+  }
+  if (SUCCEEDED(hr)) {
+    hr = SHCreateItemFromParsingName(folder.c_str(), nullptr, IID_IShellItem,
+                                     reinterpret_cast<void**>(&target));
+  }
+  if (SUCCEEDED(hr)) hr = operation->CopyItem(source, target, name.c_str(), nullptr);
+  if (SUCCEEDED(hr)) hr = operation->PerformOperations();
+  BOOL anyAborted = FALSE;
+  if (SUCCEEDED(hr) && SUCCEEDED(operation->GetAnyOperationsAborted(&anyAborted))) {
+    aborted = anyAborted != FALSE;
+  }
+  if (target != nullptr) target->Release();
+  if (source != nullptr) source->Release();
+  operation->Release();
+  return hr;
+}
+
+std::optional<std::string> ShellCopyFailure(long result, bool aborted) {
+  const HRESULT cancelled = HRESULT_FROM_WIN32(ERROR_CANCELLED);
+  if (result == cancelled || (SUCCEEDED(result) && aborted)) {
+    return std::string(win_install::kConsentRefused) + "：" + SystemReason(ERROR_CANCELLED);
+  }
+  if (SUCCEEDED(result)) return std::nullopt;
+  // A Win32 error wrapped in an HRESULT is reported as the error itself.
+  if (HRESULT_FACILITY(result) == FACILITY_WIN32) {
+    return SystemReason(static_cast<uint32_t>(HRESULT_CODE(result)));
+  }
+  return HresultReason(result);
+}
+
 std::optional<std::string> Win32InstallSteps::CopyProgram(const std::string& from,
                                                           const std::string& to) {
   const std::wstring source = Widen(from);
   const std::wstring target = Widen(to);
-  if (CopyFileW(source.c_str(), target.c_str(), FALSE) == FALSE) {
-    return SystemReason(GetLastError());
+  const size_t cut = target.find_last_of(L"\\/");
+  if (cut == std::wstring::npos) return SystemReason(ERROR_INVALID_NAME);
+  // The folder keeps its separator only as a drive root ("C:\").
+  const std::wstring folder = target.substr(0, cut == 2 ? cut + 1 : cut);
+  FileOperationCopier shell;
+  ShellCopier& copier = copier_ != nullptr ? *copier_ : shell;
+  bool aborted = false;
+  const long result =
+      copier.Copy(source, folder, target.substr(cut + 1), kInstallCopyFlags, aborted);
+  if (result == E_NOTIMPL || result == REGDB_E_CLASSNOTREG) {
+    // A system without the shell's file operation has no UAC either.
+    if (CopyFileW(source.c_str(), target.c_str(), FALSE) == FALSE) {
+      return SystemReason(GetLastError());
+    }
+    return std::nullopt;
   }
-  return std::nullopt;
+  return ShellCopyFailure(result, aborted);
 }
 
 std::optional<std::string> Win32InstallSteps::SaveShortcut(const std::string& link,
@@ -156,8 +218,8 @@ std::string ShortcutTarget(const std::string& link) {
     const std::wstring wideLink = Widen(link);
     if (SUCCEEDED(file->Load(wideLink.c_str(), STGM_READ))) {
       wchar_t path[MAX_PATH * 4] = {};
-      if (SUCCEEDED(shortcut->GetPath(path, static_cast<int>(std::size(path)), nullptr,
-                                      SLGP_RAWPATH))) {
+      if (SUCCEEDED(
+              shortcut->GetPath(path, static_cast<int>(std::size(path)), nullptr, SLGP_RAWPATH))) {
         target = Narrow(path);
       }
     }
