@@ -102,9 +102,16 @@ bool ShortcutWorms::JudgeNamed(const std::vector<std::string>& files, std::strin
 
 void ShortcutWorms::Check(std::string_view listed, const std::string& lower) {
   if (drive_ <= 2 || !lower.ends_with(kLinkSuffix) || lower.size() == kLinkSuffix.size()) return;
+  // The entry itself, by its listed name: of two names that differ in case
+  // only, the lookup holds one.
+  const std::string linkPath = root_ + std::string(listed);
   const Entry* self = Find(listed);
-  if (!self || Has(self->attributes, fs::kAttrReparsePoint | fs::kAttrDirectory)) return;
-  const std::string linkPath = root_ + self->name;
+  const uint32_t attributes =
+      self && self->name == listed ? self->attributes : run_.fs.GetAttributes(linkPath);
+  if (attributes == fs::kInvalidAttributes ||
+      Has(attributes, fs::kAttrReparsePoint | fs::kAttrDirectory)) {
+    return;
+  }
 
   const auto bytes = run_.fs.ReadFile(linkPath, kMaxLinkBytes);
   if (!bytes) return;
@@ -117,7 +124,7 @@ void ShortcutWorms::Check(std::string_view listed, const std::string& lower) {
   if (!startsProgram) return;
 
   // The hidden item the shortcut is named after.
-  const std::string_view stem = std::string_view(self->name).substr(0, self->name.size() - 4);
+  const std::string_view stem = listed.substr(0, listed.size() - kLinkSuffix.size());
   const Entry* imitated = Find(stem);
   if (imitated && (!Has(imitated->attributes, fs::kAttrHidden) ||
                    Has(imitated->attributes, fs::kAttrReparsePoint))) {
@@ -130,7 +137,7 @@ void ShortcutWorms::Check(std::string_view listed, const std::string& lower) {
     return;
   }
 
-  const std::string linkKey = fs::FoldName(self->name);
+  const std::string linkKey = fs::FoldName(listed);
   std::vector<Payload> payloads;
   const bool namesHidden = JudgeNamed(command.files, linkKey, imitatedKey, payloads);
   if (!imitated && !namesHidden) return;
