@@ -53,9 +53,8 @@ if [ $# -ne 0 ]; then
 fi
 
 ./scripts/setup.sh
-build=${BUILD_DIR:-build}
-cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build "$build" -j"${JOBS:-2}" --target veltrano-demo
+build=${BUILD_DIR:-build-run}
+./scripts/build-run.sh --build-dir "$build" veltrano-demo
 
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
   echo "demo.sh: the demo opens a window and needs a display (DISPLAY or WAYLAND_DISPLAY is not set)." >&2
