@@ -55,7 +55,9 @@ void DeleteListed(Form1& form) {
     // Attributes to normal, then delete; a file with other hard links keeps
     // the attributes it shares with them.
     const bool deleted = fileSystem.DeleteFileForced(path);
-    const fs::PathState after = fileSystem.Probe(path);
+    // Asked of this very entry: a twin whose name differs only in case is a
+    // line of its own.
+    const fs::PathState after = fileSystem.ProbeEntry(path);
     const bool gone =
         after == fs::PathState::kMissing || (deleted && after != fs::PathState::kFile);
     std::string line(gone ? texts::kDeleted : texts::kDeleteFailed);

@@ -139,6 +139,13 @@ class FileSystem {
     if (FolderExists(path)) return PathState::kFolder;
     return PathState::kMissing;
   }
+  // Probe of the one entry whose name is the path's last name exactly, as a
+  // listing gave it: the re-test after deleting a listed entry. Where the file
+  // system tells names apart by letter case ("a.scr" and "A.SCR" are two
+  // files), an entry that differs only in case is not this one and is not
+  // looked for, so the test costs no listing of the folder. Where names never
+  // differ only in case, it is Probe.
+  virtual PathState ProbeEntry(std::string_view path) { return Probe(path); }
   // Deletes a folder and everything in it, read-only entries included. Never
   // follows a link: a link inside is removed itself. False when anything stayed.
   virtual bool DeleteFolderForced(std::string_view path) = 0;

@@ -141,6 +141,7 @@ std::optional<std::string> CaselessNames::Find(int dirFd, std::string_view windo
 
 bool CaselessNames::Remove(int dirFd, const std::string& /*linuxName*/,
                            const std::function<bool()>& remove) {
+  if (folders_.empty()) return remove();  // nothing remembered, nothing to forget
   Stamp before;
   const bool known = StampOf(dirFd, before);
   const bool removed = remove();

@@ -22,6 +22,7 @@ constexpr size_t kMaxResolve = 3072;
 // first such answer every open goes the component-by-component way.
 std::atomic<bool> openat2Usable{true};
 std::atomic<bool> componentWalkForced{false};
+std::atomic<uint64_t> entriesRead{0};
 
 struct LinuxDirent64 {
   uint64_t d_ino;
@@ -213,6 +214,10 @@ bool StatEntry(int dirFd, const std::string& name, struct statx& st, bool& mount
   return true;
 }
 
+uint64_t DirEntriesRead() {
+  return entriesRead.load(std::memory_order_relaxed);
+}
+
 DirReader::DirReader(int dirFd) : fd_(dirFd), buffer_(new char[kBufferSize]) {}
 DirReader::~DirReader() = default;
 
@@ -226,6 +231,7 @@ bool DirReader::Next(std::string_view& name, unsigned char& type) {
     }
     const auto* d = reinterpret_cast<const LinuxDirent64*>(buffer_.get() + pos_);
     pos_ += d->d_reclen;
+    entriesRead.fetch_add(1, std::memory_order_relaxed);
     const char* n = d->d_name;
     if (n[0] == '.' && (n[1] == 0 || (n[1] == '.' && n[2] == 0))) continue;
     name = std::string_view(n, std::strlen(n));

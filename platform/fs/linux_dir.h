@@ -56,6 +56,10 @@ void UseComponentWalk(bool on);
 // point seen from the folder). False (errno set) when it cannot be read.
 bool StatEntry(int dirFd, const std::string& name, struct statx& st, bool& mountRoot);
 
+// Folder entries all DirReaders of the process have read so far ("." and ".."
+// included): what tests and benchmarks measure a command's listing work by.
+uint64_t DirEntriesRead();
+
 // Reads the entries of an open folder with getdents64, skipping "." and "..".
 class DirReader {
  public:

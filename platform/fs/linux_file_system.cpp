@@ -225,7 +225,9 @@ class LinuxFileSystem::Impl {
   // Resolves the last name of a path (not a root) to an entry of its folder.
   // When there is none, errno is ENOENT only if the path names nothing (and
   // EXDEV for the root of another mount, ELOOP for a link on the way ...).
-  std::optional<Entry> Lookup(const WinPath& path) {
+  // With `exactName` the last name is taken only as it maps, never matched
+  // without regard to case, so no listing of the folder is made for it.
+  std::optional<Entry> Lookup(const WinPath& path, bool exactName = false) {
     if (path.parts.empty()) {
       errno = EINVAL;
       return std::nullopt;
@@ -236,7 +238,10 @@ class LinuxFileSystem::Impl {
     bool mountRoot = false;
     std::optional<std::string> name = WindowsToLinuxName(path.parts.back());
     if (!name || !StatEntry(e.folder.get(), *name, e.st, mountRoot)) {
-      if (name && errno != ENOENT) return std::nullopt;
+      if ((name && errno != ENOENT) || exactName) {
+        if (!name) errno = ENOENT;  // no Linux name maps to it: nothing is there
+        return std::nullopt;
+      }
       name = ScanForName(e.folder.get(), path.parts.back());
       if (!name) {
         errno = ENOENT;
@@ -260,6 +265,17 @@ class LinuxFileSystem::Impl {
     const auto parsed = ParseWinPath(path);
     if (!parsed) return std::nullopt;
     return Lookup(*parsed);
+  }
+
+  PathState Probe(std::string_view path, bool exactName) {
+    const auto parsed = ParseWinPath(path);
+    if (!parsed) return PathState::kUnknown;
+    if (parsed->IsRoot()) {
+      return OpenFolder(*parsed, 0, O_PATH).valid() ? PathState::kFolder : PathState::kUnknown;
+    }
+    const auto e = Lookup(*parsed, exactName);
+    if (e) return e->IsDir() ? PathState::kFolder : PathState::kFile;
+    return errno == ENOENT ? PathState::kMissing : PathState::kUnknown;
   }
 
   DosAttributeStore StoreOf(char letter) {
@@ -525,6 +541,15 @@ bool LinuxFileSystem::DeleteFileForced(std::string_view path) {
     return impl_->caseless.Remove(e->folder.get(), e->name,
                                   [&] { return Impl::Unlink(e->folder.get(), e->name, 0); });
   }
+  // The attributes go with the file, so only a read-only bit stands in the
+  // way: a file without one is deleted straight away, one lookup in all. A
+  // read-only file, or one the delete did not take, gets its attributes set
+  // to normal first, so that a file that stays is left as that leaves it.
+  if ((impl_->AttributesOf(parsed->letter, *e) & kAttrReadOnly) == 0 &&
+      impl_->caseless.Remove(e->folder.get(), e->name,
+                             [&] { return Impl::Unlink(e->folder.get(), e->name, 0); })) {
+    return true;
+  }
   SetAttributes(path, kAttrNormal);  // a failure shows in the delete
   return DeleteFile(path);
 }
@@ -543,14 +568,11 @@ bool LinuxFileSystem::FolderExists(std::string_view path) {
 }
 
 PathState LinuxFileSystem::Probe(std::string_view path) {
-  const auto parsed = ParseWinPath(path);
-  if (!parsed) return PathState::kUnknown;
-  if (parsed->IsRoot()) {
-    return impl_->OpenFolder(*parsed, 0, O_PATH).valid() ? PathState::kFolder : PathState::kUnknown;
-  }
-  const auto e = impl_->Lookup(*parsed);
-  if (e) return e->IsDir() ? PathState::kFolder : PathState::kFile;
-  return errno == ENOENT ? PathState::kMissing : PathState::kUnknown;
+  return impl_->Probe(path, false);
+}
+
+PathState LinuxFileSystem::ProbeEntry(std::string_view path) {
+  return impl_->Probe(path, true);
 }
 
 bool LinuxFileSystem::DeleteFolderForced(std::string_view path) {

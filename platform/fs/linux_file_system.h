@@ -87,6 +87,7 @@ class LinuxFileSystem : public FileSystem {
   bool FileExists(std::string_view path) override;
   bool FolderExists(std::string_view path) override;
   PathState Probe(std::string_view path) override;
+  PathState ProbeEntry(std::string_view path) override;
   bool DeleteFolderForced(std::string_view path) override;
   std::optional<std::vector<std::string>> SubFolders(std::string_view folder) override;
   std::optional<std::vector<uint8_t>> ReadFile(std::string_view path,

@@ -13,6 +13,7 @@
 
 #include "app/form1.h"
 #include "cleanup/cleanup_command.h"
+#include "platform/fs/linux_dir.h"
 #include "platform/fs/linux_file_system.h"
 #include "platform/host/headless_window_host.h"
 #include "tests/cleanup/host_tree.h"
@@ -236,6 +237,38 @@ TEST(CleanupOnRealFolders, HardLinkedJunkLeavesTheSharedFileAlone) {
   ASSERT_EQ(stat((tree / "outside/keep.txt").c_str(), &info), 0);
   EXPECT_EQ(info.st_mode & 07777, 0444u);
   EXPECT_EQ(DosBits(tree / "outside/keep.txt"), 2u);
+}
+
+// Thousands of junk files in one folder: each deletion and the test after it
+// reach their own entry, so the folders are listed a few times in all, not
+// once per deleted file.
+TEST(CleanupOnRealFolders, DeletionsListTheirFoldersAFewTimesInAll) {
+  TempTree tree;
+  const std::string c = tree / "c";
+  constexpr int kFiles = 3000;
+  for (int i = 0; i < kFiles; ++i) {
+    Touch(c + (i % 2 ? "/a/Cookies/" : "/b/Cookies/") + std::to_string(i) + ".txt");
+  }
+  const uint64_t before = fs::DirEntriesRead();
+  const std::vector<std::string> log = CleanUp(c);
+  const uint64_t read = fs::DirEntriesRead() - before;
+  ASSERT_EQ(log.size(), static_cast<size_t>(kFiles));
+  for (const std::string& line : log) ASSERT_EQ(line.rfind("删除 C:\\", 0), 0u) << line;
+  EXPECT_TRUE(Files(c).empty());
+  EXPECT_LE(read, 5u * kFiles);
+}
+
+// x.chk and X.CHK are two files where letter case tells names apart: two
+// lines, each deleted and reported by its own name.
+TEST(CleanupOnRealFolders, CaseTwinsAreDeletedAndReportedEach) {
+  TempTree tree;
+  const std::string c = tree / "c";
+  Touch(c + "/x.chk");
+  Touch(c + "/X.CHK");
+  Touch(c + "/keep.txt", "keep");
+  const std::vector<std::string> log = CleanUp(c);
+  EXPECT_THAT(log, ::testing::UnorderedElementsAre("删除 C:\\x.chk", "删除 C:\\X.CHK"));
+  EXPECT_EQ(Files(c), std::set<std::string>{"keep.txt"});
 }
 
 }  // namespace

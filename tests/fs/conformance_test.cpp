@@ -349,6 +349,26 @@ TEST_P(ConformanceTest, ReadOnlyFileIsDeletedOnlyAfterItsAttributesAreCleared) {
   EXPECT_FALSE(fs().DeleteFile("E:\\x.pif"));  // already gone
 }
 
+// The removal step of the commands: whatever the attributes, the file goes,
+// and the test of the entry after it says so.
+TEST_P(ConformanceTest, ForcedDeleteRemovesTheFileWhateverItsAttributes) {
+  b().File("E:\\x.pif", "x", kAttrReadOnly | kAttrHidden | kAttrSystem);
+  b().File("E:\\Y.SCR", "y", kAttrHidden);
+  b().File("E:\\z.dl", "z");
+  b().Folder("E:\\photos");
+  EXPECT_EQ(fs().ProbeEntry("E:\\x.pif"), PathState::kFile);
+  EXPECT_EQ(fs().ProbeEntry("E:\\photos"), PathState::kFolder);
+  EXPECT_EQ(fs().ProbeEntry("E:\\photos\\x\\y"), PathState::kMissing);
+  EXPECT_EQ(fs().ProbeEntry("E:\\z.dl\\x"), PathState::kUnknown);
+  for (const char* path : {"E:\\x.pif", "E:\\Y.SCR", "E:\\z.dl"}) {
+    EXPECT_TRUE(fs().DeleteFileForced(path)) << path;
+    EXPECT_EQ(fs().ProbeEntry(path), PathState::kMissing) << path;
+    EXPECT_FALSE(fs().DeleteFileForced(path)) << path;  // already gone
+  }
+  EXPECT_FALSE(fs().DeleteFileForced("E:\\photos"));
+  EXPECT_THAT(List("E:\\*.*"), ElementsAre("photos"));
+}
+
 TEST_P(ConformanceTest, DeleteFileLeavesFoldersAlone) {
   b().Folder("E:\\photos");
   b().File("E:\\photos\\a.jpg");

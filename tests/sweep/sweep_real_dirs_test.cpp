@@ -9,6 +9,7 @@
 #include "host_dirs.h"
 #include "link_writer.h"
 #include "platform/fs/drive_table.h"
+#include "platform/fs/linux_dir.h"
 #include "platform/fs/linux_file_system.h"
 #include "platform/host/headless_window_host.h"
 
@@ -260,6 +261,34 @@ TEST_F(RealDirSweep, RootOfAHundredThousandEntries) {
   EXPECT_EQ(log.back(), "    共清除病毒数： 20个！");
   EXPECT_EQ(log.size(), 2u + 30u + 4u);
   EXPECT_EQ(Names(usb), kept);
+}
+
+// Each removal is judged by the entry it removed: no lookup after it lists
+// the root again, whatever the root holds.
+TEST_F(RealDirSweep, RemovalsListTheRootAFewTimesInAll) {
+  constexpr int kFiles = 3000;
+  for (int i = 0; i < kFiles; ++i) Touch(usb + "/decoy" + std::to_string(i) + ".scr");
+  const uint64_t before = fs::DirEntriesRead();
+  const auto log = Run(&Form1::menuqim_Click);
+  const uint64_t read = fs::DirEntriesRead() - before;
+  ASSERT_EQ(log.size(), 2u + kFiles + 4u);
+  EXPECT_EQ(log.back(), "    共清除病毒数： 3000个！");
+  EXPECT_TRUE(Names(usb).empty());
+  EXPECT_LE(read, 5u * kFiles);  // a few listings of the root, not one per removal
+}
+
+// Where letter case tells names apart, names that differ only in case are
+// files of their own: each one listed is one finding, removed and counted.
+TEST_F(RealDirSweep, CaseTwinsAreFindingsOfTheirOwn) {
+  Touch(usb + "/a.scr");
+  Touch(usb + "/A.SCR");
+  Touch(usb + "/a.Scr");
+  Touch(usb + "/keep.txt");
+  const auto log = Run(&Form1::menuqim_Click);
+  const std::string line = "    发现可疑病毒文件：a.scr 已清除！";
+  EXPECT_EQ(log, (std::vector<std::string>{"", "可移动磁盘E:\\", line, line, line, "", "", "",
+                                           "    共清除病毒数： 3个！"}));
+  EXPECT_EQ(Names(usb), std::set<std::string>{"keep.txt"});
 }
 
 }  // namespace
