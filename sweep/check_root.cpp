@@ -1,6 +1,7 @@
 #include <memory>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 
 #include "app/form1.h"
 #include "platform/fs/file_system.h"
@@ -35,6 +36,10 @@ class RootFolders {
     return it == byFolded_.end() ? nullptr : &it->second;
   }
 
+  // Folders the fake-folder rule made visible again in this walk (listed names).
+  void MarkRestored(const std::string& folder) { restored_.insert(folder); }
+  bool Restored(const std::string& folder) const { return restored_.contains(folder); }
+
  private:
   void Read() {
     read_ = true;
@@ -52,6 +57,7 @@ class RootFolders {
   const std::string root_;
   bool read_ = false;
   std::unordered_map<std::string, std::string> byFolded_;
+  std::unordered_set<std::string> restored_;
 };
 
 // Sets the folder's attributes to normal and logs whether it is visible now.
@@ -79,11 +85,18 @@ bool CheckEntry(SweepRun& run, int16_t drive, const std::string& root, RootFolde
     if (run.fs.GetDriveType(root) == fs::kDriveRemovable) {
       if (const std::string* folder = folders.Find(stem)) {
         const std::string folderPath = root + *folder;
-        if (run.fs.FolderExists(folderPath) &&
-            HasBits(run.fs.GetAttributes(folderPath), fs::kAttrHidden)) {
+        const bool hidden = run.fs.FolderExists(folderPath) &&
+                            HasBits(run.fs.GetAttributes(folderPath), fs::kAttrHidden);
+        // Where letter case tells names apart, the program may come in twins
+        // ("docs.exe", "DOCS.EXE"): each is the worm, though the first one
+        // already had the folder made visible again.
+        if (hidden || folders.Restored(*folder)) {
           found = true;
           removed = ClearFile(run, path, texts::kFakeFolder, lower);
+        }
+        if (hidden) {
           RestoreFolder(run, folderPath, stem);
+          folders.MarkRestored(*folder);
         }
       }
     }

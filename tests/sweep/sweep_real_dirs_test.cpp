@@ -291,5 +291,21 @@ TEST_F(RealDirSweep, CaseTwinsAreFindingsOfTheirOwn) {
   EXPECT_EQ(Names(usb), std::set<std::string>{"keep.txt"});
 }
 
+// Twins of a fake-folder program: each is the worm, though the first one
+// already had the folder made visible again.
+TEST_F(RealDirSweep, EveryTwinOfAFakeFolderProgramIsRemoved) {
+  MakeFolder(usb + "/docs");
+  SetDosBits(usb + "/docs", 2);
+  Write(usb + "/docs.exe");
+  Write(usb + "/DOCS.EXE");
+  Write(usb + "/Docs.exe");
+  const auto log = Run(&Form1::menuqim_Click);
+  const std::string line = "    发现伪文件夹病毒：docs.exe 已清除！";
+  EXPECT_EQ(log, (std::vector<std::string>{"", "可移动磁盘E:\\", line, "    docs 文件夹恢复成功!", line,
+                                           line, "", "", "", "    共清除病毒数： 3个！"}));
+  EXPECT_EQ(Names(usb), std::set<std::string>{"docs"});
+  EXPECT_EQ(DosBits(usb + "/docs"), 0u);
+}
+
 }  // namespace
 }  // namespace veltrano::sweep::testing
