@@ -36,7 +36,7 @@ TEST_PACKAGES=(
   # real-mount tests
   dosfstools mtools attr ntfs-3g
   # helpers used by the scripts
-  python3 hyperfine
+  python3 hyperfine strace
   # the Debian package and its checks
   dpkg-dev file lintian desktop-file-utils appstream man-db
 )

@@ -34,6 +34,12 @@ class Win32FileSystem::Impl {
   // Set when the last Resolve stopped at a file or a link on the way, which
   // the system did not call missing.
   bool blocked = false;
+  // Paths resolved so far, and the native path DeleteFile removed when the
+  // count was `deletedAt`: until another path is resolved, nothing but the
+  // deleted entry's own test follows the delete (see ProbeEntry).
+  uint64_t resolved = 0;
+  uint64_t deletedAt = 0;
+  std::wstring deleted;
 
   const Root* RootOf(char letter) const {
     for (const Root& r : roots) {
@@ -56,6 +62,7 @@ class Win32FileSystem::Impl {
   std::optional<std::wstring> Resolve(const WinPath& path) {
     lastError = 0;
     blocked = false;
+    ++resolved;
     auto native = RootPath(path.letter);
     if (!native) return std::nullopt;
     if (path.IsRoot()) return *native + L"\\";
@@ -229,6 +236,8 @@ bool Win32FileSystem::DeleteFile(std::string_view path) {
     return false;
   }
   if (!win32::RemoveEntry(impl_->calls, *native, a)) return impl_->Fail();
+  impl_->deleted = std::move(*native);
+  impl_->deletedAt = impl_->resolved;
   return true;
 }
 
@@ -270,6 +279,21 @@ PathState Win32FileSystem::Probe(std::string_view path) {
   }
   // A folder link is a folder here, as it is to Windows; a file link a file.
   return IsFolderLike(a) ? PathState::kFolder : PathState::kFile;
+}
+
+PathState Win32FileSystem::ProbeEntry(std::string_view path) {
+  // Right after DeleteFile removed this very entry, the system's answer is
+  // known: the name is gone, or, while another program still holds the file
+  // open, the file is marked for deletion and any lookup fails. Asking would
+  // cost Wine a listing of the whole folder, since it looks for a missing
+  // name in every case.
+  const bool afterDelete = impl_->resolved == impl_->deletedAt && !impl_->deleted.empty();
+  const auto native = impl_->ResolveEntry(path);
+  if (afterDelete && native && *native == impl_->deleted) {
+    impl_->deleted.clear();
+    return PathState::kMissing;
+  }
+  return Probe(path);
 }
 
 bool Win32FileSystem::DeleteFolderForced(std::string_view path) {

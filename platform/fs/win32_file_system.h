@@ -73,6 +73,9 @@ class Win32FileSystem : public FileSystem {
   bool FileExists(std::string_view path) override;
   bool FolderExists(std::string_view path) override;
   PathState Probe(std::string_view path) override;
+  // Names never differ only in case here; right after DeleteFile removed the
+  // entry, its test is answered without a lookup.
+  PathState ProbeEntry(std::string_view path) override;
   bool DeleteFolderForced(std::string_view path) override;
   std::optional<std::vector<std::string>> SubFolders(std::string_view folder) override;
   std::optional<std::vector<uint8_t>> ReadFile(std::string_view path,

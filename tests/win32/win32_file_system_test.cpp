@@ -7,6 +7,7 @@
 #include <algorithm>
 
 #include "platform/fs/win32_file_system.h"
+#include "platform/fs/win32_native.h"
 #include "tests/win32/win32_fixture.h"
 
 namespace veltrano::fs {
@@ -271,6 +272,53 @@ TEST(Win32Existence, ProbeSaysMissingOnlyWhenTheSystemSaysSo) {
        {dir / "autorun.inf\\x", std::string("Q:\\x"), std::string("x.exe")}) {
     EXPECT_EQ(fs.Probe(unknown), PathState::kUnknown) << unknown;
   }
+}
+
+// The test of an entry right after its delete is answered from the delete;
+// once anything else was looked up, it asks the system again and sees what
+// another program did meanwhile.
+TEST(Win32Existence, AnEntryIsKnownGoneOnlyRightAfterItsDelete) {
+  DriveFolder dir;
+  MakeFile(dir / "a.scr", "a");
+  MakeFile(dir / "b.scr", "b");
+  Win32FileSystem fs;
+  ASSERT_TRUE(fs.DeleteFileForced(dir / "a.scr"));
+  EXPECT_EQ(fs.ProbeEntry(dir / "a.scr"), PathState::kMissing);
+  MakeFile(dir / "a.scr", "again");  // another program
+  EXPECT_EQ(fs.ProbeEntry(dir / "a.scr"), PathState::kFile);
+
+  ASSERT_TRUE(fs.DeleteFileForced(dir / "b.scr"));
+  MakeFile(dir / "b.scr", "again");
+  EXPECT_EQ(fs.ProbeEntry(dir / "a.scr"), PathState::kFile);  // another path first
+  EXPECT_EQ(fs.ProbeEntry(dir / "b.scr"), PathState::kFile);
+  EXPECT_FALSE(fs.DeleteFile(dir / "nothing.scr"));
+  EXPECT_EQ(fs.ProbeEntry(dir / "b.scr"), PathState::kFile);  // a failed delete
+}
+
+// Counts lookups that find nothing: under Wine each one lists the whole
+// folder, looking for the name in every case.
+class CountingCalls : public win32::NativeCalls {
+ public:
+  DWORD Attributes(const std::wstring& native) override {
+    const DWORD a = NativeCalls::Attributes(native);
+    if (a == INVALID_FILE_ATTRIBUTES) ++missed;
+    return a;
+  }
+  int missed = 0;
+};
+
+TEST(Win32Existence, RemovalsNeverLookUpAnEntryThatIsGone) {
+  DriveFolder dir;
+  for (int i = 0; i < 100; ++i) MakeFile(dir / ("d" + std::to_string(i) + ".scr"), "x");
+  CountingCalls calls;
+  Win32FileSystem fs(&calls);
+  for (int i = 0; i < 100; ++i) {
+    const std::string path = dir / ("d" + std::to_string(i) + ".scr");
+    ASSERT_TRUE(fs.DeleteFileForced(path));
+    EXPECT_EQ(fs.ProbeEntry(path), PathState::kMissing);
+  }
+  EXPECT_EQ(calls.missed, 0);
+  EXPECT_THAT(List(fs, dir / "*.*"), IsEmpty());
 }
 
 TEST(Win32ForcedDelete, RemovesEverythingReadOnlyIncluded) {
