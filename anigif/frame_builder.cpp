@@ -289,6 +289,7 @@ void ucAniGIF::FinishBuild() {
 void ucAniGIF::ResetGif() {
   FrameStore& s = store_;
   ArmTimer(0);
+  drawnComposed_ = {};
   s.Frames.clear();
   Action_ = 0;
   CurrentFrame_ = 0;

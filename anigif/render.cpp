@@ -55,9 +55,71 @@ bool ucAniGIF::RenderFrame(int32_t i, gdi::HDC dc) {
   BlitFrame(i, s.CanvasDC, false, Rect{f.Left, f.Top, f.Width, f.Height});
   const auto w = Nearest(host_.ClientWidth());
   const auto h = Nearest(host_.ClientHeight());
-  if (w && h) BlitFrame(-i, dc, stretched, Rect{OffsetX_, OffsetY_, *w, *h});
+  if (w && h) BlitComposed(i, dc, stretched, Rect{OffsetX_, OffsetY_, *w, *h});
   if (f.Disposal > 1) ComposeFrame(i, true, SavedMaskRows, SavedCanvasRows);
   return true;
+}
+
+void ucAniGIF::ComposedChanged(int64_t x, int64_t y, int64_t w, int64_t h) {
+  ComposedOnTarget& d = drawnComposed_;
+  const int64_t right = std::min<int64_t>(x + std::max<int64_t>(w, 0), store_.GifInfo.Width);
+  const int64_t bottom = std::min<int64_t>(y + std::max<int64_t>(h, 0), store_.GifInfo.Height);
+  x = std::max<int64_t>(x, 0);
+  y = std::max<int64_t>(y, 0);
+  if (right <= x || bottom <= y) return;
+  if (d.right <= d.left || d.bottom <= d.top) {
+    d.left = static_cast<int32_t>(x);
+    d.top = static_cast<int32_t>(y);
+    d.right = static_cast<int32_t>(right);
+    d.bottom = static_cast<int32_t>(bottom);
+    return;
+  }
+  d.left = std::min(d.left, static_cast<int32_t>(x));
+  d.top = std::min(d.top, static_cast<int32_t>(y));
+  d.right = std::max(d.right, static_cast<int32_t>(right));
+  d.bottom = std::max(d.bottom, static_cast<int32_t>(bottom));
+}
+
+void ucAniGIF::BlitComposed(int32_t i, gdi::HDC dc, bool stretched, const Rect& rect) {
+  FrameStore& s = store_;
+  ComposedOnTarget& d = drawnComposed_;
+  // Drawing the composed image unscaled over what it left there before
+  // changes nothing where the image has not changed since: with mask m and
+  // colours c the target holds x = (t AND m) OR c, and (x AND m) OR c = x
+  // (without a mask x = c). So when the target's bitmap has not been drawn
+  // on since (same stamp) and the image goes to the same place, only the
+  // changed part needs drawing. A solid background is filled first on every
+  // pass, so it always takes the whole drawing.
+  const bool same = !stretched && !SolidBkgColorUsed_ && d.stamp != 0 && d.dc == dc &&
+                    d.rect.x == rect.x && d.rect.y == rect.y && d.rect.w == rect.w &&
+                    d.rect.h == rect.h && gdi::BitmapStamp(dc) == d.stamp;
+  if (!same) {
+    BlitFrame(-i, dc, stretched, rect);
+  } else {
+    const int32_t right = std::min(d.right, rect.w), bottom = std::min(d.bottom, rect.h);
+    if (d.left < right && d.top < bottom) {
+      const int32_t w = right - d.left, h = bottom - d.top;
+      const int64_t x = int64_t{rect.x} + d.left, y = int64_t{rect.y} + d.top;
+      if (x > std::numeric_limits<int32_t>::max() || y > std::numeric_limits<int32_t>::max()) {
+        BlitFrame(-i, dc, stretched, rect);
+      } else if (s.CanvasMask) {
+        gdi::SelectObject(s.CanvasDC, s.CanvasMask);
+        gdi::BitBlt(dc, static_cast<int32_t>(x), static_cast<int32_t>(y), w, h, s.CanvasDC, d.left,
+                    d.top, gdi::SRCAND);
+        gdi::SelectObject(s.CanvasDC, s.CanvasBitmap);
+        gdi::BitBlt(dc, static_cast<int32_t>(x), static_cast<int32_t>(y), w, h, s.CanvasDC, d.left,
+                    d.top, gdi::SRCPAINT);
+      } else {
+        gdi::BitBlt(dc, static_cast<int32_t>(x), static_cast<int32_t>(y), w, h, s.CanvasDC, d.left,
+                    d.top, gdi::SRCCOPY);
+      }
+    }
+  }
+  const bool drawn = !stretched && !SolidBkgColorUsed_ && rect.w >= 1 && rect.h >= 1;
+  d.dc = dc;
+  d.stamp = drawn ? gdi::BitmapStamp(dc) : 0;
+  d.rect = rect;
+  d.left = d.top = d.right = d.bottom = 0;
 }
 
 void ucAniGIF::BlitFrame(int32_t k, gdi::HDC dc, bool stretched, const Rect& rect) {
@@ -71,6 +133,7 @@ void ucAniGIF::BlitFrame(int32_t k, gdi::HDC dc, bool stretched, const Rect& rec
   }
 
   if (SolidBkgColorUsed_) {
+    if (dc == s.CanvasDC) ComposedChanged(0, 0, s.GifInfo.Width, s.GifInfo.Height);
     const auto right = Nearest(static_cast<double>(s.GifInfo.Width) * s.GifInfo.ScaleX);
     const auto bottom = Nearest(static_cast<double>(s.GifInfo.Height) * s.GifInfo.ScaleY);
     const gdi::COLORREF color = SolidBkgColor_ < 0 ? gdi::GetSysColor(SolidBkgColor_ & 0xFF)
@@ -182,6 +245,13 @@ void ucAniGIF::ComposeFrame(int32_t i, bool afterDraw, std::vector<uint8_t>& Sav
     }
   };
 
+  // Everything below changes the frame's rectangle of the composed image at
+  // most, frame 1 the whole of it.
+  if (i == 1 && !afterDraw) {
+    ComposedChanged(0, 0, s.GifInfo.Width, s.GifInfo.Height);
+  } else {
+    ComposedChanged(f.Left, f.Top, f.Width, f.Height);
+  }
   if (!afterDraw) {
     if (i == 1) {
       // Every pass through the animation starts from an empty, fully
@@ -272,6 +342,7 @@ void ucAniGIF::MirrorFrames(int32_t otherStyle, bool firstFrameOnly, bool alsoCa
   }
   if (alsoCanvas && s.CanvasBitmap) {
     const int32_t w = s.GifInfo.Width, h = s.GifInfo.Height;
+    ComposedChanged(0, 0, w, h);
     const int32_t sx = (flip & 1) ? w - 1 : 0, sw = (flip & 1) ? -w : w;
     const int32_t sy = (flip & 2) ? h - 1 : 0, sh = (flip & 2) ? -h : h;
     gdi::StretchBlt(s.CanvasDC, 0, 0, w, h, s.CanvasDC, sx, sy, sw, sh, gdi::SRCCOPY);

@@ -170,6 +170,12 @@ class ucAniGIF : public host::ControlClient {
   void ComposeFrame(int32_t frameIndex, bool afterDraw, std::vector<uint8_t>& SavedMaskRows,
                     std::vector<uint8_t>& SavedCanvasRows);
   void LoadStripTable(const int32_t* entries, int32_t count);
+  // The composed image drawn onto dc at rect: only what changed in it since
+  // it was last drawn there, when that is known to give the same pixels.
+  void BlitComposed(int32_t frameIndex, gdi::HDC dc, bool stretched, const Rect& rect);
+  // Notes that the composed image (Canvas or CanvasMask) changed in the
+  // rectangle x, y, w, h (in its own pixels).
+  void ComposedChanged(int64_t x, int64_t y, int64_t w, int64_t h);
   host::TimerProc BuildCallbackThunk(int32_t handlerOrdinal, int32_t argumentCount,
                                      int32_t thunkNumber, ucAniGIF* owner, bool probeRunMode);
   host::TimerProc FindCallbackEntry(ucAniGIF* owner, int32_t handlerOrdinal);
@@ -210,6 +216,15 @@ class ucAniGIF : public host::ControlClient {
   // Counts resets of the frame store, so that a timer handler can tell when
   // an event handler it called has reset or reloaded the control.
   uint64_t generation_ = 0;
+  // Where the composed image was last drawn unscaled without a solid
+  // background, the stamp the target's bitmap had right after (0: none),
+  // and the part of the composed image changed since (right <= left: none).
+  struct ComposedOnTarget {
+    gdi::HDC dc;
+    uint64_t stamp = 0;
+    Rect rect;
+    int32_t left = 0, top = 0, right = 0, bottom = 0;
+  } drawnComposed_;
 };
 
 // Marker in Mirrored: frame 1 is already mirrored, the others not yet.

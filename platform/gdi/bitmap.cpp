@@ -1,5 +1,6 @@
 #include "platform/gdi/bitmap.h"
 
+#include <atomic>
 #include <cstdlib>
 #include <cstring>
 #include <limits>
@@ -25,6 +26,7 @@ void LoadTable(Bitmap& b, const BITMAPINFOHEADER& h, const RGBQUAD* colors) {
 
 std::unique_ptr<Bitmap> Shape(const BITMAPINFOHEADER& h) {
   auto b = std::make_unique<Bitmap>();
+  b->stamp = NextStamp();
   b->width = h.biWidth;
   b->height = h.biHeight < 0 ? -static_cast<int64_t>(h.biHeight) : h.biHeight;
   b->bpp = h.biBitCount;
@@ -36,6 +38,11 @@ std::unique_ptr<Bitmap> Shape(const BITMAPINFOHEADER& h) {
 }
 
 }  // namespace
+
+uint64_t NextStamp() {
+  static std::atomic<uint64_t> last{0};
+  return last.fetch_add(1, std::memory_order_relaxed) + 1;
+}
 
 void FreeDeleter::operator()(uint8_t* p) const {
   std::free(p);

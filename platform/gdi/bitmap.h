@@ -24,6 +24,10 @@ struct Bitmap {
   std::unique_ptr<uint8_t[], FreeDeleter> storage;
   uint32_t colors[256] = {};  // colour table as 0x00RRGGBB (1 and 8 bits)
   int tableSize = 0;          // 2 or 256 for 1 and 8 bits, 0 otherwise
+  // Renewed (from one counter for all bitmaps) whenever drawing may have
+  // changed the pixels or the table: equal stamps mean the same bitmap with
+  // nothing drawn on it in between.
+  uint64_t stamp = 0;
   BITMAPINFOHEADER header;    // the header the bitmap was created with
 
   // Row y of the picture, y = 0 being the top row whatever the memory order.
@@ -33,6 +37,9 @@ struct Bitmap {
   }
   bool Indexed() const { return bpp <= 8; }
 };
+
+// A stamp no bitmap has had yet.
+uint64_t NextStamp();
 
 // Bytes per row for a width and depth, rows padded to 4 bytes; -1 when the
 // result does not fit the 32-bit arithmetic the headers use.

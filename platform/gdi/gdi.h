@@ -219,6 +219,13 @@ BOOL Rectangle(HDC hdc, int left, int top, int right, int bottom);
 COLORREF SetPixel(HDC hdc, int x, int y, COLORREF color);
 COLORREF GetPixel(HDC hdc, int x, int y);
 
+// Identifies the bitmap selected into hdc in its present state: the value
+// changes when another bitmap is selected and whenever a call of this layer
+// draws on it (or reads it); 0 without a bitmap. Writes through a DIB
+// section's own pixel pointer are not seen. Lets a caller that drew last
+// know that the pixels are still what it left.
+uint64_t BitmapStamp(HDC hdc);
+
 // ---- Diagnostics ----------------------------------------------------------
 
 // Number of live (non-stock) bitmaps, brushes, pens and DCs; lets tests

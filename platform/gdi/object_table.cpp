@@ -132,7 +132,17 @@ void ObjectTable::Erase(uint64_t handle) {
 Bitmap* ObjectTable::SelectedBitmap(const DcData& dc) {
   if (dc.screen) return nullptr;
   Object* o = Find(dc.bitmap, OBJ_BITMAP);
-  return o ? o->bitmap.get() : nullptr;
+  if (!o) return nullptr;
+  // Whoever asks may draw: a new stamp (readers only cost a redraw that
+  // could have been spared).
+  o->bitmap->stamp = NextStamp();
+  return o->bitmap.get();
+}
+
+uint64_t ObjectTable::SelectedStamp(const DcData& dc) {
+  if (dc.screen) return 0;
+  Object* o = Find(dc.bitmap, OBJ_BITMAP);
+  return o ? o->bitmap->stamp : 0;
 }
 
 uint64_t ObjectTable::Stock(int index) const {

@@ -61,7 +61,10 @@ class ObjectTable {
   Object* FindDc(uint64_t handle);  // OBJ_DC or OBJ_MEMDC
   void Erase(uint64_t handle);
   // The bitmap selected into a DC (null for the screen DC).
+  // The bitmap selected into dc, its stamp renewed; null for none.
   Bitmap* SelectedBitmap(const DcData& dc);
+  // The stamp of the bitmap selected into dc, 0 for none.
+  uint64_t SelectedStamp(const DcData& dc);
 
   uint64_t Stock(int index) const;  // 0 for an unknown index
   uint64_t DefaultBitmap() const { return defaultBitmap_; }

@@ -240,4 +240,11 @@ COLORREF GetPixel(HDC hdc, int x, int y) {
   return detail::ValueColor(*b, detail::ReadValue(*b, x, y));
 }
 
+uint64_t BitmapStamp(HDC hdc) {
+  ObjectTable& t = ObjectTable::Instance();
+  Lock lock(t.mutex());
+  Object* d = t.FindDc(hdc.value);
+  return d ? t.SelectedStamp(d->dc) : 0;
+}
+
 }  // namespace veltrano::gdi

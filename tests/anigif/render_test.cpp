@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <random>
 
 #include "tests/anigif/control_fixture.h"
 
@@ -331,6 +332,76 @@ TEST(Render, StretchSetterPausesOrRewinds) {
   EXPECT_EQ(fx.changes, (std::vector<FrameChange>{{1, false, 150}}));
   EXPECT_EQ(fx.control.Action(), 0);
   EXPECT_EQ(fx.host.ChangedProperties().back(), "Stretch");
+}
+
+}  // namespace
+}  // namespace veltrano::anigif::testing
+
+namespace veltrano::anigif::testing {
+namespace {
+
+// Frames drawn one after the other onto a surface that keeps what the
+// previous frame left (only the changed part of the composed image is drawn
+// again) give the same pixels as drawing the whole composed image each time.
+// Random animations: partial frames, every disposal, transparency, a small
+// first frame; offsets, mirroring and a solid background changed in between.
+TEST(Render, RedrawingOnlyTheChangedPartGivesTheWholeDrawing) {
+  std::mt19937 rng(2512);
+  auto pick = [&](int lo, int hi) { return lo + static_cast<int>(rng() % (hi - lo + 1)); };
+  for (int round = 0; round < 12; ++round) {
+    const int w = pick(9, 40), h = pick(5, 30);
+    std::vector<FrameSpec> frames;
+    const int n = pick(3, 14);
+    for (int k = 0; k < n; ++k) {
+      const int fw = k == 0 && round % 3 == 0 ? pick(1, w) : pick(1, w / 2);
+      const int fh = k == 0 && round % 3 == 0 ? pick(1, h) : pick(1, h / 2);
+      FrameSpec f = Frame(pick(0, w - fw), pick(0, h - fh), fw, fh, 4, pick(0, 99));
+      if (k == 0 && round % 3 != 0) f = Frame(0, 0, w, h, 4, pick(0, 99));
+      f.disposal = pick(0, 3);
+      if (pick(0, 2) > 0) f.transIndex = pick(0, 3);
+      frames.push_back(f);
+    }
+    const Bytes gif = MakeGif(frames, 4, -1, w, h);
+    ControlFixture partial(true, w + 3, h + 2), whole(true, w + 3, h + 2);
+    for (ControlFixture* fx : {&partial, &whole}) {
+      fx->control.SetStretch(0);
+      fx->control.SetDelayAnimation(0);
+      ASSERT_TRUE(fx->Load(gif));
+      fx->control.SetAction(0);
+      fx->host.RepaintNow();
+    }
+    const int count = partial.control.FrameCount();
+    ASSERT_EQ(count, whole.control.FrameCount());
+    for (int step = 0; step < 3 * count; ++step) {
+      if (step == count) {
+        const int offset = pick(-2, 2);
+        for (ControlFixture* fx : {&partial, &whole}) fx->control.SetOffsetX(offset);
+      }
+      if (step == count + count / 2) {
+        const int style = pick(1, 3);
+        for (ControlFixture* fx : {&partial, &whole}) fx->control.SetMirrored(style);
+      }
+      if (step == 2 * count || step == 2 * count + count / 2 + 1) {
+        // A solid background for half a loop, then none again.
+        for (ControlFixture* fx : {&partial, &whole}) {
+          fx->control.SetSolidBkgColor(0x123456);
+          fx->control.SetSolidBkgColorUsed(step == 2 * count);
+        }
+      }
+      const int frame = step % count + 1;
+      partial.control.RenderFrame(frame, partial.host.SurfaceDC());
+      whole.control.RenderFrame(frame, whole.host.SurfaceDC());
+      // Reading through the raster layer renews the surface's stamp, so
+      // this one is always drawn whole.
+      gdi::GetPixel(whole.host.SurfaceDC(), 0, 0);
+      for (int y = 0; y < h + 2; ++y) {
+        for (int x = 0; x < w + 3; ++x) {
+          ASSERT_EQ(partial.host.SurfacePixel(x, y), whole.host.SurfacePixel(x, y))
+              << "round " << round << " step " << step << " at " << x << "," << y;
+        }
+      }
+    }
+  }
 }
 
 }  // namespace
