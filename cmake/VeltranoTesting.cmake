@@ -20,6 +20,24 @@ else()
 endif()
 include(GoogleTest)
 
+# veltrano_test_data(VAR PATH): the path by which a test program opens PATH,
+# a file or folder of the source tree. Under Wine the programs reach only the
+# build folder, as drive B: (scripts/wine-prefix.sh): there PATH is copied
+# into the build folder and VAR names the copy on B:.
+function(veltrano_test_data var path)
+  if(CMAKE_CROSSCOMPILING AND VELTRANO_TARGET_WINDOWS)
+    file(RELATIVE_PATH relative ${PROJECT_SOURCE_DIR} ${path})
+    if(IS_DIRECTORY ${path})
+      file(COPY ${path}/ DESTINATION ${CMAKE_BINARY_DIR}/test-data/${relative})
+    else()
+      configure_file(${path} ${CMAKE_BINARY_DIR}/test-data/${relative} COPYONLY)
+    endif()
+    set(${var} "B:/test-data/${relative}" PARENT_SCOPE)
+  else()
+    set(${var} ${path} PARENT_SCOPE)
+  endif()
+endfunction()
+
 # giflib is the reference decoder several picture and GIF suites compare
 # against. The Windows build has none for its target; the suites that need it
 # are built only where GIF::GIF exists.

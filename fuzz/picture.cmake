@@ -24,6 +24,6 @@ target_link_libraries(picture_fuzz_replay PRIVATE veltrano_picture veltrano_anig
 if(VELTRANO_FUZZ)
   target_link_options(picture_fuzz_replay PRIVATE -fsanitize=fuzzer-no-link,address,undefined)
 endif()
-add_test(NAME picture_fuzz_replay
-  COMMAND picture_fuzz_replay ${CMAKE_CURRENT_SOURCE_DIR}/corpus/picture)
+veltrano_test_data(_corpus ${CMAKE_CURRENT_SOURCE_DIR}/corpus/picture)
+add_test(NAME picture_fuzz_replay COMMAND picture_fuzz_replay ${_corpus})
 set_tests_properties(picture_fuzz_replay PROPERTIES LABELS core)

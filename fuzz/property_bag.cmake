@@ -14,6 +14,6 @@ target_link_libraries(property_bag_fuzz_replay PRIVATE veltrano_anigif)
 if(VELTRANO_FUZZ)
   target_link_options(property_bag_fuzz_replay PRIVATE -fsanitize=fuzzer-no-link,address,undefined)
 endif()
-add_test(NAME property_bag_fuzz_replay
-  COMMAND property_bag_fuzz_replay ${CMAKE_CURRENT_SOURCE_DIR}/corpus/property_bag)
+veltrano_test_data(_corpus ${CMAKE_CURRENT_SOURCE_DIR}/corpus/property_bag)
+add_test(NAME property_bag_fuzz_replay COMMAND property_bag_fuzz_replay ${_corpus})
 set_tests_properties(property_bag_fuzz_replay PROPERTIES LABELS core)

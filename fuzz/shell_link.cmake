@@ -18,6 +18,6 @@ target_link_libraries(shell_link_fuzz_replay PRIVATE veltrano_sweep)
 if(VELTRANO_FUZZ)
   target_link_options(shell_link_fuzz_replay PRIVATE -fsanitize=fuzzer-no-link,address,undefined)
 endif()
-add_test(NAME shell_link_fuzz_replay
-  COMMAND shell_link_fuzz_replay ${CMAKE_CURRENT_SOURCE_DIR}/corpus/shell_link)
+veltrano_test_data(_corpus ${CMAKE_CURRENT_SOURCE_DIR}/corpus/shell_link)
+add_test(NAME shell_link_fuzz_replay COMMAND shell_link_fuzz_replay ${_corpus})
 set_tests_properties(shell_link_fuzz_replay PROPERTIES LABELS core)

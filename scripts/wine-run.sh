@@ -6,8 +6,12 @@
 # The build sets this as the emulator of its target programs, so ctest, test
 # discovery and the tools' tests all come through here. The first run creates
 # the prefix (scripts/wine-prefix.sh: no Mono or Gecko installer, no menu
-# entries, the test drives mapped); a wineserver kept alive for a while
-# between runs spares each test Wine's start-up.
+# entries, the test drives mapped, nothing of the host reachable); a
+# wineserver kept alive for a while between runs spares each test Wine's
+# start-up.
+#
+# After the program, the prefix is checked again: a drive or link to outside
+# the build folder that appeared meanwhile fails the run.
 set -euo pipefail
 
 if [ "${1:-}" != "--prefix" ] || [ $# -lt 3 ]; then
@@ -21,6 +25,8 @@ here=$(cd "$(dirname "$0")" && pwd)
 "$here/wine-prefix.sh" "$prefix"
 
 export WINEPREFIX=$prefix
+# Wine links the user folders of a prefix it updates to the home folder's.
+export HOME=$prefix/home
 export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 # Wine prints its console output in the code page of the Unix locale; the
@@ -49,4 +55,7 @@ if ! server_up; then
   fi
   exec 9>&-
 fi
-exec "$wine" "$@"
+status=0
+"$wine" "$@" || status=$?
+"$here/wine-prefix.sh" --check "$prefix" || exit 1
+exit "$status"

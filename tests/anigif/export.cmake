@@ -13,5 +13,5 @@ veltrano_add_gtest(NAME export_store_test
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/export_control_test.cpp
   LIBS veltrano_anigif_export veltrano_anigif_fixture
 )
-target_compile_definitions(export_store_test PRIVATE
-  VELTRANO_BANNER_GIF="${PROJECT_SOURCE_DIR}/assets/banner.gif")
+veltrano_test_data(_banner ${PROJECT_SOURCE_DIR}/assets/banner.gif)
+target_compile_definitions(export_store_test PRIVATE VELTRANO_BANNER_GIF="${_banner}")

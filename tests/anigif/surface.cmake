@@ -5,8 +5,8 @@ veltrano_add_gtest(NAME anigif_surface_test
     ${CMAKE_CURRENT_LIST_DIR}/surface_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/persistence_test.cpp
   LIBS veltrano_anigif_fixture veltrano_anigif_banner)
-target_compile_definitions(anigif_surface_test PRIVATE
-  VELTRANO_BANNER_GIF="${PROJECT_SOURCE_DIR}/assets/banner.gif")
+veltrano_test_data(_banner ${PROJECT_SOURCE_DIR}/assets/banner.gif)
+target_compile_definitions(anigif_surface_test PRIVATE VELTRANO_BANNER_GIF="${_banner}")
 
 # The AnimatedGIF picture of real files, read back by giflib.
 if(TARGET GIF::GIF)

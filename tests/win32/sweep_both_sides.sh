@@ -17,6 +17,7 @@
 set -euo pipefail
 
 linux_cli=$1 windows_cli=$2 wine_run=$3 prefix=$(realpath -m "$4") work=$(realpath -m "$5")
+"$(dirname "$wine_run")/wine-prefix.sh" "$prefix"
 stick=$prefix/drives/e  # drive E: of the prefix, typed removable
 [ -d "$stick" ] || { echo "no drive E: in $prefix" >&2; exit 1; }
 
@@ -100,8 +101,11 @@ snapshot() {  # FOLDER
   )
 }
 
-windows_path() {  # a host path as Wine's Z: drive shows it
-  printf 'Z:%s' "${1//\//\\}"
+# A host path inside the build folder as the prefix's B: drive shows it.
+build=$(cat "$prefix/.veltrano-build")
+windows_path() {
+  local rest=${1#"$build"}
+  printf 'B:%s' "${rest//\//\\}"
 }
 
 rm -rf "$work"

@@ -23,13 +23,10 @@ export LOCPATH=$work/locale
 mkdir -p "$LOCPATH"
 localedef -i zh_CN -f UTF-8 "$LOCPATH/zh_CN.UTF-8" 2>/dev/null || true
 export LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8
-"$wine" wineboot --init >"$work/wineboot.log" 2>&1 || fail "wineboot"
-"$wineserver" -w
 cp "$exe" "$work/stick/Veltrano.exe"
-ln -sfn "$work/stick" "$WINEPREFIX/dosdevices/e:"
-"$wine" reg add 'HKLM\Software\Wine\Drives' /v e: /d floppy /f >/dev/null 2>&1
-"$wineserver" -k 2>/dev/null || true
-"$wineserver" -w 2>/dev/null || true
+# The stick is E:; nothing of the host is reachable from the prefix.
+"$(dirname "$0")/../../scripts/wine-prefix.sh" --stick "$work/stick" "$WINEPREFIX" ||
+  fail "the Wine prefix"
 
 cat >"$work/inside.sh" <<INSIDE
 set -euo pipefail

@@ -5,12 +5,15 @@
 #
 #   wine_display.sh PREFIX COMMAND ARGS...
 #
-# PREFIX is the Wine prefix (created by the caller); DISPLAY is exported to
-# the command, and the screen's picture is left in $WINE_DISPLAY_SHOT when
-# that is set.
+# PREFIX is the Wine prefix (made here by scripts/wine-prefix.sh unless the
+# caller made it, and checked after the command: nothing of the host may be
+# reachable from it); DISPLAY is exported to the command, and the screen's
+# picture is left in $WINE_DISPLAY_SHOT when that is set.
 set -euo pipefail
 prefix=$(realpath -m "$1")
 shift
+scripts=$(cd "$(dirname "$0")/../../scripts" && pwd)
+"$scripts/wine-prefix.sh" "$prefix"
 work=$(mktemp -d /tmp/veltrano-wine-display.XXXXXX)
 xvfb_pid=""
 cleanup() {
@@ -25,9 +28,12 @@ xvfb_pid=$!
 for _ in $(seq 300); do [ -s "$work/display" ] && break; sleep 0.1; done
 [ -s "$work/display" ] || { echo "wine_display.sh: Xvfb did not start" >&2; exit 1; }
 export DISPLAY=":$(head -n1 "$work/display")"
-export WINEPREFIX=$prefix WINEDEBUG=${WINEDEBUG:--all}
+export WINEPREFIX=$prefix WINEDEBUG=${WINEDEBUG:--all} HOME=$prefix/home
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-"mscoree,mshtml=;winemenubuilder.exe=d"}
 /usr/lib/wine/wine64 reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
 /usr/lib/wine/wine64 reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f \
   >/dev/null 2>&1
-"$@"
+status=0
+"$@" || status=$?
+"$scripts/wine-prefix.sh" --check "$prefix" || exit 1
+exit "$status"
