@@ -10,8 +10,10 @@
 # wineserver kept alive for a while between runs spares each test Wine's
 # start-up.
 #
-# After the program, the prefix is checked again: a drive or link to outside
-# the build folder that appeared meanwhile fails the run.
+# A folder given as a drive (--drive L:TYPE:FOLDER) that holds a link to
+# outside it is refused: Wine's own delete follows Linux symbolic links. After
+# the program, the prefix is checked again: a drive or link to outside the
+# build folder that appeared meanwhile fails the run.
 set -euo pipefail
 
 if [ "${1:-}" != "--prefix" ] || [ $# -lt 3 ]; then
@@ -23,6 +25,26 @@ shift 2
 
 here=$(cd "$(dirname "$0")" && pwd)
 "$here/wine-prefix.sh" "$prefix"
+
+# The host folder of a Windows path of the prefix ("B:\a\b", or relative).
+host_path() {
+  local p=$1
+  if [[ $p == [A-Za-z]:* ]]; then
+    local letter=${p:0:1}
+    p=${p:2}
+    realpath -m "$prefix/dosdevices/${letter,,}:/${p//\\//}"
+  else
+    realpath -m "${p//\\//}"
+  fi
+}
+previous=
+for arg in "$@"; do
+  if [ "$previous" = --drive ] && [[ $arg == ?:*:* ]]; then
+    folder=${arg:2}
+    "$here/wine-prefix.sh" --links "$(host_path "${folder#*:}")"
+  fi
+  previous=$arg
+done
 
 export WINEPREFIX=$prefix
 # Wine links the user folders of a prefix it updates to the home folder's.

@@ -33,6 +33,7 @@ export LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8
 bash "$demo" --make-drive "$work/stick"
 # The stick is E:; nothing of the host is reachable from the prefix.
 scripts=$(dirname "$demo")
+"$scripts/wine-prefix.sh" --links "$work/stick" || fail "the stick holds links to outside it"
 "$scripts/wine-prefix.sh" --stick "$work/stick" "$WINEPREFIX" || fail "the Wine prefix"
 mkdir -p "$WINEPREFIX/drive_c/Program Files"
 cp "$exe" "$WINEPREFIX/drive_c/Program Files/Veltrano.exe"
