@@ -17,7 +17,7 @@ fail() {
 rm -rf "$work"
 mkdir -p "$work"
 cp "$gif" "$work/배너 ภาพ.gif"
-cd "$work"  # Wine starts the program in the same folder, as Z:\...
+cd "$work"  # Wine starts the program in the same folder, as B:\...
 
 run() { "$wine_run" --prefix "$prefix" "$tool" "$@"; }
 

@@ -15,7 +15,11 @@ fail() {
 rm -rf "$work"
 mkdir -p "$work/c"
 : >"$work/c/Thumbs.db"
-drive="C:fixed:Z:${work//\//\\}\\c"
+# The work folder as the prefix's B: drive (the build folder) shows it.
+"$(dirname "$wine_run")/wine-prefix.sh" "$prefix"
+build=$(cat "$(realpath -m "$prefix")/.veltrano-build")
+rest=${work#"$build"}
+drive="C:fixed:B:${rest//\//\\}\\c"
 
 "$wine_run" --prefix "$prefix" "$cli" --drive "$drive" menuclean \
   </dev/null >"$work/out" 2>"$work/err" || fail "exit status $?"
