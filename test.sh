@@ -27,3 +27,7 @@ ASAN_OPTIONS=detect_leaks=1:abort_on_error=0 UBSAN_OPTIONS=print_stacktrace=1 \
 # editions must give the same scan log and leave the same files.
 VELTRANO_WERROR=ON JOBS=$jobs ./scripts/build-windows.sh --test --build-dir build-win \
   --linux-cli build/bin/veltrano-cli
+# The zip Windows users download: Release builds of the three programs,
+# stripped, checked as unpacked (imports, version information, start-up).
+VELTRANO_WERROR=ON JOBS=$jobs ./scripts/build-windows.sh --release --test \
+  --build-dir build-win-release

@@ -4,9 +4,14 @@
 #
 #   scripts/build-windows.sh [--test] [--build-dir DIR] [--type CONFIG]
 #                            [--linux-cli PATH]
+#   scripts/build-windows.sh --release [--test] [--build-dir DIR]
 #
 # With --linux-cli (a Linux build's bin/veltrano-cli) the tests also sweep
 # one USB stick with both programs and compare what they did.
+# With --release: a Release build of the three programs only (default folder
+# build-win-release), stripped, packed with the read-me into
+# DIR/Veltrano-<version>-win64.zip; --test then checks the zip
+# (scripts/check-windows-release.sh).
 #
 # Needs what scripts/setup.sh installs (g++-mingw-w64-x86-64-posix, wine64,
 # wine). JOBS sets the parallel jobs (default 2); VELTRANO_WERROR=ON makes
@@ -15,22 +20,31 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 
-build=$root/build-win
+build=
 config=RelWithDebInfo
 run_tests=0
+release=0
 linux_cli=
 while [ $# -gt 0 ]; do
   case $1 in
     --test) run_tests=1 ;;
+    --release) release=1 ;;
     --build-dir) build=$(realpath -m "$2"); shift ;;
     --type) config=$2; shift ;;
     --linux-cli) linux_cli=$(realpath "$2"); shift ;;
-    -h|--help) sed -n '2,14p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
+    -h|--help) sed -n '2,19p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
     *) echo "build-windows.sh: unknown argument '$1'" >&2; exit 2 ;;
   esac
   shift
 done
 jobs=${JOBS:-2}
+testing=ON
+if [ "$release" = 1 ]; then
+  config=Release testing=OFF
+  build=${build:-$root/build-win-release}
+else
+  build=${build:-$root/build-win}
+fi
 
 launcher=()
 if command -v ccache >/dev/null; then
@@ -39,7 +53,36 @@ fi
 cmake -S "$root" -B "$build" -G Ninja \
   -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" \
   -DCMAKE_BUILD_TYPE="$config" -DVELTRANO_WERROR="${VELTRANO_WERROR:-OFF}" \
-  -DVELTRANO_BENCH=OFF -DVELTRANO_LINUX_CLI="$linux_cli" "${launcher[@]}" >/dev/null
+  -DVELTRANO_BENCH=OFF -DBUILD_TESTING=$testing -DVELTRANO_LINUX_CLI="$linux_cli" \
+  "${launcher[@]}" >/dev/null
+if [ "$release" = 1 ]; then
+  # The programs only (no test suites), stripped, in one folder with the
+  # read-me (UTF-8 with a byte-order mark and CRLF, so Notepad shows it).
+  cmake --build "$build" -j"$jobs" --target Veltrano veltrano-cli anigif-tool
+  version=$(sed -n 's/^project(Veltrano VERSION \([0-9.]*\).*/\1/p' "$root/CMakeLists.txt")
+  name=Veltrano-$version-win64
+  stage=$build/release/$name
+  rm -rf "$build/release" "$build/$name.zip"
+  mkdir -p "$stage"
+  for p in Veltrano veltrano-cli anigif-tool; do
+    x86_64-w64-mingw32-strip --strip-all -o "$stage/$p.exe" "$build/bin/$p.exe"
+  done
+  { printf '\xef\xbb\xbf'; sed 's/$/\r/' "$root/packaging/windows/README.txt"; } >"$stage/README.txt"
+  python3 - "$build/release" "$name" "$build/$name.zip" <<'PY'
+import os, sys, zipfile
+base, name, out = sys.argv[1:]
+with zipfile.ZipFile(out, "w", zipfile.ZIP_DEFLATED, compresslevel=9) as z:
+    z.write(os.path.join(base, name), name)
+    for entry in sorted(os.listdir(os.path.join(base, name))):
+        z.write(os.path.join(base, name, entry), f"{name}/{entry}")
+PY
+  ls -l "$stage"
+  echo "build-windows.sh: $build/$name.zip ($(stat -c %s "$build/$name.zip") bytes)"
+  if [ "$run_tests" = 1 ]; then
+    "$root/scripts/check-windows-release.sh" "$build/$name.zip" "$version" "$build/release-check"
+  fi
+  exit 0
+fi
 cmake --build "$build" -j"$jobs"
 
 # One file each: only DLLs that every Windows has may be imported.
