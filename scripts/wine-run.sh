@@ -13,7 +13,9 @@
 # A folder given as a drive (--drive L:TYPE:FOLDER) that holds a link to
 # outside it is refused: Wine's own delete follows Linux symbolic links. After
 # the program, the prefix is checked again: a drive or link to outside the
-# build folder that appeared meanwhile fails the run.
+# build folder that appeared meanwhile fails the run. VELTRANO_WINE_WRAPPER,
+# when set, is a command (split at blanks) the program is started under, such
+# as strace, so that it sees Wine and not these checks.
 set -euo pipefail
 
 if [ "${1:-}" != "--prefix" ] || [ $# -lt 3 ]; then
@@ -78,6 +80,7 @@ if ! server_up; then
   exec 9>&-
 fi
 status=0
-"$wine" "$@" || status=$?
+# shellcheck disable=SC2086  # the wrapper's words
+${VELTRANO_WINE_WRAPPER:-} "$wine" "$@" || status=$?
 "$here/wine-prefix.sh" --check "$prefix" || exit 1
 exit "$status"

@@ -13,8 +13,11 @@ command -v strace >/dev/null || { echo "no strace: skipped"; exit 77; }
 files=3000
 limit=200  # Wine's start-up and a few listings; one per removal would be thousands
 
-windows_path() {  # a host path as Wine's Z: drive shows it
-  printf 'Z:%s' "${1//\//\\}"
+"$(dirname "$wine_run")/wine-prefix.sh" "$prefix"
+build=$(cat "$prefix/.veltrano-build")
+windows_path() {  # a host path inside the build folder as the prefix's B: shows it
+  local rest=${1#"$build"}
+  printf 'B:%s' "${rest//\//\\}"
 }
 
 make_files() {  # FOLDER PREFIX SUFFIX COUNT
@@ -26,7 +29,8 @@ make_files() {  # FOLDER PREFIX SUFFIX COUNT
 count() {  # NAME ARGS...
   local name=$1
   shift
-  strace -f -qq -c -e trace=getdents64 -o "$work/$name.strace" \
+  # Wine alone is traced, not the prefix checks of wine-run.sh around it.
+  VELTRANO_WINE_WRAPPER="strace -f -qq -c -e trace=getdents64 -o $work/$name.strace" \
     "$wine_run" --prefix "$prefix" "$cli" "$@" >"$work/$name.log" 2>&1 || true
   awk '$NF == "getdents64" {print $4}' "$work/$name.strace"
 }
