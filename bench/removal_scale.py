@@ -12,8 +12,8 @@ process (start-up and search included). Prints seconds, microseconds per
 file and the ratio to the peer, so that growth with N shows at a glance.
 
 With --wine-cli the Windows edition runs too, under Wine (through
-scripts/wine-run.sh, on the same host folders seen through Wine's Z: drive),
-beside the same native peers. With --strace each program run is also counted
+scripts/wine-run.sh), on the same trees made inside the prefix's build folder
+and reached through its B: drive, beside the same native peers. With --strace each program run is also counted
 (`strace -f -c`): system calls and folder reads (getdents64) per file.
 Programs can be limited to sizes up to --max-n (an old build whose removals
 grow with the square of N would take hours at 100,000).
@@ -84,8 +84,9 @@ def strace_counts(path):
     return total, getdents
 
 
-def windows_path(path):
-    return "Z:" + path.replace("/", "\\")
+def windows_path(build, path):
+    """A host path inside the prefix's build folder as its B: drive shows it."""
+    return "B:" + os.path.relpath(path, build).replace("/", "\\")
 
 
 class Program:
@@ -148,14 +149,21 @@ def main():
     if args.wine_cli:
         if not args.prefix:
             ap.error("--wine-cli needs --prefix")
-        programs.append(Program("wine", [WINE_RUN, "--prefix", os.path.abspath(args.prefix),
-                                         os.path.abspath(args.wine_cli)], windows_path))
-        # Starts the prefix's server and Wine's helpers before anything is timed.
-        subprocess.run(programs[-1].argv + ["--help"], stdout=subprocess.DEVNULL,
-                       stderr=subprocess.DEVNULL)
+        prefix = os.path.abspath(args.prefix)
+        argv = [WINE_RUN, "--prefix", prefix, os.path.abspath(args.wine_cli)]
+        # Makes the prefix when it is new, and starts its server and Wine's
+        # helpers before anything is timed.
+        subprocess.run(argv + ["--help"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        with open(os.path.join(prefix, ".veltrano-build")) as f:
+            build = f.read().strip()
+        programs.append(Program("wine", argv, lambda p: windows_path(build, p)))
+        if not args.work:
+            args.work = tempfile.mkdtemp(prefix="removal-bench-", dir=build)
+            args.remove_work = True
     if not programs:
         ap.error("give --cli and/or --wine-cli")
 
+    remove_work = getattr(args, "remove_work", False) or not args.work
     work = args.work or tempfile.mkdtemp(prefix="veltrano-removal-bench-")
     os.makedirs(work, exist_ok=True)
     label = f" [{args.label}]" if args.label else ""
@@ -180,7 +188,7 @@ def main():
             if status != 0:
                 row += f"  (exit {status})"
             print(row, flush=True)
-    if not args.work:
+    if remove_work:
         shutil.rmtree(work, ignore_errors=True)
 
 
