@@ -5,13 +5,32 @@
 # builds the core with Clang under AddressSanitizer + UBSan and runs its tests
 # again (so both compilers build the core warning-free on every run), and last
 # builds the Windows edition and runs its suites under Wine.
+#
+# ./test.sh --quick is the loop after a change: it rebuilds what changed in the
+# same build/ and runs the core tests only (no kernels, sanitizers or Wine).
 set -euo pipefail
 cd "$(dirname "$0")"
-./scripts/setup.sh all
-
+quick=0
+case ${1:-} in
+  --quick) quick=1 ;;
+  "") ;;
+  *) echo "usage: ./test.sh [--quick]" >&2; exit 2 ;;
+esac
 jobs=${JOBS:-2}
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release -DVELTRANO_WERROR=ON \
-  -DVELTRANO_KERNEL_TESTS=ON >/dev/null
+configure_build() {
+  cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release -DVELTRANO_WERROR=ON \
+    -DVELTRANO_KERNEL_TESTS=ON >/dev/null
+}
+
+if [ "$quick" = 1 ]; then
+  ./scripts/setup.sh test
+  [ -f build/CMakeCache.txt ] || configure_build
+  cmake --build build -j"$jobs"
+  exec ctest --test-dir build -L core --output-on-failure -j"$jobs" --timeout 900
+fi
+
+./scripts/setup.sh all
+configure_build
 cmake --build build -j"$jobs"
 ctest --test-dir build --output-on-failure -j"$jobs" --timeout 900
 ./scripts/package-deb.sh --check build
