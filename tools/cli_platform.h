@@ -20,6 +20,9 @@ extern const char* const kDrivesHelp;
 // example of this system.
 extern const char* const kDriveOptionsHelp;
 
+// A --drive value of this system, shown where one is given wrong.
+extern const char* const kDriveExample;
+
 // The file system of the commands: the drive table's folders, or, with an
 // empty table, the drives the window sees (the host's mounts on Linux, the
 // machine's own drives on Windows). nullptr with `error` set when a folder

@@ -37,6 +37,8 @@ const char* const kDrivesHelp =
     "  drives      print the drive table (letter, type, folder, file system,\n"
     "              where DOS attributes are kept) and change nothing\n";
 
+const char* const kDriveExample = "E:removable:/tmp/usb";
+
 const char* const kDriveOptionsHelp =
     "  --drive E:removable:/tmp/usb  map a folder to a drive letter; TYPE is\n"
     "                                removable, fixed, remote, cdrom or ramdisk\n"

@@ -14,6 +14,8 @@ const char* const kDrivesHelp =
     "\n"
     "  drives      print the drive table (letter, type, root) and change nothing\n";
 
+const char* const kDriveExample = "E:removable:C:\\test\\usb";
+
 const char* const kDriveOptionsHelp =
     "  --drive E:removable:C:\\test\\usb\n"
     "                                map a folder to a drive letter; TYPE is\n"

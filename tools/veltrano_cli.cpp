@@ -291,7 +291,9 @@ int main(int argc, char** argv) {
 
   std::string error;
   auto table = veltrano::fs::ParseDriveTable(driveTexts, &error);
-  if (!table) return UsageError(error);
+  if (!table) {
+    return UsageError(error + " (for example " + veltrano::cli::kDriveExample + ")");
+  }
   // Without --drive, the drives the window sees.
   auto fileSystem = veltrano::cli::MakeFileSystem(std::move(*table), error);
   if (!fileSystem) return UsageError(error);

@@ -35,7 +35,7 @@ void Fail(std::string* error, std::string message) {
 std::optional<DriveSpec> ParseDriveSpec(std::string_view text, std::string* error) {
   const std::string quoted = "'" + std::string(text) + "'";
   if (text.size() < 2 || text[1] != ':') {
-    Fail(error, quoted + ": expected LETTER:TYPE:PATH, for example E:removable:/tmp/usb");
+    Fail(error, quoted + ": expected LETTER:TYPE:FOLDER");
     return std::nullopt;
   }
   char letter = text[0];
@@ -47,7 +47,7 @@ std::optional<DriveSpec> ParseDriveSpec(std::string_view text, std::string* erro
   const std::string_view rest = text.substr(2);
   const size_t colon = rest.find(':');
   if (colon == std::string_view::npos) {
-    Fail(error, quoted + ": expected LETTER:TYPE:PATH, for example E:removable:/tmp/usb");
+    Fail(error, quoted + ": expected LETTER:TYPE:FOLDER");
     return std::nullopt;
   }
   const std::string_view typeName = rest.substr(0, colon);

@@ -162,6 +162,9 @@ TEST(ToolOutputOnAPipe, Utf8BytesUnchangedAndTheHelpNamesWindowsFolders) {
   const std::string usage = RunToPipe(L"veltrano-cli.exe\" --drive E:removable menuqim", code);
   EXPECT_EQ(code, 2u);
   EXPECT_NE(usage.find("--drive E:removable:C:\\test\\usb\n"), std::string::npos) << usage;
+  // The error itself gives a Windows example too, nothing of Linux.
+  EXPECT_NE(usage.find("(for example E:removable:C:\\test\\usb)"), std::string::npos) << usage;
+  EXPECT_EQ(usage.find("/tmp"), std::string::npos) << usage;
 }
 
 }  // namespace
