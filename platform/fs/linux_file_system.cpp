@@ -150,6 +150,36 @@ class LinuxFileSystem::Impl {
 
   CaselessNames caseless;
 
+  // The entry this backend deleted last, with the folder the delete went
+  // through, kept until the next operation: the test that follows a delete
+  // asks that folder for the exact name instead of walking from the root
+  // again. It only reads; nothing is ever changed through it.
+  struct Deleted {
+    std::string path;  // as the caller named it
+    UniqueFd folder;
+    std::string name;
+  };
+  std::optional<Deleted> justDeleted;
+
+  void NoteDeleted(std::string_view path, Entry& e) {
+    justDeleted = Deleted{std::string(path), std::move(e.folder), e.name};
+  }
+
+  // What is now at the entry just deleted, when `path` names it; nullopt for
+  // any other path (and the note is dropped either way).
+  std::optional<PathState> ProbeJustDeleted(std::string_view path) {
+    std::optional<Deleted> d = std::move(justDeleted);
+    justDeleted.reset();
+    if (!d || d->path != path) return std::nullopt;
+    struct statx st {};
+    bool mountRoot = false;
+    if (!StatEntry(d->folder.get(), d->name, st, mountRoot)) {
+      return errno == ENOENT ? PathState::kMissing : PathState::kUnknown;
+    }
+    if (mountRoot) return PathState::kUnknown;
+    return S_ISDIR(st.stx_mode) ? PathState::kFolder : PathState::kFile;
+  }
+
   // The first entry of the folder `dirFd` whose shown name matches
   // `windowsName` without regard to letter case.
   std::optional<std::string> ScanForName(int dirFd, const std::string& windowsName) {
@@ -176,6 +206,7 @@ class LinuxFileSystem::Impl {
   // (O_PATH or O_RDONLY, O_DIRECTORY is added). On failure errno is ENOENT
   // only when some name of the path names nothing.
   UniqueFd OpenFolder(const WinPath& path, size_t count, int flags) {
+    justDeleted.reset();
     Drive* d = FindDrive(path.letter);
     if (!d) {
       errno = ENODEV;
@@ -522,24 +553,32 @@ bool LinuxFileSystem::SetAttributes(std::string_view path, uint32_t attributes) 
 bool LinuxFileSystem::DeleteFile(std::string_view path) {
   const auto parsed = ParseWinPath(path);
   if (!parsed) return false;
-  const auto e = impl_->Lookup(*parsed);
+  auto e = impl_->Lookup(*parsed);
   if (!e || e->IsDir()) return false;
   if (!e->IsLink() && (impl_->AttributesOf(parsed->letter, *e) & kAttrReadOnly) != 0) return false;
-  return impl_->caseless.Remove(e->folder.get(), e->name,
-                                [&] { return Impl::Unlink(e->folder.get(), e->name, 0); });
+  if (!impl_->caseless.Remove(e->folder.get(), e->name,
+                              [&] { return Impl::Unlink(e->folder.get(), e->name, 0); })) {
+    return false;
+  }
+  impl_->NoteDeleted(path, *e);
+  return true;
 }
 
 bool LinuxFileSystem::DeleteFileForced(std::string_view path) {
   const auto parsed = ParseWinPath(path);
   if (!parsed) return false;
-  const auto e = impl_->Lookup(*parsed);
+  auto e = impl_->Lookup(*parsed);
   if (!e || e->IsDir()) return false;
   if (!e->IsLink() && e->st.stx_nlink > 1) {
     // The inode lives on under its other names: its mode and attributes are
     // theirs too. Linux lets a name go whatever the file's own permissions;
     // where the file system refuses, the file stays as it is.
-    return impl_->caseless.Remove(e->folder.get(), e->name,
-                                  [&] { return Impl::Unlink(e->folder.get(), e->name, 0); });
+    if (!impl_->caseless.Remove(e->folder.get(), e->name,
+                                [&] { return Impl::Unlink(e->folder.get(), e->name, 0); })) {
+      return false;
+    }
+    impl_->NoteDeleted(path, *e);
+    return true;
   }
   // The attributes go with the file, so only a read-only bit stands in the
   // way: a file without one is deleted straight away, one lookup in all. A
@@ -548,6 +587,7 @@ bool LinuxFileSystem::DeleteFileForced(std::string_view path) {
   if ((impl_->AttributesOf(parsed->letter, *e) & kAttrReadOnly) == 0 &&
       impl_->caseless.Remove(e->folder.get(), e->name,
                              [&] { return Impl::Unlink(e->folder.get(), e->name, 0); })) {
+    impl_->NoteDeleted(path, *e);
     return true;
   }
   SetAttributes(path, kAttrNormal);  // a failure shows in the delete
@@ -572,6 +612,7 @@ PathState LinuxFileSystem::Probe(std::string_view path) {
 }
 
 PathState LinuxFileSystem::ProbeEntry(std::string_view path) {
+  if (const auto now = impl_->ProbeJustDeleted(path)) return *now;
   return impl_->Probe(path, true);
 }
 
@@ -710,6 +751,7 @@ bool LinuxFileSystem::CopyFile(std::string_view from, std::string_view to) {
 void LinuxFileSystem::ReleaseHandles() {
   // What each root was is kept: a root opened again must be the same folder.
   for (Drive& d : impl_->drives) d.root.reset();
+  impl_->justDeleted.reset();
 }
 
 }  // namespace veltrano::fs

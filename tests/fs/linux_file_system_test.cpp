@@ -182,6 +182,36 @@ TEST_F(LinuxFileSystemTest, FolderRenamedOutOfTheDriveIsNotFollowed) {
   EXPECT_EQ(Xattr(outside / "junk/sub/f.tmp"), "<none>");
 }
 
+// The test right after a delete asks about that very entry, and sees what is
+// there now: a name another program makes again at once, or a case twin the
+// delete left, is not taken for the deleted entry, nor the other way round.
+TEST_F(LinuxFileSystemTest, TheTestAfterADeleteSeesWhatIsThereNow) {
+  stdfs::create_directories(dir_ / "a");
+  testing::WriteHostFile(dir_ / "a/x.scr", "");
+  testing::WriteHostFile(dir_ / "a/X.SCR", "");
+  ASSERT_TRUE(fs_.DeleteFileForced("E:\\a\\x.scr"));
+  EXPECT_EQ(fs_.ProbeEntry("E:\\a\\x.scr"), PathState::kMissing);
+  EXPECT_TRUE(testing::HostExists(dir_ / "a/X.SCR"));
+
+  ASSERT_TRUE(fs_.DeleteFile("E:\\a\\X.SCR"));
+  testing::WriteHostFile(dir_ / "a/X.SCR", "again");
+  EXPECT_EQ(fs_.ProbeEntry("E:\\a\\X.SCR"), PathState::kFile);
+
+  // Another path right after a delete is looked up as always.
+  testing::WriteHostFile(dir_ / "a/y.scr", "");
+  ASSERT_TRUE(fs_.DeleteFileForced("E:\\a\\y.scr"));
+  stdfs::create_directories(dir_ / "b");
+  testing::WriteHostFile(dir_ / "b/y.scr", "");
+  EXPECT_EQ(fs_.ProbeEntry("E:\\b\\y.scr"), PathState::kFile);
+  // And an operation in between means the deleted path is walked again.
+  testing::WriteHostFile(dir_ / "a/z.scr", "");
+  ASSERT_TRUE(fs_.DeleteFileForced("E:\\a\\z.scr"));
+  stdfs::remove_all(dir_ / "a");
+  stdfs::create_directories(dir_ / "a/z.scr");
+  EXPECT_TRUE(fs_.FolderExists("E:\\a"));
+  EXPECT_EQ(fs_.ProbeEntry("E:\\a\\z.scr"), PathState::kFolder);
+}
+
 // Folders nested past PATH_MAX: found, listed and deleted a part at a time.
 TEST_F(LinuxFileSystemTest, PathsPastPathMaxAreReached) {
   std::string windows = "E:";
