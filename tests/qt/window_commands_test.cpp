@@ -96,10 +96,13 @@ TEST_F(WindowCommandsTest, CleanupShowsStopWhileSearchingThenCountsAndAsks) {
   EXPECT_EQ(JunkLeft(), kJunkFolders) << "declined: nothing is deleted";
 
   // Accepted: every listed file goes and its line says so.
-  AnswerNextBox(&confirm, [](QMessageBox* box) { ClickButton(box, QStringLiteral("是(&Y)")); });
+  // The box that closes the cleanup is answered by a watcher started only
+  // once the question is answered: two watchers waiting at once could take
+  // each other's box.
   SeenBox done;
-  QTimer::singleShot(0, [&] {
-    AnswerNextBox(&done, [](QMessageBox* box) { ClickButton(box, QStringLiteral("确定")); });
+  AnswerNextBox(&confirm, [&done](QMessageBox* box) {
+    ClickButton(box, QStringLiteral("是(&Y)"));
+    AnswerNextBox(&done, [](QMessageBox* next) { ClickButton(next, QStringLiteral("确定")); });
   });
   ClickMenu("menuclean");
   SettleEvents();
