@@ -103,7 +103,7 @@ std::string ShortName(const std::string& name) {
   return shortStem + "~1" + (ext.empty() ? "" : "." + ext.substr(0, 3));
 }
 
-void FileEntryItem(Out& out, const std::string& name, bool folder, const LinkSpec& spec) {
+void FileEntryItem(Out& out, const std::string& name, bool folder, const LinkShape& shape) {
   const size_t start = out.size();
   out.U16(0);  // size, patched below
   out.U8(folder ? 0x31 : 0x32);
@@ -111,12 +111,12 @@ void FileEntryItem(Out& out, const std::string& name, bool folder, const LinkSpe
   out.U32(0);                   // file size
   out.U32(0x00215A8C);          // modification time (FAT)
   out.U16(folder ? 0x10 : 0x20);  // attributes
-  out.Raw(spec.longNames ? ShortName(name) : Utf8ToGbk(name));
+  out.Raw(shape.longNames ? ShortName(name) : Utf8ToGbk(name));
   out.U8(0);
   if ((out.size() - start) % 2) out.U8(0);
-  if (spec.longNames) {
+  if (shape.longNames) {
     const size_t block = out.size();
-    const uint16_t version = spec.extensionVersion;
+    const uint16_t version = shape.extensionVersion;
     const size_t nameAt = version >= 9 ? 0x2E : version == 8 ? 0x2A : version == 7 ? 0x26 : 0x14;
     out.U16(0);  // size, patched below
     out.U16(version);
@@ -133,7 +133,7 @@ void FileEntryItem(Out& out, const std::string& name, bool folder, const LinkSpe
   out.Patch16(start, static_cast<uint16_t>(out.size() - start));
 }
 
-void IdList(Out& out, const LinkSpec& spec) {
+void IdList(Out& out, const LinkShape& shape) {
   const size_t start = out.size();
   out.U16(0);  // size, patched below
   // My Computer.
@@ -141,22 +141,22 @@ void IdList(Out& out, const LinkSpec& spec) {
   out.U8(0x1F);
   out.U8(0x50);
   for (uint8_t b : kMyComputer) out.U8(b);
-  const std::vector<std::string> parts = SplitPath(spec.idListTarget);
+  const std::vector<std::string> parts = SplitPath(shape.idListTarget);
   // The drive: "C:\" in a 25-byte item.
   out.U16(0x19);
   out.U8(0x2F);
   out.Raw(parts.at(0) + "\\");
   out.Zeros(0x19 - 3 - parts[0].size() - 1);
   for (size_t i = 1; i < parts.size(); ++i) {
-    FileEntryItem(out, parts[i], i + 1 < parts.size() || spec.targetIsFolder, spec);
+    FileEntryItem(out, parts[i], i + 1 < parts.size() || shape.targetIsFolder, shape);
   }
   out.U16(0);  // the terminal item
   out.Patch16(start, static_cast<uint16_t>(out.size() - start - 2));
 }
 
-void LinkInfo(Out& out, const LinkSpec& spec) {
+void LinkInfo(Out& out, const LinkShape& shape) {
   const size_t start = out.size();
-  const uint32_t headerSize = spec.linkInfoUnicode ? 0x24 : 0x1C;
+  const uint32_t headerSize = shape.linkInfoUnicode ? 0x24 : 0x1C;
   out.U32(0);  // size, patched below
   out.U32(headerSize);
   out.U32(1);  // VolumeIDAndLocalBasePath
@@ -164,7 +164,7 @@ void LinkInfo(Out& out, const LinkSpec& spec) {
   out.U32(0);           // local base path, patched below
   out.U32(0);           // no network link
   out.U32(0);           // common path suffix, patched below
-  if (spec.linkInfoUnicode) {
+  if (shape.linkInfoUnicode) {
     out.U32(0);
     out.U32(0);
   }
@@ -175,17 +175,17 @@ void LinkInfo(Out& out, const LinkSpec& spec) {
   out.U32(0x10);
   out.U8(0);
   out.Patch32(start + 0x10, static_cast<uint32_t>(out.size() - start));
-  out.Raw(Utf8ToGbk(spec.linkInfoTarget));
+  out.Raw(Utf8ToGbk(shape.linkInfoTarget));
   out.U8(0);
   out.Patch32(start + 0x18, static_cast<uint32_t>(out.size() - start));
-  out.Raw(Utf8ToGbk(spec.linkInfoSuffix));
+  out.Raw(Utf8ToGbk(shape.linkInfoSuffix));
   out.U8(0);
-  if (spec.linkInfoUnicode) {
+  if (shape.linkInfoUnicode) {
     out.Patch32(start + 0x1C, static_cast<uint32_t>(out.size() - start));
-    out.Raw(Utf16(spec.linkInfoTarget));
+    out.Raw(Utf16(shape.linkInfoTarget));
     out.U16(0);
     out.Patch32(start + 0x20, static_cast<uint32_t>(out.size() - start));
-    out.Raw(Utf16(spec.linkInfoSuffix));
+    out.Raw(Utf16(shape.linkInfoSuffix));
     out.U16(0);
   }
   out.Patch32(start, static_cast<uint32_t>(out.size() - start));
@@ -197,13 +197,13 @@ void CountedString(Out& out, const std::string& text, bool unicode) {
   out.Raw(bytes);
 }
 
-void EnvironmentBlock(Out& out, const LinkSpec& spec) {
+void EnvironmentBlock(Out& out, const LinkShape& shape) {
   out.U32(0x314);
   out.U32(0xA0000001);
-  const std::string ansi = Utf8ToGbk(spec.environmentTarget).substr(0, 259);
+  const std::string ansi = Utf8ToGbk(shape.environmentTarget).substr(0, 259);
   out.Raw(ansi);
   out.Zeros(260 - ansi.size());
-  const std::string wide = spec.environmentUnicode ? Utf16(spec.environmentTarget).substr(0, 518) : "";
+  const std::string wide = shape.environmentUnicode ? Utf16(shape.environmentTarget).substr(0, 518) : "";
   out.Raw(wide);
   out.Zeros(520 - wide.size());
 }
@@ -243,24 +243,24 @@ std::string Utf8ToGbk(const std::string& text) {
 #endif
 }
 
-WrittenLink WriteLink(const LinkSpec& spec) {
+WrittenLink WriteLink(const LinkShape& shape) {
   WrittenLink link;
   Out out(link.bytes);
   uint32_t flags = 0;
-  if (!spec.idListTarget.empty()) flags |= 0x1;
-  if (!spec.linkInfoTarget.empty()) flags |= 0x2;
-  if (!spec.name.empty()) flags |= 0x4;
-  if (!spec.relativePath.empty()) flags |= 0x8;
-  if (!spec.workingDir.empty()) flags |= 0x10;
-  if (!spec.arguments.empty()) flags |= 0x20;
-  if (!spec.iconLocation.empty()) flags |= 0x40;
-  if (spec.unicode) flags |= 0x80;
-  if (!spec.environmentTarget.empty() && spec.environmentFlag) flags |= 0x200;
+  if (!shape.idListTarget.empty()) flags |= 0x1;
+  if (!shape.linkInfoTarget.empty()) flags |= 0x2;
+  if (!shape.name.empty()) flags |= 0x4;
+  if (!shape.relativePath.empty()) flags |= 0x8;
+  if (!shape.workingDir.empty()) flags |= 0x10;
+  if (!shape.arguments.empty()) flags |= 0x20;
+  if (!shape.iconLocation.empty()) flags |= 0x40;
+  if (shape.unicode) flags |= 0x80;
+  if (!shape.environmentTarget.empty() && shape.environmentFlag) flags |= 0x200;
 
   out.U32(0x4C);
   for (uint8_t b : kLinkClsid) out.U8(b);
   out.U32(flags);
-  out.U32(spec.targetIsFolder ? 0x10 : 0x20);  // the target's attributes
+  out.U32(shape.targetIsFolder ? 0x10 : 0x20);  // the target's attributes
   out.Zeros(24);                                // three times
   out.U32(0);                                   // file size
   out.U32(0);                                   // icon index
@@ -269,20 +269,20 @@ WrittenLink WriteLink(const LinkSpec& spec) {
 
   if (flags & 0x1) {
     link.idList = out.size();
-    IdList(out, spec);
+    IdList(out, shape);
   }
   if (flags & 0x2) {
     link.linkInfo = out.size();
-    LinkInfo(out, spec);
+    LinkInfo(out, shape);
   }
   link.strings = out.size();
-  for (const std::string* s : {&spec.name, &spec.relativePath, &spec.workingDir, &spec.arguments,
-                               &spec.iconLocation}) {
-    if (!s->empty()) CountedString(out, *s, spec.unicode);
+  for (const std::string* s : {&shape.name, &shape.relativePath, &shape.workingDir, &shape.arguments,
+                               &shape.iconLocation}) {
+    if (!s->empty()) CountedString(out, *s, shape.unicode);
   }
   if (link.strings == out.size()) link.strings = 0;
   link.extraData = out.size();
-  if (!spec.environmentTarget.empty()) EnvironmentBlock(out, spec);
+  if (!shape.environmentTarget.empty()) EnvironmentBlock(out, shape);
   out.U32(0);  // the terminal block
   return link;
 }

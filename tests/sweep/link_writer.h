@@ -12,7 +12,7 @@
 namespace veltrano::sweep::testing {
 
 // What the link holds. Texts are UTF-8; an empty text leaves its part out.
-struct LinkSpec {
+struct LinkShape {
   // The ID list: My Computer, the drive, then one file-entry item per name
   // ("C:\Windows\System32\cmd.exe"). The last item is a file unless
   // `targetIsFolder`.
@@ -55,7 +55,7 @@ struct WrittenLink {
   void Put32(size_t at, uint32_t value);
 };
 
-WrittenLink WriteLink(const LinkSpec& spec);
+WrittenLink WriteLink(const LinkShape& shape);
 
 // UTF-8 to code page 936 (GBK), as a non-Unicode link stores its texts.
 std::string Utf8ToGbk(const std::string& text);

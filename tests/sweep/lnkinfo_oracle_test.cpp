@@ -16,7 +16,7 @@
 namespace veltrano::sweep {
 namespace {
 
-using testing::LinkSpec;
+using testing::LinkShape;
 using testing::WriteLink;
 
 constexpr const char* kLnkinfo = "/usr/bin/lnkinfo";
@@ -87,9 +87,9 @@ class LnkinfoOracle : public ::testing::Test {
 
   // Writes the link, has lnkinfo read it and checks it took what was
   // written; returns what this program's reader made of the same bytes.
-  ShellLink Check(const LinkSpec& spec, const std::string& label) {
+  ShellLink Check(const LinkShape& shape, const std::string& label) {
     SCOPED_TRACE(label);
-    const auto link = WriteLink(spec);
+    const auto link = WriteLink(shape);
     const auto file = dir_ / (label + ".lnk");
     std::ofstream(file, std::ios::binary) << link.bytes;
     const Oracle oracle = RunLnkinfo(file);
@@ -99,20 +99,20 @@ class LnkinfoOracle : public ::testing::Test {
       return it == oracle.values.end() ? std::string("<none>") : it->second;
     };
     const auto expected = [](const std::string& s) { return s.empty() ? std::string("<none>") : s; };
-    EXPECT_EQ(oracle.itemPath, spec.idListTarget);
-    EXPECT_EQ(value("Local path"), expected(spec.linkInfoTarget + spec.linkInfoSuffix));
-    EXPECT_EQ(value("Relative path"), expected(spec.relativePath));
-    EXPECT_EQ(value("Working directory"), expected(spec.workingDir));
-    EXPECT_EQ(value("Command line arguments"), expected(spec.arguments));
-    EXPECT_EQ(value("Environment variables location"), expected(spec.environmentTarget));
+    EXPECT_EQ(oracle.itemPath, shape.idListTarget);
+    EXPECT_EQ(value("Local path"), expected(shape.linkInfoTarget + shape.linkInfoSuffix));
+    EXPECT_EQ(value("Relative path"), expected(shape.relativePath));
+    EXPECT_EQ(value("Working directory"), expected(shape.workingDir));
+    EXPECT_EQ(value("Command line arguments"), expected(shape.arguments));
+    EXPECT_EQ(value("Environment variables location"), expected(shape.environmentTarget));
 
     const auto ours = ParseShellLink(link.span());
     EXPECT_TRUE(ours);
     if (!ours) return {};
     EXPECT_EQ(ours->idListPath, oracle.itemPath);
-    EXPECT_EQ(ours->arguments, spec.arguments);
-    EXPECT_EQ(ours->workingDir, spec.workingDir);
-    EXPECT_EQ(ours->relativePath, spec.relativePath);
+    EXPECT_EQ(ours->arguments, shape.arguments);
+    EXPECT_EQ(ours->workingDir, shape.workingDir);
+    EXPECT_EQ(ours->relativePath, shape.relativePath);
     return *ours;
   }
 
@@ -121,61 +121,61 @@ class LnkinfoOracle : public ::testing::Test {
 };
 
 TEST_F(LnkinfoOracle, TargetByIdListOnly) {
-  LinkSpec spec;
-  spec.idListTarget = "C:\\Windows\\System32\\cmd.exe";
-  spec.arguments = "/c start wscript.exe \"E:\\System Volume\\x.vbs\" & explorer 照片";
-  spec.workingDir = "E:\\";
-  Check(spec, "cmd");
-  spec.idListTarget = "E:\\资料 2026\\照片\\病毒 样本.vbs";
+  LinkShape shape;
+  shape.idListTarget = "C:\\Windows\\System32\\cmd.exe";
+  shape.arguments = "/c start wscript.exe \"E:\\System Volume\\x.vbs\" & explorer 照片";
+  shape.workingDir = "E:\\";
+  Check(shape, "cmd");
+  shape.idListTarget = "E:\\资料 2026\\照片\\病毒 样本.vbs";
   for (const uint16_t version : {3, 7, 8, 9}) {
-    spec.extensionVersion = version;
-    Check(spec, "chinese-" + std::to_string(version));
+    shape.extensionVersion = version;
+    Check(shape, "chinese-" + std::to_string(version));
   }
-  spec.longNames = false;
-  spec.unicode = false;
-  Check(spec, "chinese-code-page");
+  shape.longNames = false;
+  shape.unicode = false;
+  Check(shape, "chinese-code-page");
 }
 
 TEST_F(LnkinfoOracle, TargetByLinkInfoOnly) {
-  LinkSpec spec;
-  spec.linkInfoTarget = "C:\\Windows\\System32\\rundll32.exe";
-  spec.arguments = "\xC2\xA0\\desktop.dll,Start";  // a name beginning with U+00A0
-  Check(spec, "rundll32");
-  spec.linkInfoTarget = "E:\\资料\\说明.txt";
-  spec.arguments = "\\\\server\\共享";
-  spec.unicode = false;
-  Check(spec, "ansi");
-  spec.linkInfoUnicode = true;
-  spec.unicode = true;
-  spec.workingDir = "E:\\资料";
-  Check(spec, "unicode");
+  LinkShape shape;
+  shape.linkInfoTarget = "C:\\Windows\\System32\\rundll32.exe";
+  shape.arguments = "\xC2\xA0\\desktop.dll,Start";  // a name beginning with U+00A0
+  Check(shape, "rundll32");
+  shape.linkInfoTarget = "E:\\资料\\说明.txt";
+  shape.arguments = "\\\\server\\共享";
+  shape.unicode = false;
+  Check(shape, "ansi");
+  shape.linkInfoUnicode = true;
+  shape.unicode = true;
+  shape.workingDir = "E:\\资料";
+  Check(shape, "unicode");
 }
 
 TEST_F(LnkinfoOracle, TargetByEnvironmentBlockOnly) {
-  LinkSpec spec;
-  spec.environmentTarget = "%windir%\\system32\\cmd.exe";
-  spec.arguments = "/c \"%cd%\\~$WCUSB.usb\" && msiexec";
-  const ShellLink link = Check(spec, "windir");
+  LinkShape shape;
+  shape.environmentTarget = "%windir%\\system32\\cmd.exe";
+  shape.arguments = "/c \"%cd%\\~$WCUSB.usb\" && msiexec";
+  const ShellLink link = Check(shape, "windir");
   EXPECT_EQ(link.Target(), "C:\\Windows\\system32\\cmd.exe");
   // (lnkinfo shows the block's UTF-16 target even when it is empty, so the
   // code-page target alone is not compared here.)
-  spec.environmentTarget = "%ComSpec%";
-  spec.unicode = false;
-  spec.workingDir = "E:\\程序";
-  EXPECT_EQ(Check(spec, "comspec-ansi").Target(), "C:\\Windows\\system32\\cmd.exe");
+  shape.environmentTarget = "%ComSpec%";
+  shape.unicode = false;
+  shape.workingDir = "E:\\程序";
+  EXPECT_EQ(Check(shape, "comspec-ansi").Target(), "C:\\Windows\\system32\\cmd.exe");
 }
 
 TEST_F(LnkinfoOracle, RelativePathAndEverythingAtOnce) {
-  LinkSpec spec;
-  spec.relativePath = ".\\RECYCLER\\x.js";
-  Check(spec, "relative");
-  spec.idListTarget = "C:\\Windows\\System32\\wscript.exe";
-  spec.linkInfoTarget = "C:\\Windows\\System32\\";
-  spec.linkInfoSuffix = "wscript.exe";
-  spec.environmentTarget = "%SystemRoot%\\System32\\wscript.exe";
-  spec.arguments = "//B //E:VBScript 文档.dat";
-  spec.workingDir = "%cd%";
-  Check(spec, "all");
+  LinkShape shape;
+  shape.relativePath = ".\\RECYCLER\\x.js";
+  Check(shape, "relative");
+  shape.idListTarget = "C:\\Windows\\System32\\wscript.exe";
+  shape.linkInfoTarget = "C:\\Windows\\System32\\";
+  shape.linkInfoSuffix = "wscript.exe";
+  shape.environmentTarget = "%SystemRoot%\\System32\\wscript.exe";
+  shape.arguments = "//B //E:VBScript 文档.dat";
+  shape.workingDir = "%cd%";
+  Check(shape, "all");
 }
 
 }  // namespace

@@ -10,7 +10,7 @@
 namespace veltrano::sweep {
 namespace {
 
-using testing::LinkSpec;
+using testing::LinkShape;
 using testing::WriteLink;
 using testing::WrittenLink;
 
@@ -24,7 +24,7 @@ std::optional<ShellLink> Parse(const std::string& bytes) {
 // A link whose ID list holds `items` (each with its size field) and the
 // terminal item, and nothing else.
 std::string LinkWithIdList(const std::string& items) {
-  WrittenLink link = WriteLink(LinkSpec{});
+  WrittenLink link = WriteLink(LinkShape{});
   link.bytes[0x14] |= 0x01;
   const auto size = static_cast<uint16_t>(items.size() + 2);
   const std::string list = std::string{static_cast<char>(size & 0xFF), static_cast<char>(size >> 8)} +
@@ -34,39 +34,39 @@ std::string LinkWithIdList(const std::string& items) {
 
 TEST(ShellLinkTarget, EachSourceAlone) {
   struct Case {
-    LinkSpec spec;
+    LinkShape shape;
     std::string ShellLink::*part;  // the one part that holds a path
     std::string target;
   };
-  const auto spec = [](auto&& set) {
-    LinkSpec s;
+  const auto shape = [](auto&& set) {
+    LinkShape s;
     set(s);
     return s;
   };
   const Case cases[] = {
-      {spec([](LinkSpec& s) { s.idListTarget = "C:\\Windows\\System32\\cmd.exe"; }),
+      {shape([](LinkShape& s) { s.idListTarget = "C:\\Windows\\System32\\cmd.exe"; }),
        &ShellLink::idListPath, "C:\\Windows\\System32\\cmd.exe"},
-      {spec([](LinkSpec& s) { s.idListTarget = "E:\\"; }), &ShellLink::idListPath, "E:\\"},
-      {spec([](LinkSpec& s) {
+      {shape([](LinkShape& s) { s.idListTarget = "E:\\"; }), &ShellLink::idListPath, "E:\\"},
+      {shape([](LinkShape& s) {
          s.idListTarget = "E:\\photos";
          s.targetIsFolder = true;
        }),
        &ShellLink::idListPath, "E:\\photos"},
-      {spec([](LinkSpec& s) { s.linkInfoTarget = "E:\\system volume\\run.vbs"; }),
+      {shape([](LinkShape& s) { s.linkInfoTarget = "E:\\system volume\\run.vbs"; }),
        &ShellLink::linkInfoPath, "E:\\system volume\\run.vbs"},
-      {spec([](LinkSpec& s) {
+      {shape([](LinkShape& s) {
          s.linkInfoTarget = "E:\\";
          s.linkInfoSuffix = "docs\\a.txt";
          s.linkInfoUnicode = true;
        }),
        &ShellLink::linkInfoPath, "E:\\docs\\a.txt"},
-      {spec([](LinkSpec& s) { s.environmentTarget = "%windir%\\system32\\wscript.exe"; }),
+      {shape([](LinkShape& s) { s.environmentTarget = "%windir%\\system32\\wscript.exe"; }),
        &ShellLink::environmentPath, "C:\\Windows\\system32\\wscript.exe"},
-      {spec([](LinkSpec& s) { s.relativePath = ".\\x.vbs"; }), &ShellLink::relativePath, ".\\x.vbs"},
+      {shape([](LinkShape& s) { s.relativePath = ".\\x.vbs"; }), &ShellLink::relativePath, ".\\x.vbs"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.target);
-    const auto link = Parse(WriteLink(c.spec));
+    const auto link = Parse(WriteLink(c.shape));
     ASSERT_TRUE(link);
     EXPECT_EQ(link->Target(), c.target);
     for (auto part : {&ShellLink::idListPath, &ShellLink::linkInfoPath, &ShellLink::environmentPath,
@@ -74,39 +74,39 @@ TEST(ShellLinkTarget, EachSourceAlone) {
       EXPECT_EQ((*link).*part, part == c.part ? c.target : "");
     }
   }
-  EXPECT_EQ(Parse(WriteLink(LinkSpec{}))->Target(), "");
+  EXPECT_EQ(Parse(WriteLink(LinkShape{}))->Target(), "");
 }
 
 TEST(ShellLinkTarget, PrecedenceAsTheShellPicks) {
-  LinkSpec spec;
-  spec.idListTarget = "C:\\a\\id.exe";
-  spec.linkInfoTarget = "C:\\a\\info.exe";
-  spec.relativePath = ".\\rel.exe";
-  spec.environmentTarget = "%ComSpec%";
-  EXPECT_EQ(Parse(WriteLink(spec))->Target(), "C:\\Windows\\system32\\cmd.exe");
+  LinkShape shape;
+  shape.idListTarget = "C:\\a\\id.exe";
+  shape.linkInfoTarget = "C:\\a\\info.exe";
+  shape.relativePath = ".\\rel.exe";
+  shape.environmentTarget = "%ComSpec%";
+  EXPECT_EQ(Parse(WriteLink(shape))->Target(), "C:\\Windows\\system32\\cmd.exe");
   // The block without the header flag is not used.
-  spec.environmentFlag = false;
-  auto link = Parse(WriteLink(spec));
+  shape.environmentFlag = false;
+  auto link = Parse(WriteLink(shape));
   EXPECT_EQ(link->environmentPath, "C:\\Windows\\system32\\cmd.exe");
   EXPECT_EQ(link->Target(), "C:\\a\\id.exe");
-  spec.idListTarget.clear();
-  EXPECT_EQ(Parse(WriteLink(spec))->Target(), "C:\\a\\info.exe");
-  spec.linkInfoTarget.clear();
-  EXPECT_EQ(Parse(WriteLink(spec))->Target(), ".\\rel.exe");
+  shape.idListTarget.clear();
+  EXPECT_EQ(Parse(WriteLink(shape))->Target(), "C:\\a\\info.exe");
+  shape.linkInfoTarget.clear();
+  EXPECT_EQ(Parse(WriteLink(shape))->Target(), ".\\rel.exe");
   // A flagged block that yields nothing leaves the choice to the others.
-  spec.environmentFlag = true;
-  spec.environmentTarget = "";
-  spec.idListTarget = "C:\\a\\id.exe";
-  link = Parse(WriteLink(spec));
+  shape.environmentFlag = true;
+  shape.environmentTarget = "";
+  shape.idListTarget = "C:\\a\\id.exe";
+  link = Parse(WriteLink(shape));
   ASSERT_TRUE(link);
   EXPECT_EQ(link->Target(), "C:\\a\\id.exe");
 }
 
 TEST(ShellLinkTarget, IdListRootsThatLeadNowhereGiveNoPath) {
-  LinkSpec spec;
-  spec.idListTarget = "C:\\Windows\\notepad.exe";
-  spec.linkInfoTarget = "C:\\Windows\\write.exe";
-  WrittenLink link = WriteLink(spec);
+  LinkShape shape;
+  shape.idListTarget = "C:\\Windows\\notepad.exe";
+  shape.linkInfoTarget = "C:\\Windows\\write.exe";
+  WrittenLink link = WriteLink(shape);
   // Another root folder than My Computer (the GUID's first byte changed).
   link.bytes[link.idList + 2 + 4] = 0x21;
   auto parsed = Parse(link);
@@ -114,7 +114,7 @@ TEST(ShellLinkTarget, IdListRootsThatLeadNowhereGiveNoPath) {
   EXPECT_EQ(parsed->idListPath, "");
   EXPECT_EQ(parsed->Target(), "C:\\Windows\\write.exe");
   // An item of a kind the reader does not know.
-  link = WriteLink(spec);
+  link = WriteLink(shape);
   link.bytes[link.idList + 2 + 0x14 + 2] = 0x71;
   parsed = Parse(link);
   ASSERT_TRUE(parsed);
@@ -124,32 +124,32 @@ TEST(ShellLinkTarget, IdListRootsThatLeadNowhereGiveNoPath) {
 TEST(ShellLinkTexts, Utf16AndCodePage936) {
   for (const bool unicode : {true, false}) {
     SCOPED_TRACE(unicode ? "UTF-16" : "code page 936");
-    LinkSpec spec;
-    spec.unicode = unicode;
-    spec.idListTarget = "C:\\Windows\\System32\\cmd.exe";
-    spec.arguments = "/c start 病毒.vbs & explorer \"我的文档\"";
-    spec.workingDir = "E:\\资料";
-    spec.relativePath = "..\\..\\Windows\\System32\\cmd.exe";
-    spec.name = "我的文档";
-    spec.iconLocation = "%SystemRoot%\\system32\\SHELL32.dll";
-    const auto link = Parse(WriteLink(spec));
+    LinkShape shape;
+    shape.unicode = unicode;
+    shape.idListTarget = "C:\\Windows\\System32\\cmd.exe";
+    shape.arguments = "/c start 病毒.vbs & explorer \"我的文档\"";
+    shape.workingDir = "E:\\资料";
+    shape.relativePath = "..\\..\\Windows\\System32\\cmd.exe";
+    shape.name = "我的文档";
+    shape.iconLocation = "%SystemRoot%\\system32\\SHELL32.dll";
+    const auto link = Parse(WriteLink(shape));
     ASSERT_TRUE(link);
-    EXPECT_EQ(link->arguments, spec.arguments);
-    EXPECT_EQ(link->workingDir, spec.workingDir);
-    EXPECT_EQ(link->relativePath, spec.relativePath);
-    EXPECT_EQ(link->name, spec.name);
-    EXPECT_EQ(link->iconLocation, spec.iconLocation);
+    EXPECT_EQ(link->arguments, shape.arguments);
+    EXPECT_EQ(link->workingDir, shape.workingDir);
+    EXPECT_EQ(link->relativePath, shape.relativePath);
+    EXPECT_EQ(link->name, shape.name);
+    EXPECT_EQ(link->iconLocation, shape.iconLocation);
   }
 }
 
 TEST(ShellLinkTexts, AStringEndsAtItsFirstNul) {
   // Wine's shell counts the terminating NUL in each string.
   for (const bool unicode : {true, false}) {
-    LinkSpec spec;
-    spec.unicode = unicode;
-    spec.arguments = std::string("/c x.vbs\0", 9);
-    spec.workingDir = std::string("E:\\\0C:\\", 6);
-    const auto link = Parse(WriteLink(spec));
+    LinkShape shape;
+    shape.unicode = unicode;
+    shape.arguments = std::string("/c x.vbs\0", 9);
+    shape.workingDir = std::string("E:\\\0C:\\", 6);
+    const auto link = Parse(WriteLink(shape));
     ASSERT_TRUE(link);
     EXPECT_EQ(link->arguments, "/c x.vbs");
     EXPECT_EQ(link->workingDir, "E:\\");
@@ -159,28 +159,28 @@ TEST(ShellLinkTexts, AStringEndsAtItsFirstNul) {
 TEST(ShellLinkTexts, ChineseNamesInEveryPart) {
   const std::string path = "E:\\资料 2026\\照片\\假文件夹.exe";
   for (const uint16_t version : {3, 7, 8, 9}) {
-    LinkSpec spec;
-    spec.idListTarget = path;
-    spec.extensionVersion = version;
-    EXPECT_EQ(Parse(WriteLink(spec))->idListPath, path) << "extension version " << version;
+    LinkShape shape;
+    shape.idListTarget = path;
+    shape.extensionVersion = version;
+    EXPECT_EQ(Parse(WriteLink(shape))->idListPath, path) << "extension version " << version;
   }
-  LinkSpec spec;
-  spec.idListTarget = path;
-  spec.longNames = false;  // the names in the code page only
-  EXPECT_EQ(Parse(WriteLink(spec))->idListPath, path);
-  spec = {};
-  spec.linkInfoTarget = path;
-  EXPECT_EQ(Parse(WriteLink(spec))->linkInfoPath, path);
-  spec.linkInfoUnicode = true;
-  EXPECT_EQ(Parse(WriteLink(spec))->linkInfoPath, path);
+  LinkShape shape;
+  shape.idListTarget = path;
+  shape.longNames = false;  // the names in the code page only
+  EXPECT_EQ(Parse(WriteLink(shape))->idListPath, path);
+  shape = {};
+  shape.linkInfoTarget = path;
+  EXPECT_EQ(Parse(WriteLink(shape))->linkInfoPath, path);
+  shape.linkInfoUnicode = true;
+  EXPECT_EQ(Parse(WriteLink(shape))->linkInfoPath, path);
   // The block's UTF-16 target wins over its ANSI one; ANSI alone is read too.
-  spec = {};
-  spec.environmentTarget = "%SystemDrive%\\程序\\运行.exe";
-  WrittenLink both = WriteLink(spec);
+  shape = {};
+  shape.environmentTarget = "%SystemDrive%\\程序\\运行.exe";
+  WrittenLink both = WriteLink(shape);
   both.bytes[both.extraData + 8] = 'X';  // the ANSI copy differs
   EXPECT_EQ(Parse(both)->environmentPath, "C:\\程序\\运行.exe");
-  spec.environmentUnicode = false;
-  EXPECT_EQ(Parse(WriteLink(spec))->environmentPath, "C:\\程序\\运行.exe");
+  shape.environmentUnicode = false;
+  EXPECT_EQ(Parse(WriteLink(shape))->environmentPath, "C:\\程序\\运行.exe");
 }
 
 TEST(ShellLinkTexts, ExpandsTheUsualVariablesOnly) {
@@ -198,17 +198,17 @@ TEST(ShellLinkTexts, ExpandsTheUsualVariablesOnly) {
 }
 
 TEST(ShellLinkDamaged, EveryTruncationIsNotALink) {
-  LinkSpec spec;
-  spec.idListTarget = "C:\\Windows\\System32\\cmd.exe";
-  spec.linkInfoTarget = "C:\\Windows\\System32\\cmd.exe";
-  spec.linkInfoUnicode = true;
-  spec.environmentTarget = "%windir%\\system32\\cmd.exe";
-  spec.relativePath = "..\\Windows\\System32\\cmd.exe";
-  spec.arguments = "/c x.vbs";
-  spec.workingDir = "E:\\";
+  LinkShape shape;
+  shape.idListTarget = "C:\\Windows\\System32\\cmd.exe";
+  shape.linkInfoTarget = "C:\\Windows\\System32\\cmd.exe";
+  shape.linkInfoUnicode = true;
+  shape.environmentTarget = "%windir%\\system32\\cmd.exe";
+  shape.relativePath = "..\\Windows\\System32\\cmd.exe";
+  shape.arguments = "/c x.vbs";
+  shape.workingDir = "E:\\";
   for (const bool unicode : {true, false}) {
-    spec.unicode = unicode;
-    const WrittenLink link = WriteLink(spec);
+    shape.unicode = unicode;
+    const WrittenLink link = WriteLink(shape);
     ASSERT_TRUE(Parse(link));
     for (size_t n = 0; n < link.bytes.size(); ++n) {
       // A copy of exactly n bytes, so that a sanitizer sees any read past it.
@@ -219,21 +219,21 @@ TEST(ShellLinkDamaged, EveryTruncationIsNotALink) {
 }
 
 TEST(ShellLinkDamaged, HeaderThatIsNotALink) {
-  LinkSpec spec;
-  spec.idListTarget = "C:\\Windows\\System32\\cmd.exe";
-  WrittenLink link = WriteLink(spec);
+  LinkShape shape;
+  shape.idListTarget = "C:\\Windows\\System32\\cmd.exe";
+  WrittenLink link = WriteLink(shape);
   link.Put32(0, 0x4D);
   EXPECT_FALSE(Parse(link));
-  link = WriteLink(spec);
+  link = WriteLink(shape);
   link.bytes[4 + 15] = 0x47;  // another CLSID
   EXPECT_FALSE(Parse(link));
   EXPECT_FALSE(Parse(std::string(76, '\0')));
 }
 
 TEST(ShellLinkDamaged, IdListSizes) {
-  LinkSpec spec;
-  spec.idListTarget = "C:\\Windows\\System32\\cmd.exe";
-  const WrittenLink good = WriteLink(spec);
+  LinkShape shape;
+  shape.idListTarget = "C:\\Windows\\System32\\cmd.exe";
+  const WrittenLink good = WriteLink(shape);
   const size_t list = good.idList;
   const size_t firstItem = list + 2;
   const size_t listSize = static_cast<uint8_t>(good.bytes[list]) | static_cast<uint8_t>(good.bytes[list + 1]) << 8;
@@ -267,9 +267,9 @@ TEST(ShellLinkDamaged, IdListSizes) {
 }
 
 TEST(ShellLinkDamaged, ItemContentsThatCannotBeRead) {
-  LinkSpec spec;
-  spec.idListTarget = "C:\\ab\\cmd.exe";
-  const WrittenLink good = WriteLink(spec);
+  LinkShape shape;
+  shape.idListTarget = "C:\\ab\\cmd.exe";
+  const WrittenLink good = WriteLink(shape);
   const size_t volume = good.idList + 2 + 0x14;
   // The drive string without its NUL (the item's size stays).
   WrittenLink link = good;
@@ -284,9 +284,9 @@ TEST(ShellLinkDamaged, ItemContentsThatCannotBeRead) {
   EXPECT_EQ(Parse(LinkWithIdList(terminated))->idListPath, "C:\\a");
   // A long name without its NUL: the block is there, its name is not
   // complete. A block of a version of unknown layout leaves the short name.
-  spec.idListTarget = "C:\\a long folder";
-  spec.targetIsFolder = true;
-  link = WriteLink(spec);
+  shape.idListTarget = "C:\\a long folder";
+  shape.targetIsFolder = true;
+  link = WriteLink(shape);
   const size_t item = link.idList + 2 + 0x14 + 0x19;
   const size_t block = item + 14 + std::string("ALONGF~1").size() + 2;
   WrittenLink unterminated = link;
@@ -300,11 +300,11 @@ TEST(ShellLinkDamaged, ItemContentsThatCannotBeRead) {
 }
 
 TEST(ShellLinkDamaged, LinkInfoAndStrings) {
-  LinkSpec spec;
-  spec.linkInfoTarget = "C:\\Windows\\System32\\cmd.exe";
-  spec.linkInfoUnicode = true;
-  spec.arguments = "/c x.vbs";
-  const WrittenLink good = WriteLink(spec);
+  LinkShape shape;
+  shape.linkInfoTarget = "C:\\Windows\\System32\\cmd.exe";
+  shape.linkInfoUnicode = true;
+  shape.arguments = "/c x.vbs";
+  const WrittenLink good = WriteLink(shape);
   const size_t info = good.linkInfo;
   struct Case {
     const char* what;
@@ -339,9 +339,9 @@ TEST(ShellLinkDamaged, LinkInfoAndStrings) {
 }
 
 TEST(ShellLinkDamaged, ExtraDataBlocks) {
-  LinkSpec spec;
-  spec.environmentTarget = "%windir%\\system32\\cmd.exe";
-  const WrittenLink good = WriteLink(spec);
+  LinkShape shape;
+  shape.environmentTarget = "%windir%\\system32\\cmd.exe";
+  const WrittenLink good = WriteLink(shape);
   const size_t block = good.extraData;
   for (const uint32_t size : {4u, 7u, 0x313u, 0x315u, 0x10000u, 0xFFFFFFFFu}) {
     WrittenLink link = good;
@@ -369,24 +369,24 @@ TEST(ShellLinkDamaged, ExtraDataBlocks) {
 
 TEST(ShellLinkDamaged, OnlyTheFirst64KiBAreRead) {
   // 64 KiB of strings: the terminal block lies past what is read.
-  LinkSpec spec;
-  spec.idListTarget = "C:\\Windows\\System32\\cmd.exe";
-  spec.name = std::string(30000, 'n');
-  spec.arguments = std::string(30000, 'a');
-  spec.workingDir = std::string(10000, 'w');
-  EXPECT_FALSE(Parse(WriteLink(spec)));
+  LinkShape shape;
+  shape.idListTarget = "C:\\Windows\\System32\\cmd.exe";
+  shape.name = std::string(30000, 'n');
+  shape.arguments = std::string(30000, 'a');
+  shape.workingDir = std::string(10000, 'w');
+  EXPECT_FALSE(Parse(WriteLink(shape)));
   // A link of exactly 64 KiB reads; one character more and it does not.
-  spec.workingDir = "E:\\";
-  spec.unicode = false;  // one byte a character
-  spec.name = "n";
-  spec.arguments = std::string(15000, 'a');
-  const size_t base = WriteLink(spec).bytes.size();
-  spec.name = std::string(1 + kMaxLinkBytes - base, 'n');
-  const WrittenLink fits = WriteLink(spec);
+  shape.workingDir = "E:\\";
+  shape.unicode = false;  // one byte a character
+  shape.name = "n";
+  shape.arguments = std::string(15000, 'a');
+  const size_t base = WriteLink(shape).bytes.size();
+  shape.name = std::string(1 + kMaxLinkBytes - base, 'n');
+  const WrittenLink fits = WriteLink(shape);
   ASSERT_EQ(fits.bytes.size(), kMaxLinkBytes);
   EXPECT_EQ(Parse(fits)->arguments.size(), 15000u);
-  spec.name += 'n';
-  EXPECT_FALSE(Parse(WriteLink(spec)));
+  shape.name += 'n';
+  EXPECT_FALSE(Parse(WriteLink(shape)));
   // Whatever follows the terminal block is not looked at.
   WrittenLink trailing = fits;
   trailing.bytes += std::string(100000, '\xFF');

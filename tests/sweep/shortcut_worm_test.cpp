@@ -31,28 +31,28 @@ std::string Describe(const ::testing::TestParamInfo<TargetBy>& info) {
 }
 
 // A shortcut to `program` in C:\Windows\System32 ("cmd.exe").
-LinkSpec SystemProgram(TargetBy by, std::string_view program, std::string arguments) {
-  LinkSpec spec;
+LinkShape SystemProgram(TargetBy by, std::string_view program, std::string arguments) {
+  LinkShape shape;
   const std::string file(program);
   switch (by) {
-    case TargetBy::kIdList: spec.idListTarget = "C:\\Windows\\System32\\" + file; break;
-    case TargetBy::kLinkInfo: spec.linkInfoTarget = "C:\\Windows\\System32\\" + file; break;
-    case TargetBy::kEnvironment: spec.environmentTarget = "%windir%\\system32\\" + file; break;
+    case TargetBy::kIdList: shape.idListTarget = "C:\\Windows\\System32\\" + file; break;
+    case TargetBy::kLinkInfo: shape.linkInfoTarget = "C:\\Windows\\System32\\" + file; break;
+    case TargetBy::kEnvironment: shape.environmentTarget = "%windir%\\system32\\" + file; break;
   }
-  spec.arguments = std::move(arguments);
-  return spec;
+  shape.arguments = std::move(arguments);
+  return shape;
 }
 
-LinkSpec Target(std::string path) {
-  LinkSpec spec;
-  spec.idListTarget = std::move(path);
-  return spec;
+LinkShape Target(std::string path) {
+  LinkShape shape;
+  shape.idListTarget = std::move(path);
+  return shape;
 }
 
 class ShortcutWormTest : public SweepTest {
  protected:
-  void Link(std::string_view path, const LinkSpec& spec, uint32_t attributes = fs::kAttrArchive) {
-    ASSERT_TRUE(mem.AddFile(path, WriteLink(spec).bytes, attributes)) << path;
+  void Link(std::string_view path, const LinkShape& shape, uint32_t attributes = fs::kAttrArchive) {
+    ASSERT_TRUE(mem.AddFile(path, WriteLink(shape).bytes, attributes)) << path;
   }
   uint32_t Attributes(std::string_view path) { return mem.GetAttributes(path); }
   // The user's things on a stick: none of them may change.
@@ -66,9 +66,9 @@ class ShortcutWormTest : public SweepTest {
     Link(root + "Editor.lnk", Target("C:\\Program Files\\Editor\\editor.exe"));
     Link(root + "Game.lnk", Target(root + "games\\run.exe"));
     Link(root + "Games folder.lnk", [&] {
-      LinkSpec spec = Target(root + "games");
-      spec.targetIsFolder = true;
-      return spec;
+      LinkShape shape = Target(root + "games");
+      shape.targetIsFolder = true;
+      return shape;
     }());
     // The command line of a script the user runs, naming nothing hidden.
     Link(root + "Notes.lnk", SystemProgram(TargetBy::kIdList, "cmd.exe", "/c start notes.txt"));

@@ -219,14 +219,14 @@ TEST_F(RealDirSweep, ShortcutWorm) {
   SetDosBits(usb + "/helper.vbs", 6);
   Write(outside + "/helper.vbs");
   SetDosBits(outside + "/helper.vbs", 6);
-  LinkSpec worm;
+  LinkShape worm;
   worm.environmentTarget = "%windir%\\system32\\cmd.exe";
   worm.arguments = "/c start helper.vbs & start ..\\outside\\helper.vbs & start explorer 资料";
   Write(usb + "/资料.lnk", WriteLink(worm).bytes);
   Write(outside + "/other.lnk", WriteLink(worm).bytes);
   std::filesystem::create_symlink(outside + "/other.lnk", usb + "/other.lnk");
   Write(usb + "/notes.txt");
-  LinkSpec user;
+  LinkShape user;
   user.idListTarget = "E:\\notes.txt";
   Write(usb + "/Notes.lnk", WriteLink(user).bytes);
 

@@ -8,7 +8,7 @@
 #include "link_writer.h"
 
 int main(int argc, char** argv) {
-  using veltrano::sweep::testing::LinkSpec;
+  using veltrano::sweep::testing::LinkShape;
   if (argc < 4 || argc > 6) {
     std::fprintf(stderr,
                  "usage: %s OUT idlist|linkinfo|environment TARGET [ARGUMENTS [WORKING-FOLDER]]\n",
@@ -16,20 +16,20 @@ int main(int argc, char** argv) {
     return 2;
   }
   const std::string by = argv[2];
-  LinkSpec spec;
+  LinkShape shape;
   if (by == "idlist") {
-    spec.idListTarget = argv[3];
+    shape.idListTarget = argv[3];
   } else if (by == "linkinfo") {
-    spec.linkInfoTarget = argv[3];
+    shape.linkInfoTarget = argv[3];
   } else if (by == "environment") {
-    spec.environmentTarget = argv[3];
+    shape.environmentTarget = argv[3];
   } else {
     std::fprintf(stderr, "%s: no target kind %s\n", argv[0], argv[2]);
     return 2;
   }
-  if (argc > 4) spec.arguments = argv[4];
-  if (argc > 5) spec.workingDir = argv[5];
-  const std::string bytes = veltrano::sweep::testing::WriteLink(spec).bytes;
+  if (argc > 4) shape.arguments = argv[4];
+  if (argc > 5) shape.workingDir = argv[5];
+  const std::string bytes = veltrano::sweep::testing::WriteLink(shape).bytes;
   std::ofstream out(argv[1], std::ios::binary);
   out << bytes;
   out.close();
