@@ -1,8 +1,9 @@
 #include "platform/fs/linux_name_map.h"
 
-#include "platform/fs/win_path.h"
-
 #include <cstdint>
+
+#include "platform/fs/win_path.h"
+#include "platform/text/text.h"
 
 namespace veltrano::fs {
 namespace {
@@ -37,7 +38,7 @@ void AppendMapped(std::string& out, unsigned char low) {
 void AppendBody(std::string& out, std::string_view linuxName, size_t i) {
   while (i < linuxName.size()) {
     char32_t cp;
-    const size_t len = DecodeUtf8(linuxName, i, cp);
+    const size_t len = text::DecodeUtf8(linuxName, i, cp);
     if (len == 0) {
       AppendMapped(out, static_cast<unsigned char>(linuxName[i]));
       ++i;
@@ -87,7 +88,7 @@ std::optional<std::string> WindowsToLinuxName(std::string_view windowsName) {
   bool mapped = false;
   for (size_t i = 0; i < windowsName.size();) {
     char32_t cp;
-    const size_t len = DecodeUtf8(windowsName, i, cp);
+    const size_t len = text::DecodeUtf8(windowsName, i, cp);
     if (len == 0 || cp == 0 || cp == '/') return std::nullopt;
     if (len == 1 && IsMappedAscii(static_cast<unsigned char>(cp))) return std::nullopt;
     if (cp >= kMapBase && cp <= kMapBase + 0xFF) {

@@ -3,30 +3,13 @@
 #include <cstdint>
 
 #include "platform/fs/name_case.h"
+#include "platform/text/text.h"
 
 namespace veltrano::fs {
 namespace {
 
 bool IsSeparator(char c) {
   return c == '\\' || c == '/';
-}
-
-void AppendUtf8(std::string& out, char32_t cp) {
-  if (cp < 0x80) {
-    out += static_cast<char>(cp);
-  } else if (cp < 0x800) {
-    out += static_cast<char>(0xC0 | (cp >> 6));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else if (cp < 0x10000) {
-    out += static_cast<char>(0xE0 | (cp >> 12));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (cp >> 18));
-    out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  }
 }
 
 // Splits `rest` (what follows "X:") into names, applying '.', '..' and
@@ -57,7 +40,7 @@ bool SplitNames(std::string_view rest, std::vector<std::string>& parts, bool tri
     for (char c : name) {
       if (IsReservedNameChar(c)) return false;
     }
-    if (!IsValidUtf8(name)) return false;
+    if (!text::IsValidUtf8(name)) return false;
     parts.emplace_back(name);
   }
   return true;
@@ -95,7 +78,7 @@ std::u32string FoldedChars(std::string_view s) {
   std::u32string out;
   for (size_t i = 0; i < s.size();) {
     char32_t c;
-    size_t len = DecodeUtf8(s, i, c);
+    size_t len = text::DecodeUtf8(s, i, c);
     if (len == 0) {
       c = 0x110000 + static_cast<unsigned char>(s[i]);  // a stray byte stands for itself
       len = 1;
@@ -107,35 +90,6 @@ std::u32string FoldedChars(std::string_view s) {
 }
 
 }  // namespace
-
-size_t DecodeUtf8(std::string_view s, size_t i, char32_t& out) {
-  const auto b0 = static_cast<unsigned char>(s[i]);
-  if (b0 < 0x80) {
-    out = b0;
-    return 1;
-  }
-  size_t len;
-  char32_t cp;
-  char32_t min;
-  if ((b0 & 0xE0) == 0xC0) {
-    len = 2, cp = b0 & 0x1F, min = 0x80;
-  } else if ((b0 & 0xF0) == 0xE0) {
-    len = 3, cp = b0 & 0x0F, min = 0x800;
-  } else if ((b0 & 0xF8) == 0xF0) {
-    len = 4, cp = b0 & 0x07, min = 0x10000;
-  } else {
-    return 0;
-  }
-  if (i + len > s.size()) return 0;
-  for (size_t k = 1; k < len; ++k) {
-    const auto b = static_cast<unsigned char>(s[i + k]);
-    if ((b & 0xC0) != 0x80) return 0;
-    cp = (cp << 6) | (b & 0x3F);
-  }
-  if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return 0;
-  out = cp;
-  return len;
-}
 
 std::string WinPath::ToString() const {
   std::string out(1, letter);
@@ -182,7 +136,7 @@ std::optional<WinPattern> ParseWinPattern(std::string_view pattern) {
   for (char c : name) {
     if (c != '*' && c != '?' && IsReservedNameChar(c)) return std::nullopt;
   }
-  if (!IsValidUtf8(name)) return std::nullopt;
+  if (!text::IsValidUtf8(name)) return std::nullopt;
   WinPattern out;
   if (!ParseDrive(pattern.substr(0, cut), out.folder.letter)) return std::nullopt;
   if (!SplitNames(pattern.substr(2, cut - 2), out.folder.parts, false)) return std::nullopt;
@@ -200,7 +154,7 @@ std::string MapChars(std::string_view name, Map map) {
   out.reserve(name.size());
   for (size_t i = 0; i < name.size();) {
     char32_t c;
-    const size_t len = DecodeUtf8(name, i, c);
+    const size_t len = text::DecodeUtf8(name, i, c);
     if (len == 0) {
       out += name[i++];
       continue;
@@ -208,7 +162,7 @@ std::string MapChars(std::string_view name, Map map) {
     if (len == 1) {
       out += static_cast<char>(map(c));
     } else {
-      AppendUtf8(out, map(c));
+      text::AppendUtf8(out, map(c));
     }
     i += len;
   }
@@ -237,16 +191,6 @@ bool SameName(std::string_view a, std::string_view b) {
 bool MatchesPattern(std::string_view pattern, std::string_view name) {
   if (pattern == "*" || pattern == "*.*") return true;
   return MatchFrom(FoldedChars(pattern), 0, FoldedChars(name), 0);
-}
-
-bool IsValidUtf8(std::string_view text) {
-  for (size_t i = 0; i < text.size();) {
-    char32_t c;
-    const size_t len = DecodeUtf8(text, i, c);
-    if (len == 0) return false;
-    i += len;
-  }
-  return true;
 }
 
 }  // namespace veltrano::fs

@@ -69,11 +69,4 @@ bool SameName(std::string_view a, std::string_view b);
 // name, with or without a dot.
 bool MatchesPattern(std::string_view pattern, std::string_view name);
 
-// True when `text` is well-formed UTF-8 (no overlong forms, no surrogates).
-bool IsValidUtf8(std::string_view text);
-
-// Decodes one UTF-8 character at byte `i` of `s` into `out`; returns its
-// length, or 0 when the bytes there are not a well-formed character.
-size_t DecodeUtf8(std::string_view s, size_t i, char32_t& out);
-
 }  // namespace veltrano::fs

@@ -16,6 +16,10 @@ inline constexpr std::string_view kReplacement = "\xEF\xBF\xBD";
 // nothing above U+10FFFF). NUL bytes are allowed.
 bool IsValidUtf8(std::string_view bytes);
 
+// Decodes the well-formed UTF-8 character at byte `i` of `s` (i < size) into
+// `out`; returns its length, or 0 when the bytes there do not form one.
+size_t DecodeUtf8(std::string_view s, size_t i, char32_t& out);
+
 // Copies UTF-8 text, replacing each ill-formed sequence with U+FFFD.
 std::string SanitizeUtf8(std::string_view bytes);
 

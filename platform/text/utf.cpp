@@ -59,6 +59,16 @@ bool IsValidUtf8(std::string_view bytes) {
   return true;
 }
 
+size_t DecodeUtf8(std::string_view s, size_t i, char32_t& out) {
+  const size_t len = SequenceLength(s.substr(i));
+  if (len == 0) return 0;
+  static constexpr uint8_t kLeadMask[] = {0, 0x7F, 0x1F, 0x0F, 0x07};
+  char32_t cp = static_cast<uint8_t>(s[i]) & kLeadMask[len];
+  for (size_t k = 1; k < len; ++k) cp = (cp << 6) | (static_cast<uint8_t>(s[i + k]) & 0x3F);
+  out = cp;
+  return len;
+}
+
 std::string SanitizeUtf8(std::string_view bytes) {
   std::string out;
   out.reserve(bytes.size());

@@ -21,6 +21,26 @@ TEST(Utf8Check, AcceptsWellFormedAndRejectsIllFormed) {
   EXPECT_FALSE(IsValidUtf8("\xB2\xA1\xB6\xBE"));  // GBK bytes
 }
 
+TEST(Utf8Check, DecodeGivesTheCodePointAndLengthOrRefuses) {
+  const std::string s = "a\xC3\xA9\xE7\x97\x85\xF0\x9F\x98\x80";  // a, U+00E9, U+75C5, U+1F600
+  char32_t c = 0;
+  EXPECT_EQ(DecodeUtf8(s, 0, c), 1u);
+  EXPECT_EQ(c, U'a');
+  EXPECT_EQ(DecodeUtf8(s, 1, c), 2u);
+  EXPECT_EQ(c, U'\u00E9');
+  EXPECT_EQ(DecodeUtf8(s, 3, c), 3u);
+  EXPECT_EQ(c, U'\u75C5');
+  EXPECT_EQ(DecodeUtf8(s, 6, c), 4u);
+  EXPECT_EQ(c, U'\U0001F600');
+  EXPECT_EQ(DecodeUtf8(s, 2, c), 0u);                 // a continuation byte
+  EXPECT_EQ(DecodeUtf8("\xC0\xAF", 0, c), 0u);        // overlong
+  EXPECT_EQ(DecodeUtf8("\xED\xA0\x80", 0, c), 0u);    // a surrogate
+  EXPECT_EQ(DecodeUtf8("x\xE7\x97", 1, c), 0u);       // cut short
+  std::string round;
+  for (char32_t cp : {U'a', U'\u00E9', U'\u75C5', U'\U0001F600'}) AppendUtf8(round, cp);
+  EXPECT_EQ(round, s);
+}
+
 TEST(Utf8Check, SanitizeReplacesEachBadByte) {
   EXPECT_EQ(SanitizeUtf8("a\xFF"
                          "b\xE4\xB8"),
