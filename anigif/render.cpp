@@ -86,15 +86,18 @@ void ucAniGIF::BlitComposed(int32_t i, gdi::HDC dc, bool stretched, const Rect& 
   // Drawing the composed image unscaled over what it left there before
   // changes nothing where the image has not changed since: with mask m and
   // colours c the target holds x = (t AND m) OR c, and (x AND m) OR c = x
-  // (without a mask x = c). So when the target's bitmap has not been drawn
-  // on since (same stamp) and the image goes to the same place, only the
+  // (without a mask x = c). The same holds for the stretched mask and
+  // colours. So when the target's bitmap has not been drawn on since (same
+  // stamp) and the image goes to the same place at the same scale, only the
   // changed part needs drawing. A solid background is filled first on every
   // pass, so it always takes the whole drawing.
-  const bool same = !stretched && !SolidBkgColorUsed_ && d.stamp != 0 && d.dc == dc &&
-                    d.rect.x == rect.x && d.rect.y == rect.y && d.rect.w == rect.w &&
-                    d.rect.h == rect.h && gdi::BitmapStamp(dc) == d.stamp;
+  const bool same = !SolidBkgColorUsed_ && d.stamp != 0 && d.dc == dc &&
+                    d.stretched == stretched && d.rect.x == rect.x && d.rect.y == rect.y &&
+                    d.rect.w == rect.w && d.rect.h == rect.h && gdi::BitmapStamp(dc) == d.stamp;
   if (!same) {
     BlitFrame(-i, dc, stretched, rect);
+  } else if (stretched) {
+    RedrawStretchedPart(i, dc, rect);
   } else {
     const int32_t right = std::min(d.right, rect.w), bottom = std::min(d.bottom, rect.h);
     if (d.left < right && d.top < bottom) {
@@ -115,11 +118,41 @@ void ucAniGIF::BlitComposed(int32_t i, gdi::HDC dc, bool stretched, const Rect& 
       }
     }
   }
-  const bool drawn = !stretched && !SolidBkgColorUsed_ && rect.w >= 1 && rect.h >= 1;
+  const bool drawn = !SolidBkgColorUsed_ && rect.w >= 1 && rect.h >= 1;
   d.dc = dc;
   d.stamp = drawn ? gdi::BitmapStamp(dc) : 0;
+  d.stretched = stretched;
   d.rect = rect;
   d.left = d.top = d.right = d.bottom = 0;
+}
+
+void ucAniGIF::RedrawStretchedPart(int32_t i, gdi::HDC dc, const Rect& rect) {
+  const ComposedOnTarget& d = drawnComposed_;
+  if (d.right <= d.left || d.bottom <= d.top) return;
+  // Target pixels whose stretched value may read a changed pixel. A target
+  // pixel j of an axis (source extent s, target extent t) reads source
+  // pixels floor(j s / t) - 1 .. floor((j + 1) s / t) + 1 at most, whether
+  // the axis shrinks (box) or grows (two neighbours); pixels that read
+  // nothing changed come out as they are, so a wider band is harmless.
+  auto band = [](int64_t lo, int64_t hi, int64_t s, int64_t t, int64_t* from, int64_t* to) {
+    const int64_t a = (lo - 1) * t, b = (hi + 1) * t;
+    *from = std::clamp<int64_t>((a >= 0 ? a / s : -((-a + s - 1) / s)) - 1, 0, t);
+    *to = std::clamp<int64_t>((b + s - 1) / s, 0, t);
+  };
+  int64_t x0, x1, y0, y1;
+  band(d.left, d.right, store_.GifInfo.Width, rect.w, &x0, &x1);
+  band(d.top, d.bottom, store_.GifInfo.Height, rect.h, &y0, &y1);
+  if (x0 >= x1 || y0 >= y1) return;
+  const int64_t left = rect.x + x0, top = rect.y + y0, right = rect.x + x1, bottom = rect.y + y1;
+  if (right > std::numeric_limits<int32_t>::max() || bottom > std::numeric_limits<int32_t>::max()) {
+    BlitFrame(-i, dc, true, rect);
+    return;
+  }
+  // The clip keeps every drawn pixel's taps those of the whole stretch.
+  gdi::IntersectClipRect(dc, static_cast<int>(left), static_cast<int>(top),
+                         static_cast<int>(right), static_cast<int>(bottom));
+  BlitFrame(-i, dc, true, rect);
+  gdi::SelectClipRgn(dc, nullptr);
 }
 
 void ucAniGIF::BlitFrame(int32_t k, gdi::HDC dc, bool stretched, const Rect& rect) {

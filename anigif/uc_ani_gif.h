@@ -173,6 +173,9 @@ class ucAniGIF : public host::ControlClient {
   // The composed image drawn onto dc at rect: only what changed in it since
   // it was last drawn there, when that is known to give the same pixels.
   void BlitComposed(int32_t frameIndex, gdi::HDC dc, bool stretched, const Rect& rect);
+  // The stretched composed image drawn again onto dc at rect within the
+  // band of target pixels that the changed part of it reaches.
+  void RedrawStretchedPart(int32_t frameIndex, gdi::HDC dc, const Rect& rect);
   // Notes that the composed image (Canvas or CanvasMask) changed in the
   // rectangle x, y, w, h (in its own pixels).
   void ComposedChanged(int64_t x, int64_t y, int64_t w, int64_t h);
@@ -222,6 +225,7 @@ class ucAniGIF : public host::ControlClient {
   struct ComposedOnTarget {
     gdi::HDC dc;
     uint64_t stamp = 0;
+    bool stretched = false;
     Rect rect;
     int32_t left = 0, top = 0, right = 0, bottom = 0;
   } drawnComposed_;

@@ -67,15 +67,16 @@ void AddBilinearTaps(int64_t j, int64_t s, int64_t d, int64_t inLo, int64_t inHi
 
 }  // namespace
 
-bool PlanAxis(int64_t destOrigin, int64_t destExtent, int64_t destLimit, int64_t srcOrigin,
-              int64_t srcExtent, int64_t srcLimit, AxisFilter filter, AxisPlan* plan) {
+bool PlanAxis(int64_t destOrigin, int64_t destExtent, int64_t destLow, int64_t destHigh,
+              int64_t srcOrigin, int64_t srcExtent, int64_t srcLimit, AxisFilter filter,
+              AxisPlan* plan) {
   *plan = AxisPlan{};
-  if (destExtent == 0 || srcExtent == 0 || destLimit <= 0 || srcLimit <= 0) return false;
+  if (destExtent == 0 || srcExtent == 0 || destHigh <= destLow || srcLimit <= 0) return false;
   const bool destReversed = destExtent < 0;
   const bool srcReversed = srcExtent < 0;
   const int64_t d = destReversed ? -destExtent : destExtent;
   const int64_t s = srcReversed ? -srcExtent : srcExtent;
-  const int64_t destLow = destReversed ? destOrigin + destExtent + 1 : destOrigin;
+  const int64_t firstDest = destReversed ? destOrigin + destExtent + 1 : destOrigin;
   const int64_t srcLow = srcReversed ? srcOrigin + srcExtent + 1 : srcOrigin;
   const bool flip = destReversed != srcReversed;
   auto absolute = [&](int64_t i) { return srcLow + (flip ? s - 1 - i : i); };
@@ -89,8 +90,8 @@ bool PlanAxis(int64_t destOrigin, int64_t destExtent, int64_t destLimit, int64_t
 
   // Destination pixels inside the destination bitmap whose centre sample is
   // inside the source. The centre is monotonic in j, so they are one run.
-  int64_t jLo = std::max<int64_t>(0, -destLow);
-  int64_t jHi = std::min(d, destLimit - destLow);
+  int64_t jLo = std::max<int64_t>(0, destLow - firstDest);
+  int64_t jHi = std::min(d, destHigh - firstDest);
   if (s == d) {
     // Pixel j samples source index j.
     jLo = std::max(jLo, inLo);
@@ -100,7 +101,7 @@ bool PlanAxis(int64_t destOrigin, int64_t destExtent, int64_t destLimit, int64_t
   while (jHi > jLo && Centre(jHi - 1, s, d) >= inHi) --jHi;
   if (jLo >= jHi) return false;
 
-  plan->destBegin = static_cast<int>(destLow + jLo);
+  plan->destBegin = static_cast<int>(firstDest + jLo);
   plan->count = static_cast<int>(jHi - jLo);
   plan->unscaled = s == d;
   plan->reversed = flip;

@@ -38,9 +38,12 @@ struct AxisPlan {
 // Plans an axis. Extents are signed: a negative extent covers the pixels
 // origin + extent + 1 .. origin, the origin being the first pixel of the
 // transfer; opposite signs mirror. Destination pixels outside
-// [0, destLimit) or whose centre falls outside [0, srcLimit) in the source
-// are not drawn. Returns false when nothing is drawn.
-bool PlanAxis(int64_t destOrigin, int64_t destExtent, int64_t destLimit, int64_t srcOrigin,
-              int64_t srcExtent, int64_t srcLimit, AxisFilter filter, AxisPlan* plan);
+// [destLow, destHigh) (the bitmap, cut to a clip) or whose centre falls
+// outside [0, srcLimit) in the source are not drawn; the taps of a drawn
+// pixel do not depend on destLow and destHigh. Returns false when nothing is
+// drawn.
+bool PlanAxis(int64_t destOrigin, int64_t destExtent, int64_t destLow, int64_t destHigh,
+              int64_t srcOrigin, int64_t srcExtent, int64_t srcLimit, AxisFilter filter,
+              AxisPlan* plan);
 
 }  // namespace veltrano::gdi::detail

@@ -55,6 +55,8 @@ BOOL Blt(HDC dst, int64_t xDest, int64_t yDest, int64_t wDest, int64_t hDest, HD
   r.rop = op;
   r.stretchMode = stretch ? d->dc.stretchMode : COLORONCOLOR;
   r.srcBackground = ColorRefToQuadValue(s->dc.bkColor);
+  r.clipped = d->dc.clipped;
+  r.clip = d->dc.clip;
   detail::Transfer(r);
   return 1;
 }
@@ -111,6 +113,8 @@ int StretchDIBits(HDC hdc, int xDest, int yDest, int wDest, int hDest, int xSrc,
   r.rop = op;
   r.stretchMode = d->dc.stretchMode;
   r.srcBackground = ColorRefToQuadValue(d->dc.bkColor);
+  r.clipped = d->dc.clipped;
+  r.clip = d->dc.clip;
   detail::Transfer(r);
   return lines;
 }

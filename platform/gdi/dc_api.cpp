@@ -1,4 +1,5 @@
 // Device contexts and object selection and deletion.
+#include <algorithm>
 #include <mutex>
 #include <utility>
 
@@ -223,6 +224,30 @@ int SetBkMode(HDC hdc, int mode) {
 
 int GetBkMode(HDC hdc) {
   return WithDc(hdc, 0, [](DcData& dc) { return dc.bkMode; });
+}
+
+int IntersectClipRect(HDC hdc, int left, int top, int right, int bottom) {
+  return WithDc(hdc, RGN_ERROR, [&](DcData& dc) {
+    if (!dc.clipped) {
+      dc.clip = RECT{left, top, right, bottom};
+    } else {
+      dc.clip.left = std::max<LONG>(dc.clip.left, left);
+      dc.clip.top = std::max<LONG>(dc.clip.top, top);
+      dc.clip.right = std::min<LONG>(dc.clip.right, right);
+      dc.clip.bottom = std::min<LONG>(dc.clip.bottom, bottom);
+    }
+    dc.clipped = true;
+    const bool empty = dc.clip.left >= dc.clip.right || dc.clip.top >= dc.clip.bottom;
+    return empty ? NULLREGION : SIMPLEREGION;
+  });
+}
+
+int SelectClipRgn(HDC hdc, HRGN region) {
+  if (region) return RGN_ERROR;
+  return WithDc(hdc, RGN_ERROR, [](DcData& dc) {
+    dc.clipped = false;
+    return SIMPLEREGION;
+  });
 }
 
 size_t LiveObjectCount() {

@@ -27,6 +27,14 @@ void FillBox(Bitmap& b, int64_t left, int64_t top, int64_t right, int64_t bottom
              rop);
 }
 
+void ClipBox(const DcData& dc, int64_t& left, int64_t& top, int64_t& right, int64_t& bottom) {
+  if (!dc.clipped) return;
+  left = std::max<int64_t>(left, dc.clip.left);
+  top = std::max<int64_t>(top, dc.clip.top);
+  right = std::min<int64_t>(right, dc.clip.right);
+  bottom = std::min<int64_t>(bottom, dc.clip.bottom);
+}
+
 bool PatternRop(DWORD rop) {
   return rop == PATCOPY || rop == PATINVERT || rop == DSTINVERT || rop == BLACKNESS ||
          rop == WHITENESS;
@@ -34,6 +42,7 @@ bool PatternRop(DWORD rop) {
 
 void PatternFill(ObjectTable& t, const DcData& dc, Bitmap& b, int64_t left, int64_t top,
                  int64_t right, int64_t bottom, DWORD rop) {
+  ClipBox(dc, left, top, right, bottom);
   switch (rop) {
     case BLACKNESS:
       FillBox(b, left, top, right, bottom, 0, Rop::kCopy);

@@ -21,9 +21,13 @@ COLORREF ValueColor(const Bitmap& b, uint32_t value);
 void FillBox(Bitmap& b, int64_t left, int64_t top, int64_t right, int64_t bottom, uint32_t value,
              Rop rop);
 
+// Narrows a box to the DC's clip rectangle, if it has one.
+void ClipBox(const DcData& dc, int64_t& left, int64_t& top, int64_t& right, int64_t& bottom);
+
 // PATCOPY, PATINVERT, DSTINVERT, BLACKNESS, WHITENESS.
 bool PatternRop(DWORD rop);
-// Applies a pattern operation with the DC's brush over a normalised box.
+// Applies a pattern operation with the DC's brush over a normalised box,
+// within the DC's clip.
 void PatternFill(ObjectTable& t, const DcData& dc, Bitmap& b, int64_t left, int64_t top,
                  int64_t right, int64_t bottom, DWORD rop);
 

@@ -126,6 +126,18 @@ COLORREF GetTextColor(HDC hdc);
 int SetBkMode(HDC hdc, int mode);
 int GetBkMode(HDC hdc);
 
+// A DC may carry one clip rectangle (this layer has no other regions).
+// IntersectClipRect narrows it (the first call sets it); SelectClipRgn with
+// a null region removes it. It bounds BitBlt, StretchBlt, StretchDIBits,
+// PatBlt and FillRect: pixels outside it are left as they are, and every
+// pixel inside gets exactly the value the unclipped call gives it (a
+// stretched pixel reads the same source pixels with the same weights).
+// Rectangle and SetPixel ignore it. Both return NULLREGION when nothing is
+// left to draw on, SIMPLEREGION otherwise, RGN_ERROR for a bad DC or a
+// region that is not null.
+int IntersectClipRect(HDC hdc, int left, int top, int right, int bottom);
+int SelectClipRgn(HDC hdc, HRGN region);
+
 // ---- Bitmaps --------------------------------------------------------------
 
 // Creates a DIB section from bmi (biSize 40, 1 plane, 1/8/24/32 bits,

@@ -59,6 +59,8 @@ struct HGDIOBJ {
 VELTRANO_GDI_TYPED_HANDLE(HBITMAP);
 VELTRANO_GDI_TYPED_HANDLE(HBRUSH);
 VELTRANO_GDI_TYPED_HANDLE(HPEN);
+// Regions exist only as the null region (SelectClipRgn).
+VELTRANO_GDI_TYPED_HANDLE(HRGN);
 #undef VELTRANO_GDI_TYPED_HANDLE
 
 // A device context is not a GDI object (it is freed with DeleteDC/ReleaseDC).
@@ -161,6 +163,11 @@ inline constexpr int STRETCH_ANDSCANS = BLACKONWHITE;
 inline constexpr int STRETCH_ORSCANS = WHITEONBLACK;
 inline constexpr int STRETCH_DELETESCANS = COLORONCOLOR;
 inline constexpr int STRETCH_HALFTONE = HALFTONE;
+
+// Clip results.
+inline constexpr int RGN_ERROR = 0;
+inline constexpr int NULLREGION = 1;
+inline constexpr int SIMPLEREGION = 2;
 
 inline constexpr int TRANSPARENT = 1;
 inline constexpr int OPAQUE = 2;

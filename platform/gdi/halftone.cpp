@@ -19,13 +19,15 @@ namespace {
 
 // ---- Axis plans ----------------------------------------------------------------
 
-using AxisKey = std::tuple<int64_t, int64_t, int64_t, int64_t, int64_t, int64_t, AxisFilter>;
+using AxisKey =
+    std::tuple<int64_t, int64_t, int64_t, int64_t, int64_t, int64_t, int64_t, AxisFilter>;
 
 std::shared_ptr<const HalftoneAxis> MakeAxis(const AxisKey& k) {
   auto axis = std::make_shared<HalftoneAxis>();
-  const auto [destOrigin, destExtent, destLimit, srcOrigin, srcExtent, srcLimit, filter] = k;
-  axis->drawn = PlanAxis(destOrigin, destExtent, destLimit, srcOrigin, srcExtent, srcLimit, filter,
-                         &axis->plan);
+  const auto [destOrigin, destExtent, destLow, destHigh, srcOrigin, srcExtent, srcLimit, filter] =
+      k;
+  axis->drawn = PlanAxis(destOrigin, destExtent, destLow, destHigh, srcOrigin, srcExtent, srcLimit,
+                         filter, &axis->plan);
   if (!axis->drawn || filter != AxisFilter::kHalftone) return axis;
   const AxisPlan& p = axis->plan;
   axis->normalised = true;
@@ -230,19 +232,21 @@ const Kernels& Choose() {
 }  // namespace
 
 std::shared_ptr<const HalftoneAxis> CachedAxis(int64_t destOrigin, int64_t destExtent,
-                                               int64_t destLimit, int64_t srcOrigin,
-                                               int64_t srcExtent, int64_t srcLimit,
-                                               AxisFilter filter) {
+                                               int64_t destLow, int64_t destHigh,
+                                               int64_t srcOrigin, int64_t srcExtent,
+                                               int64_t srcLimit, AxisFilter filter) {
   struct Entry {
     AxisKey key;
     std::shared_ptr<const HalftoneAxis> axis;
   };
   // Both axes of the last few transfers: the control draws a frame, its mask
-  // and the composed image, each with the same geometry as a frame before.
-  constexpr size_t kEntries = 32;
+  // and the composed image, each with the same geometry as a frame before,
+  // and clipped redraws of parts of them.
+  constexpr size_t kEntries = 64;
   thread_local std::array<Entry, kEntries> cache;
   thread_local size_t next = 0;
-  const AxisKey key{destOrigin, destExtent, destLimit, srcOrigin, srcExtent, srcLimit, filter};
+  const AxisKey key{destOrigin, destExtent, destLow,  destHigh,
+                    srcOrigin,  srcExtent,  srcLimit, filter};
   for (const Entry& e : cache) {
     if (e.axis && e.key == key) return e.axis;
   }

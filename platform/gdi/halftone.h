@@ -28,9 +28,9 @@ struct HalftoneAxis {
 // The plan of one axis, from a small cache of recent ones (the UI thread
 // draws the same few geometries frame after frame).
 std::shared_ptr<const HalftoneAxis> CachedAxis(int64_t destOrigin, int64_t destExtent,
-                                               int64_t destLimit, int64_t srcOrigin,
-                                               int64_t srcExtent, int64_t srcLimit,
-                                               AxisFilter filter);
+                                               int64_t destLow, int64_t destHigh,
+                                               int64_t srcOrigin, int64_t srcExtent,
+                                               int64_t srcLimit, AxisFilter filter);
 
 // Draws a HALFTONE transfer from `from` (the source, or a copy of it whose
 // pixel (0, 0) is source pixel (ox, oy)) into dst. False, drawing nothing,

@@ -36,6 +36,8 @@ struct DcData {
   COLORREF bkColor = RGB(255, 255, 255);
   COLORREF textColor = RGB(0, 0, 0);
   int bkMode = OPAQUE;
+  bool clipped = false;  // clip: pixels outside are not drawn
+  RECT clip;
 };
 
 struct Object {

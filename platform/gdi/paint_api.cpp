@@ -173,8 +173,10 @@ int FillRect(HDC hdc, const RECT* rect, HBRUSH brush) {
   if (!d || !br || br->deletePending || !rect) return 0;
   Bitmap* b = t.SelectedBitmap(d->dc);
   if (!b || br->brush.hollow) return 1;
-  detail::FillBox(*b, rect->left, rect->top, rect->right, rect->bottom,
-                  detail::SolidValue(*b, br->brush.color), Rop::kCopy);
+  int64_t left = rect->left, top = rect->top, right = rect->right, bottom = rect->bottom;
+  detail::ClipBox(d->dc, left, top, right, bottom);
+  detail::FillBox(*b, left, top, right, bottom, detail::SolidValue(*b, br->brush.color),
+                  Rop::kCopy);
   return 1;
 }
 

@@ -258,11 +258,18 @@ int Transfer(const TransferRequest& r) {
 
   // Plans come from a cache of recent geometries: a pure function of these
   // numbers, so a kept plan is the plan that would be made.
+  // A clip only narrows which destination pixels are drawn; each drawn
+  // pixel's taps stay those of the whole transfer.
+  const int64_t left = r.clipped ? std::max<int64_t>(r.clip.left, 0) : 0;
+  const int64_t top = r.clipped ? std::max<int64_t>(r.clip.top, 0) : 0;
+  const int64_t right = r.clipped ? std::min<int64_t>(r.clip.right, r.dst->width) : r.dst->width;
+  const int64_t bottom =
+      r.clipped ? std::min<int64_t>(r.clip.bottom, r.dst->height) : r.dst->height;
   const auto planX =
-      CachedAxis(r.xDest, r.wDest, r.dst->width, r.xSrc, r.wSrc, r.src->width, filter);
+      CachedAxis(r.xDest, r.wDest, left, right, r.xSrc, r.wSrc, r.src->width, filter);
   if (!planX->drawn) return 0;
   const auto planY =
-      CachedAxis(r.yDest, r.hDest, r.dst->height, r.ySrc, r.hSrc, r.src->height, filter);
+      CachedAxis(r.yDest, r.hDest, top, bottom, r.ySrc, r.hSrc, r.src->height, filter);
   if (!planY->drawn) return 0;
   const AxisPlan& px = planX->plan;
   const AxisPlan& py = planY->plan;

@@ -18,6 +18,9 @@ struct TransferRequest {
   Rop rop = Rop::kCopy;
   int stretchMode = COLORONCOLOR;
   uint32_t srcBackground = 0x00FFFFFF;  // 0x00RRGGBB, for colour-to-mono
+  // Destination pixels outside it are not drawn.
+  bool clipped = false;
+  RECT clip;
 };
 
 // Draws; returns the number of destination rows touched (0 when clipping

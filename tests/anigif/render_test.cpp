@@ -344,12 +344,16 @@ namespace {
 // previous frame left (only the changed part of the composed image is drawn
 // again) give the same pixels as drawing the whole composed image each time.
 // Random animations: partial frames, every disposal, transparency, a small
-// first frame; offsets, mirroring and a solid background changed in between.
+// first frame; offsets, mirroring and a solid background changed in between;
+// unscaled, and stretched (HALFTONE) up or down on each axis.
 TEST(Render, RedrawingOnlyTheChangedPartGivesTheWholeDrawing) {
   std::mt19937 rng(2512);
   auto pick = [&](int lo, int hi) { return lo + static_cast<int>(rng() % (hi - lo + 1)); };
-  for (int round = 0; round < 12; ++round) {
+  for (int round = 0; round < 24; ++round) {
     const int w = pick(9, 40), h = pick(5, 30);
+    const bool stretched = round % 2 == 1;
+    const int cw = stretched ? pick(w / 3 + 1, 3 * w) : w + 3;
+    const int ch = stretched ? pick(h / 3 + 1, 3 * h) : h + 2;
     std::vector<FrameSpec> frames;
     const int n = pick(3, 14);
     for (int k = 0; k < n; ++k) {
@@ -362,9 +366,9 @@ TEST(Render, RedrawingOnlyTheChangedPartGivesTheWholeDrawing) {
       frames.push_back(f);
     }
     const Bytes gif = MakeGif(frames, 4, -1, w, h);
-    ControlFixture partial(true, w + 3, h + 2), whole(true, w + 3, h + 2);
+    ControlFixture partial(true, cw, ch), whole(true, cw, ch);
     for (ControlFixture* fx : {&partial, &whole}) {
-      fx->control.SetStretch(0);
+      fx->control.SetStretch(stretched ? 2 : 0);
       fx->control.SetDelayAnimation(0);
       ASSERT_TRUE(fx->Load(gif));
       fx->control.SetAction(0);
@@ -394,8 +398,8 @@ TEST(Render, RedrawingOnlyTheChangedPartGivesTheWholeDrawing) {
       // Reading through the raster layer renews the surface's stamp, so
       // this one is always drawn whole.
       gdi::GetPixel(whole.host.SurfaceDC(), 0, 0);
-      for (int y = 0; y < h + 2; ++y) {
-        for (int x = 0; x < w + 3; ++x) {
+      for (int y = 0; y < ch; ++y) {
+        for (int x = 0; x < cw; ++x) {
           ASSERT_EQ(partial.host.SurfacePixel(x, y), whole.host.SurfacePixel(x, y))
               << "round " << round << " step " << step << " at " << x << "," << y;
         }

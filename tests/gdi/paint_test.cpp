@@ -76,6 +76,30 @@ TEST(Fill, PatBltOperationsWithTheSelectedBrush) {
   DeleteObject(brush);
 }
 
+// Fills stay inside the DC's clip rectangle; clips narrow each other, an
+// empty one draws nothing, and a null region removes the clip.
+TEST(Fill, FillsStayInsideTheClip) {
+  Surface s(4, 2, 32);
+  HBRUSH brush = CreateSolidBrush(RGB(0, 0, 9));
+  const HGDIOBJ old = SelectObject(s.dc, brush);
+  const RECT all{0, 0, 4, 2};
+  EXPECT_EQ(IntersectClipRect(s.dc, 1, 0, 9, 1), SIMPLEREGION);
+  FillRect(s.dc, &all, brush);
+  EXPECT_EQ(s.Values(), (V{0, 9, 9, 9, 0, 0, 0, 0}));
+  EXPECT_EQ(IntersectClipRect(s.dc, -3, -3, 3, 3), SIMPLEREGION);  // now 1..2 x 0
+  PatBlt(s.dc, 0, 0, 4, 2, WHITENESS);
+  EXPECT_EQ(s.Values(), (V{0, 0xFFFFFF, 0xFFFFFF, 9, 0, 0, 0, 0}));
+  EXPECT_EQ(IntersectClipRect(s.dc, 3, 0, 4, 2), NULLREGION);
+  BitBlt(s.dc, 0, 0, 4, 2, nullptr, 0, 0, PATCOPY);
+  EXPECT_EQ(s.Values(), (V{0, 0xFFFFFF, 0xFFFFFF, 9, 0, 0, 0, 0}));
+  EXPECT_EQ(SelectClipRgn(s.dc, nullptr), SIMPLEREGION);
+  PatBlt(s.dc, 0, 0, 4, 2, BLACKNESS);
+  EXPECT_EQ(s.Values(), V(8, 0));
+  EXPECT_EQ(IntersectClipRect(HDC(), 0, 0, 1, 1), RGN_ERROR);
+  SelectObject(s.dc, old);
+  DeleteObject(brush);
+}
+
 TEST(SysColors, ClassicSchemeAndUnknownIndices) {
   EXPECT_EQ(GetSysColor(COLOR_WINDOWFRAME), RGB(0, 0, 0));
   EXPECT_EQ(GetSysColor(COLOR_WINDOW), RGB(255, 255, 255));

@@ -30,6 +30,9 @@ struct Case {
   bool sharedTable;
   uint32_t seed;
   int mode = COLORONCOLOR;  // stretch mode of the destination
+  bool clipped = false;     // the destination DC clipped to `clip`
+  RECT clip;
+  bool drawn = true;  // false: the destination as it was before the transfer
 };
 
 std::vector<uint32_t> Table(std::mt19937& rng, int bpp) {
@@ -75,9 +78,10 @@ std::vector<uint8_t> Draw(const Case& c, int level) {
   SetBkColor(src.dc, RGB(0xFF, 0xFF, 0xFF));
   HDC from = c.inPlace ? dst.dc : src.dc;
   SetStretchBltMode(dst.dc, c.mode);
-  if (c.sw == c.w && c.sh == c.h) {
+  if (c.clipped) IntersectClipRect(dst.dc, c.clip.left, c.clip.top, c.clip.right, c.clip.bottom);
+  if (c.drawn && c.sw == c.w && c.sh == c.h) {
     BitBlt(dst.dc, c.x, c.y, c.w, c.h, from, c.sx, c.sy, c.rop);
-  } else {
+  } else if (c.drawn) {
     StretchBlt(dst.dc, c.x, c.y, c.w, c.h, from, c.sx, c.sy, c.sw, c.sh, c.rop);
   }
   const auto* p = static_cast<const uint8_t*>(dst.raw);
@@ -240,6 +244,79 @@ TEST_F(RowKernels, HalftoneMatchesTheGeneralPath) {
           if (mirror & 2) c.sy += c.sh - 1, c.sh = -c.sh;
           c.inPlace = srcBpp == dstBpp && pick(0, 5) == 0;
           Check(c);
+        }
+      }
+    }
+  }
+}
+
+// The bits of destination pixel (x, y) in the bytes Draw returns.
+uint32_t PixelBits(const std::vector<uint8_t>& bytes, const Case& c, int x, int y) {
+  const int height = std::abs(c.dstH);
+  const size_t stride = static_cast<size_t>((c.dstW * c.dstBpp + 31) / 32 * 4);
+  const uint8_t* row = bytes.data() + stride * static_cast<size_t>(c.dstH < 0 ? y : height - 1 - y);
+  if (c.dstBpp == 1) return (row[x / 8] >> (7 - x % 8)) & 1u;
+  uint32_t v = 0;
+  for (int b = 0; b < c.dstBpp / 8; ++b) v |= uint32_t{row[x * c.dstBpp / 8 + b]} << (8 * b);
+  return v;
+}
+
+// A transfer into a clipped DC gives every pixel inside the clip exactly its
+// value from the whole transfer (stretched pixels read the same taps) and
+// leaves every pixel outside as it was: every stretch mode, depth pair and
+// operation, enlarging, shrinking and mirroring, with clips cutting the
+// transfer anywhere, on the general path and the fast ones.
+TEST_F(RowKernels, ClippedTransfersDrawThePixelsOfTheWholeOneInsideTheClip) {
+  std::mt19937 rng(1225);
+  auto pick = [&](int lo, int hi) { return lo + static_cast<int>(rng() % (hi - lo + 1)); };
+  const int depths[] = {1, 8, 24, 32};
+  const int modes[] = {HALFTONE, COLORONCOLOR, BLACKONWHITE, WHITEONBLACK};
+  for (int srcBpp : depths) {
+    for (int dstBpp : depths) {
+      for (int k = 0; k < 20; ++k) {
+        Case c{};
+        c.mode = modes[k % 4];
+        c.srcBpp = srcBpp;
+        c.dstBpp = dstBpp;
+        c.srcW = pick(1, 40);
+        c.srcH = pick(1, 10) * (rng() & 1 ? 1 : -1);
+        c.dstW = pick(1, 60);
+        c.dstH = pick(1, 12) * (rng() & 1 ? 1 : -1);
+        c.rop = kRops[pick(0, 4)];
+        c.seed = static_cast<uint32_t>(rng());
+        c.sharedTable = rng() & 1;
+        c.sw = pick(1, 40);
+        c.sh = pick(1, 10);
+        c.w = k % 5 == 0 ? c.sw : std::max(1, c.sw * pick(1, 16) / 4);
+        c.h = k % 5 == 0 ? c.sh : std::max(1, c.sh * pick(1, 16) / 4);
+        c.x = pick(-9, c.dstW);
+        c.y = pick(-3, 6);
+        c.sx = pick(-5, c.srcW);
+        c.sy = pick(-2, 4);
+        const int mirror = pick(0, 3);
+        if (mirror & 1) c.sx += c.sw - 1, c.sw = -c.sw;
+        if (mirror & 2) c.sy += c.sh - 1, c.sh = -c.sh;
+        const int height = std::abs(c.dstH);
+        const RECT clip{pick(-4, c.dstW), pick(-2, height), 0, 0};
+        c.clip = RECT{clip.left, clip.top, clip.left + pick(0, c.dstW), clip.top + pick(0, height)};
+
+        const auto whole = Draw(c, 0);
+        Case before = c;
+        before.drawn = false;
+        const auto untouched = Draw(before, 0);
+        c.clipped = true;
+        for (int level : {0, 1, 2}) {
+          const auto clipped = Draw(c, level);
+          for (int y = 0; y < height; ++y) {
+            for (int x = 0; x < c.dstW; ++x) {
+              const bool inside =
+                  x >= c.clip.left && x < c.clip.right && y >= c.clip.top && y < c.clip.bottom;
+              ASSERT_EQ(PixelBits(clipped, c, x, y), PixelBits(inside ? whole : untouched, c, x, y))
+                  << Describe(c) << " mode " << c.mode << " level " << level << " clip "
+                  << c.clip.left << "," << c.clip.top << " to " << c.clip.right << ","
+                  << c.clip.bottom << " at " << x << "," << y;
+            }
+          }
         }
       }
     }
