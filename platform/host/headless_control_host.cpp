@@ -1,7 +1,6 @@
 #include "platform/host/headless_control_host.h"
 
 #include <algorithm>
-#include <cmath>
 #include <utility>
 
 namespace veltrano::host {
@@ -23,24 +22,7 @@ void HeadlessControlHost::SetSize(int32_t widthTwips, int32_t heightTwips) {
   setWidthTwips_ = widthTwips;
   setHeightTwips_ = heightTwips;
   // Like a real container, answer with a resize notification.
-  Resize(static_cast<int>(std::lround(widthTwips / kTwipsPerPixel)),
-         static_cast<int>(std::lround(heightTwips / kTwipsPerPixel)));
-}
-
-double HeadlessControlHost::Convert(double value, Axis, ScaleUnit from, ScaleUnit to) const {
-  auto perPixel = [&](ScaleUnit unit) {
-    switch (unit) {
-      case ScaleUnit::kPixels:
-        return 1.0;
-      case ScaleUnit::kTwips:
-        return kTwipsPerPixel;
-      case ScaleUnit::kContainerPosition:
-      case ScaleUnit::kContainerSize:
-        return containerScale_;
-    }
-    return 1.0;
-  };
-  return value / perPixel(from) * perPixel(to);
+  Resize(ContainerUnits::TwipsToPixels(widthTwips), ContainerUnits::TwipsToPixels(heightTwips));
 }
 
 bool HeadlessControlHost::SetMousePointer(int16_t pointer) {

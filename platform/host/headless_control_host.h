@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "platform/gdi/gdi_types.h"
+#include "platform/host/container_units.h"
 #include "platform/host/control_host.h"
 #include "platform/host/control_surface.h"
 
@@ -85,7 +86,7 @@ class HeadlessControlHost : public ControlHost {
   void Resize(int widthPx, int heightPx);
   // Container units per pixel for kContainerPosition / kContainerSize
   // (15 = a container that measures in twips at 96 dpi).
-  void SetContainerScale(double unitsPerPixel) { containerScale_ = unitsPerPixel; }
+  void SetContainerScale(double unitsPerPixel) { units_.SetUnitsPerPixel(unitsPerPixel); }
   void SetParentWindow(intptr_t window) { parentWindow_ = window; }
   // 0x00BBGGRR colour the surface is filled with before each paint.
   void SetBackground(gdi::COLORREF color) { background_ = color; }
@@ -132,7 +133,9 @@ class HeadlessControlHost : public ControlHost {
   double ClientWidth() const override { return width_; }
   double ClientHeight() const override { return height_; }
   void SetSize(int32_t widthTwips, int32_t heightTwips) override;
-  double Convert(double value, Axis axis, ScaleUnit from, ScaleUnit to) const override;
+  double Convert(double value, Axis, ScaleUnit from, ScaleUnit to) const override {
+    return units_.Convert(value, from, to);
+  }
   bool Enabled() const override { return enabled_; }
   void SetEnabled(bool enabled) override { enabled_ = enabled; }
   int16_t MousePointer() const override { return pointer_; }
@@ -151,14 +154,12 @@ class HeadlessControlHost : public ControlHost {
   void MessageBox(const MessageBoxRequest& request) override { boxes_.push_back(request); }
 
  private:
-  static constexpr double kTwipsPerPixel = 15.0;
-
   VirtualClock& clock_;
   ControlClient* client_ = nullptr;
   bool userMode_ = true;
   int width_ = 0;
   int height_ = 0;
-  double containerScale_ = kTwipsPerPixel;
+  ContainerUnits units_;
   intptr_t parentWindow_ = 1;
   gdi::COLORREF background_ = 0x00FFFFFF;
   bool enabled_ = true;

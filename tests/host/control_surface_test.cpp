@@ -6,6 +6,8 @@
 #include <utility>
 
 #include "platform/gdi/gdi.h"
+#include "platform/host/container_units.h"
+#include "platform/host/control_painter.h"
 
 namespace veltrano::host {
 namespace {
@@ -103,8 +105,7 @@ TEST(ControlSurface, AboveTheBudgetNothingIsMadeAndNothingStaleIsLeft) {
   // product overflows 32 bits.
   constexpr int kRows = static_cast<int>(ControlSurface::kMaxBytes / 4);
   for (auto [w, h] : {std::pair{8193, 8192}, std::pair{8192, 8193}, std::pair{1, kRows + 1},
-                      std::pair{kRows + 1, 0}, std::pair{40000, 40000},
-                      std::pair{65536, 65536}}) {
+                      std::pair{kRows + 1, 0}, std::pair{40000, 40000}, std::pair{65536, 65536}}) {
     EXPECT_FALSE(s.Make(w, h)) << w << "x" << h;
     ExpectEmpty(s);
     EXPECT_EQ(gdi::LiveObjectCount(), before) << w << "x" << h;
@@ -166,6 +167,56 @@ TEST(ControlSurface, GoingOutOfScopeFreesEverything) {
   EXPECT_FALSE(gdi::GetObjectType(dc));
   { ControlSurface never; }  // one that made nothing frees nothing
   EXPECT_EQ(gdi::LiveObjectCount(), before);
+}
+
+// Paints a fixed colour at (0, 0) and counts its paints.
+struct DotClient : ControlClient {
+  int paints = 0;
+  void OnPaint(gdi::HDC dc) override {
+    ++paints;
+    gdi::SetPixel(dc, 0, 0, 0x000000FF);
+  }
+};
+
+TEST(ControlPainter, AnExposeRendersAfreshOnlyWhenNothingWaitsAtThatSize) {
+  ControlPainter painter;
+  DotClient client;
+  EXPECT_TRUE(painter.NeedsRender(3, 2));  // nothing rendered yet
+  ASSERT_TRUE(painter.Render(&client, 3, 2, 0x00FFFFFF));
+  EXPECT_EQ(client.paints, 1);
+  EXPECT_EQ(painter.RenderCount(), 1);
+  // The background first, then the control's own drawing over it.
+  EXPECT_EQ(painter.surface().Pixel(0, 0), 0x00FF0000u);
+  EXPECT_EQ(painter.surface().Pixel(2, 1), 0x00FFFFFFu);
+  EXPECT_FALSE(painter.NeedsRender(3, 2));
+  EXPECT_TRUE(painter.NeedsRender(4, 2));  // the window was resized since
+  painter.Presented();
+  EXPECT_TRUE(painter.NeedsRender(3, 2));
+
+  // An empty window still gets a one-pixel surface, and counts as that size.
+  ASSERT_TRUE(painter.Render(&client, 0, 0, 0));
+  EXPECT_EQ(painter.surface().width(), 1);
+  EXPECT_FALSE(painter.NeedsRender(0, 0));
+
+  // Too large for a surface: no paint, nothing stale, and an expose tries again.
+  EXPECT_FALSE(painter.Render(&client, 1 << 16, 1 << 16, 0));
+  EXPECT_EQ(client.paints, 2);
+  EXPECT_EQ(painter.RenderCount(), 2);
+  EXPECT_EQ(painter.surface().bits(), nullptr);
+  EXPECT_TRUE(painter.NeedsRender(1 << 16, 1 << 16));
+}
+
+TEST(ContainerUnits, TwipsBecomeWholePixelsAndOtherUnitsFollowTheScale) {
+  EXPECT_EQ(ContainerUnits::TwipsToPixels(480), 32);
+  EXPECT_EQ(ContainerUnits::TwipsToPixels(22), 1);  // 1.47
+  EXPECT_EQ(ContainerUnits::TwipsToPixels(23), 2);  // 1.53
+  EXPECT_EQ(ContainerUnits::TwipsToPixels(-300), 0);
+  ContainerUnits units;
+  EXPECT_DOUBLE_EQ(units.Convert(7, ScaleUnit::kPixels, ScaleUnit::kContainerPosition), 105);
+  units.SetUnitsPerPixel(2.5);
+  EXPECT_DOUBLE_EQ(units.Convert(10, ScaleUnit::kTwips, ScaleUnit::kContainerSize),
+                   10 / 15.0 * 2.5);
+  EXPECT_DOUBLE_EQ(units.Convert(5, ScaleUnit::kContainerSize, ScaleUnit::kTwips), 30);
 }
 
 }  // namespace

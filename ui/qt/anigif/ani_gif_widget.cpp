@@ -16,7 +16,6 @@
 namespace veltrano::qtgif {
 namespace {
 
-constexpr double kTwipsPerPixel = 15.0;
 constexpr int kHitAnswer = 3;
 
 gdi::COLORREF ToColorRef(const QColor& c) {
@@ -52,7 +51,7 @@ AniGifWidget::~AniGifWidget() {
   timers_ = nullptr;
   delete reader_;
   reader_ = nullptr;
-  surface_.Free();
+  painter_.Free();
 }
 
 bool AniGifWidget::ApplyMouseIcon(const host::PictureRef& icon) {
@@ -66,26 +65,22 @@ bool AniGifWidget::ApplyMouseIcon(const host::PictureRef& icon) {
 // ---- painting ----------------------------------------------------------------
 
 void AniGifWidget::Render() {
-  const int w = std::max(width(), 1);
-  const int h = std::max(height(), 1);
-  if (!surface_.Make(w, h)) {
+  if (!painter_.Render(client_, width(), height(), ToColorRef(palette().color(backgroundRole())))) {
     // A widget too large for a surface paints nothing, not a stale frame.
     frame_ = QImage();
     return;
   }
-  surface_.Fill(ToColorRef(palette().color(backgroundRole())));
-  if (client_ != nullptr) client_->OnPaint(surface_.dc());
-
   // The surface's fourth byte is padding: present every pixel opaque.
+  const host::ControlSurface& surface = painter_.surface();
+  const int w = surface.width();
+  const int h = surface.height();
   if (frame_.width() != w || frame_.height() != h) frame_ = QImage(w, h, QImage::Format_RGB32);
-  const auto* src = static_cast<const uint32_t*>(surface_.bits());
+  const auto* src = static_cast<const uint32_t*>(surface.bits());
   for (int y = 0; y < h; ++y) {
     auto* dst = reinterpret_cast<uint32_t*>(frame_.scanLine(y));
     const uint32_t* row = src + static_cast<size_t>(y) * static_cast<size_t>(w);
     for (int x = 0; x < w; ++x) dst[x] = row[x] | 0xFF000000u;
   }
-  frameFresh_ = true;
-  ++renders_;
 }
 
 void AniGifWidget::RepaintNow() {
@@ -97,38 +92,17 @@ void AniGifWidget::paintEvent(QPaintEvent*) {
   // A paint the window system asks for (an expose) draws afresh, as the
   // control's paint handler expects; one that follows RepaintNow presents
   // what was just drawn.
-  if (!frameFresh_ || frame_.width() != std::max(width(), 1) ||
-      frame_.height() != std::max(height(), 1)) {
-    Render();
-  }
+  if (painter_.NeedsRender(width(), height())) Render();
   QPainter painter(this);
   painter.drawImage(0, 0, frame_);
-  frameFresh_ = false;
+  painter_.Presented();
 }
 
 // ---- size, units and notifications -------------------------------------------
 
 void AniGifWidget::SetSize(int32_t widthTwips, int32_t heightTwips) {
-  const auto w = static_cast<int>(std::lround(std::max(widthTwips, 0) / kTwipsPerPixel));
-  const auto h = static_cast<int>(std::lround(std::max(heightTwips, 0) / kTwipsPerPixel));
-  resize(w, h);
-}
-
-double AniGifWidget::Convert(double value, host::Axis, host::ScaleUnit from,
-                             host::ScaleUnit to) const {
-  auto perPixel = [&](host::ScaleUnit unit) {
-    switch (unit) {
-      case host::ScaleUnit::kPixels:
-        return 1.0;
-      case host::ScaleUnit::kTwips:
-        return kTwipsPerPixel;
-      case host::ScaleUnit::kContainerPosition:
-      case host::ScaleUnit::kContainerSize:
-        return containerScale_;
-    }
-    return 1.0;
-  };
-  return value / perPixel(from) * perPixel(to);
+  resize(host::ContainerUnits::TwipsToPixels(widthTwips),
+         host::ContainerUnits::TwipsToPixels(heightTwips));
 }
 
 void AniGifWidget::resizeEvent(QResizeEvent* event) {

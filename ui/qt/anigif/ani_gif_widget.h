@@ -17,8 +17,9 @@
 
 #include "anigif/uc_ani_gif.h"
 #include "platform/gdi/gdi_types.h"
+#include "platform/host/container_units.h"
 #include "platform/host/control_host.h"
-#include "platform/host/control_surface.h"
+#include "platform/host/control_painter.h"
 
 namespace veltrano::qtgif {
 
@@ -38,11 +39,11 @@ class AniGifWidget : public QWidget, public host::ControlHost {
   // Design time (false) or run time (true, the default).
   void SetUserMode(bool userMode) { userMode_ = userMode; }
   // Container units per pixel for positions and sizes the control reports.
-  void SetContainerScale(double unitsPerPixel) { containerScale_ = unitsPerPixel; }
+  void SetContainerScale(double unitsPerPixel) { units_.SetUnitsPerPixel(unitsPerPixel); }
   // The last surface the control painted (the widget's size, opaque); null
   // while the widget is too large for a surface (ControlSurface::kMaxBytes).
   const QImage& Frame() const { return frame_; }
-  int RenderCount() const { return renders_; }
+  int RenderCount() const { return painter_.RenderCount(); }
   const ControlTimers& Timers() const { return *timers_; }
 
   // ---- host::ControlHost ----------------------------------------------------
@@ -53,8 +54,10 @@ class AniGifWidget : public QWidget, public host::ControlHost {
   double ClientWidth() const override { return width(); }
   double ClientHeight() const override { return height(); }
   void SetSize(int32_t widthTwips, int32_t heightTwips) override;
-  double Convert(double value, host::Axis axis, host::ScaleUnit from,
-                 host::ScaleUnit to) const override;
+  double Convert(double value, host::Axis, host::ScaleUnit from,
+                 host::ScaleUnit to) const override {
+    return units_.Convert(value, from, to);
+  }
   bool Enabled() const override { return isEnabled(); }
   void SetEnabled(bool enabled) override { setEnabled(enabled); }
   int16_t MousePointer() const override { return pointer_; }
@@ -90,14 +93,12 @@ class AniGifWidget : public QWidget, public host::ControlHost {
 
   host::ControlClient* client_ = nullptr;
   bool userMode_ = true;
-  double containerScale_ = 15.0;
+  host::ContainerUnits units_;
   int16_t pointer_ = 0;
   std::optional<QCursor> mouseIcon_;
 
-  host::ControlSurface surface_;
+  host::ControlPainter painter_;
   QImage frame_;
-  bool frameFresh_ = false;  // rendered since the last presentation
-  int renders_ = 0;
 
   // Click tracking: a press of the left button inside the widget followed
   // by its release inside is a click; the second press of a double click

@@ -17,7 +17,6 @@ namespace veltrano::win32 {
 namespace {
 
 constexpr wchar_t kClassName[] = L"VeltranoAniGIF";
-constexpr double kTwipsPerPixel = 15.0;
 constexpr int kHitAnswer = 3;
 // Posted by the remote reader when a read has ended.
 constexpr UINT kReadDoneMessage = WM_APP + 17;
@@ -47,8 +46,7 @@ void CALLBACK RouteTimer(HWND window, UINT, UINT_PTR id, DWORD time) {
 LRESULT CALLBACK ControlProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_NCCREATE) {
     const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
-    SetWindowLongPtrW(window, GWLP_USERDATA,
-                      reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
   }
   auto* self = reinterpret_cast<GifControlWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
   if (self == nullptr || self->Handle() == 0) {
@@ -105,14 +103,14 @@ GifControlWindow::~GifControlWindow() {
     window_ = 0;
     DestroyWindow(window);
   }
-  surface_.Free();
+  painter_.Free();
 }
 
 bool GifControlWindow::Create(intptr_t parent, int x, int y, int width, int height) {
   if (!RegisterControlClass()) return false;
-  HWND window = CreateWindowExW(0, kClassName, L"ucAniGIF1",
-                                WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, x, y, width, height,
-                                AsWindow(parent), nullptr, GetModuleHandleW(nullptr), this);
+  HWND window =
+      CreateWindowExW(0, kClassName, L"ucAniGIF1", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, x, y,
+                      width, height, AsWindow(parent), nullptr, GetModuleHandleW(nullptr), this);
   if (window == nullptr) return false;
   window_ = reinterpret_cast<intptr_t>(window);
   reader_ = std::make_unique<RemoteReader>(window_, kReadDoneMessage);
@@ -145,31 +143,26 @@ void GifControlWindow::SetTooltip(const std::string& text) {
 // ---- painting ----------------------------------------------------------------
 
 void GifControlWindow::Render() {
-  const int w = std::max(static_cast<int>(ClientWidth()), 1);
-  const int h = std::max(static_cast<int>(ClientHeight()), 1);
-  // A window too large for a surface paints nothing.
-  if (!surface_.Make(w, h)) return;
-  // Transparent pixels show the window's face colour.
-  surface_.Fill(static_cast<gdi::COLORREF>(GetSysColor(COLOR_BTNFACE)));
-  if (client_ != nullptr) client_->OnPaint(surface_.dc());
-  frameFresh_ = true;
-  ++renders_;
+  // Transparent pixels show the window's face colour; a window too large
+  // for a surface paints nothing.
+  painter_.Render(client_, static_cast<int>(ClientWidth()), static_cast<int>(ClientHeight()),
+                  static_cast<gdi::COLORREF>(GetSysColor(COLOR_BTNFACE)));
 }
 
 void GifControlWindow::Present(intptr_t dcHandle) {
-  if (surface_.bits() == nullptr) return;
+  const host::ControlSurface& surface = painter_.surface();
+  if (surface.bits() == nullptr) return;
   HDC dc = reinterpret_cast<HDC>(dcHandle);
   ::BITMAPINFO info{};
   info.bmiHeader.biSize = sizeof(info.bmiHeader);
-  info.bmiHeader.biWidth = surface_.width();
-  info.bmiHeader.biHeight = -surface_.height();
+  info.bmiHeader.biWidth = surface.width();
+  info.bmiHeader.biHeight = -surface.height();
   info.bmiHeader.biPlanes = 1;
   info.bmiHeader.biBitCount = 32;
   info.bmiHeader.biCompression = BI_RGB;
-  SetDIBitsToDevice(dc, 0, 0, static_cast<DWORD>(surface_.width()),
-                    static_cast<DWORD>(surface_.height()), 0, 0, 0,
-                    static_cast<UINT>(surface_.height()), surface_.bits(), &info,
-                    DIB_RGB_COLORS);
+  SetDIBitsToDevice(dc, 0, 0, static_cast<DWORD>(surface.width()),
+                    static_cast<DWORD>(surface.height()), 0, 0, 0,
+                    static_cast<UINT>(surface.height()), surface.bits(), &info, DIB_RGB_COLORS);
 }
 
 void GifControlWindow::RepaintNow() {
@@ -194,27 +187,9 @@ double GifControlWindow::ClientHeight() const {
 
 void GifControlWindow::SetSize(int32_t widthTwips, int32_t heightTwips) {
   if (window_ == 0) return;
-  const auto w = static_cast<int>(std::lround(std::max(widthTwips, 0) / kTwipsPerPixel));
-  const auto h = static_cast<int>(std::lround(std::max(heightTwips, 0) / kTwipsPerPixel));
-  SetWindowPos(AsWindow(window_), nullptr, 0, 0, w, h,
+  SetWindowPos(AsWindow(window_), nullptr, 0, 0, host::ContainerUnits::TwipsToPixels(widthTwips),
+               host::ContainerUnits::TwipsToPixels(heightTwips),
                SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
-double GifControlWindow::Convert(double value, host::Axis, host::ScaleUnit from,
-                                 host::ScaleUnit to) const {
-  auto perPixel = [&](host::ScaleUnit unit) {
-    switch (unit) {
-      case host::ScaleUnit::kPixels:
-        return 1.0;
-      case host::ScaleUnit::kTwips:
-        return kTwipsPerPixel;
-      case host::ScaleUnit::kContainerPosition:
-      case host::ScaleUnit::kContainerSize:
-        return containerScale_;
-    }
-    return 1.0;
-  };
-  return value / perPixel(from) * perPixel(to);
 }
 
 bool GifControlWindow::Enabled() const {
@@ -329,15 +304,14 @@ intptr_t GifControlWindow::HandleMessage(uint32_t message, uintptr_t wParam, int
       // A paint the system asks for (an expose) draws afresh, as the
       // control's paint handler expects; one that follows RepaintNow shows
       // what was just drawn.
-      if (!frameFresh_ || surface_.width() != static_cast<int>(ClientWidth()) ||
-          surface_.height() != static_cast<int>(ClientHeight())) {
+      if (painter_.NeedsRender(static_cast<int>(ClientWidth()), static_cast<int>(ClientHeight()))) {
         Render();
       }
       PAINTSTRUCT ps;
       HDC dc = BeginPaint(window, &ps);
       Present(reinterpret_cast<intptr_t>(dc));
       EndPaint(window, &ps);
-      frameFresh_ = false;
+      painter_.Presented();
       return 0;
     }
     case WM_ERASEBKGND:
@@ -405,8 +379,7 @@ intptr_t GifControlWindow::HandleMessage(uint32_t message, uintptr_t wParam, int
       if ((wParam & (MK_LBUTTON | MK_RBUTTON | MK_MBUTTON)) == 0) ReleaseCapture();
       int16_t button = message == WM_LBUTTONUP ? 1 : message == WM_RBUTTONUP ? 2 : 4;
       if (client_ != nullptr) {
-        client_->OnMouseUp(button, ShiftOf(wParam), static_cast<float>(x),
-                           static_cast<float>(y));
+        client_->OnMouseUp(button, ShiftOf(wParam), static_cast<float>(x), static_cast<float>(y));
       }
       if (click && client_ != nullptr) client_->OnClick();
       return 0;

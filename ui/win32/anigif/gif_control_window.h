@@ -19,8 +19,9 @@
 
 #include "anigif/uc_ani_gif.h"
 #include "platform/gdi/gdi_types.h"
+#include "platform/host/container_units.h"
 #include "platform/host/control_host.h"
-#include "platform/host/control_surface.h"
+#include "platform/host/control_painter.h"
 
 namespace veltrano::win32 {
 
@@ -40,7 +41,7 @@ class GifControlWindow : public host::ControlHost {
 
   // Design time (false) or run time (true, the default). Set before loading.
   void SetUserMode(bool userMode) { userMode_ = userMode; }
-  void SetContainerScale(double unitsPerPixel) { containerScale_ = unitsPerPixel; }
+  void SetContainerScale(double unitsPerPixel) { units_.SetUnitsPerPixel(unitsPerPixel); }
   // A tooltip shown over the control.
   void SetTooltip(const std::string& text);
 
@@ -48,10 +49,10 @@ class GifControlWindow : public host::ControlHost {
   // top row first.
   // None (null, 0 x 0) while the window is too large for a surface
   // (host::ControlSurface::kMaxBytes).
-  const uint32_t* Pixels() const { return static_cast<const uint32_t*>(surface_.bits()); }
-  int SurfaceWidth() const { return surface_.width(); }
-  int SurfaceHeight() const { return surface_.height(); }
-  int RenderCount() const { return renders_; }
+  const uint32_t* Pixels() const { return static_cast<const uint32_t*>(painter_.surface().bits()); }
+  int SurfaceWidth() const { return painter_.surface().width(); }
+  int SurfaceHeight() const { return painter_.surface().height(); }
+  int RenderCount() const { return painter_.RenderCount(); }
   // Armed timers of this control, by identifier, with their intervals.
   const std::map<uintptr_t, uint32_t>& ArmedTimers() const { return intervals_; }
 
@@ -63,8 +64,10 @@ class GifControlWindow : public host::ControlHost {
   double ClientWidth() const override;
   double ClientHeight() const override;
   void SetSize(int32_t widthTwips, int32_t heightTwips) override;
-  double Convert(double value, host::Axis axis, host::ScaleUnit from,
-                 host::ScaleUnit to) const override;
+  double Convert(double value, host::Axis, host::ScaleUnit from,
+                 host::ScaleUnit to) const override {
+    return units_.Convert(value, from, to);
+  }
   bool Enabled() const override;
   void SetEnabled(bool enabled) override;
   int16_t MousePointer() const override { return pointer_; }
@@ -96,13 +99,11 @@ class GifControlWindow : public host::ControlHost {
   intptr_t timerWindow_ = 0;  // the parent the timers were armed on
   host::ControlClient* client_ = nullptr;
   bool userMode_ = true;
-  double containerScale_ = 15.0;
+  host::ContainerUnits units_;
   int16_t pointer_ = 0;
   intptr_t customCursor_ = 0;  // HCURSOR made from the mouse icon
 
-  host::ControlSurface surface_;
-  bool frameFresh_ = false;
-  int renders_ = 0;
+  host::ControlPainter painter_;
 
   bool leftPressedInside_ = false;
 
