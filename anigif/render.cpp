@@ -286,7 +286,12 @@ void ucAniGIF::ComposeFrame(int32_t i, bool afterDraw, std::vector<uint8_t>& Sav
     ComposedChanged(f.Left, f.Top, f.Width, f.Height);
   }
   if (!afterDraw) {
-    if (i == 1) {
+    // An opaque frame 1 that covers the whole image overwrites every pixel
+    // of it (and of the mask) right after; clearing first would change
+    // nothing, unless the frame saves what lies under it.
+    const bool coversAll = f.Left == 0 && f.Top == 0 && f.Width == s.GifInfo.Width &&
+                           f.Height == s.GifInfo.Height && f.TransFlag != 1 && f.Disposal != 3;
+    if (i == 1 && !coversAll) {
       // Every pass through the animation starts from an empty, fully
       // transparent image.
       std::memset(s.CanvasBits, 0, static_cast<size_t>(canvasRow) * s.GifInfo.Height);

@@ -192,6 +192,11 @@ void SourceLut(const Bitmap& src, const Bitmap& dst, ColorMapper& mapper, uint32
     lut[1] = 1;
     return;
   }
+  if (mapper.Identity()) {
+    // Colour destinations take the table's colours as they are.
+    for (int i = 0; i < entries; ++i) lut[i] = src.colors[i] & kRgbMask;
+    return;
+  }
   for (int i = 0; i < entries; ++i) {
     uint32_t c = src.colors[i];
     if (dst.bpp == 8 && dst.colors[i] == c) {

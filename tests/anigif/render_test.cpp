@@ -125,6 +125,23 @@ TEST(Render, SmallFirstFrameLeavesTheRestTransparentAndEachLoopStartsClean) {
   EXPECT_EQ(fx.At(0, 0), kWhite);
 }
 
+// Each loop starts from an empty image, also under a frame 1 that covers
+// the whole image: its transparent pixels show the background, not what the
+// last loop left there.
+TEST(Render, WholeFirstFrameStartsEveryLoopFromAnEmptyImage) {
+  FrameSpec first = Solid(0, 0, 4, 4, 1);
+  first.image.pixels[15] = 0;  // (3, 3)
+  first.transIndex = 0;
+  Shown fx(Gif({first, Solid(2, 2, 2, 2, 2)}), 4, 4);
+  for (int loop = 0; loop < 2; ++loop) {
+    EXPECT_EQ(fx.At(0, 0), kRed) << "loop " << loop;
+    EXPECT_EQ(fx.At(3, 3), kWhite) << "loop " << loop;
+    fx.clock.FireNext();
+    EXPECT_EQ(fx.At(3, 3), kGreen) << "loop " << loop;
+    fx.clock.FireNext();
+  }
+}
+
 TEST(Render, OpaqueFrameAfterATransparentOneGetsItsTrueColours) {
   // All frames disposed to the background: each is drawn alone, straight
   // from the strip, and both use the global table, whose entry 0 is the
