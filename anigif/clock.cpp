@@ -29,19 +29,20 @@ void ucAniGIF::ShowCallbackError(const char* text) {
                                            host::MsgAnswer::kOk});
 }
 
-host::TimerProc ucAniGIF::FindCallbackEntry(ucAniGIF* owner, int32_t handlerOrdinal) {
+host::TimerProc ucAniGIF::FindCallbackEntry(ucAniGIF* owner, TimerKind handler) {
   if (owner == nullptr) return nullptr;
-  switch (handlerOrdinal) {
-    case 1:
+  switch (handler) {
+    case TimerKind::kFrameClock:
       return [owner](const host::TimerTick& tick) { owner->OnTimerTick(tick); };
-    case 2:
+    case TimerKind::kDeferredDecode:
       return [owner](const host::TimerTick& tick) { owner->OnDeferredDecode(tick); };
-    default:
-      return nullptr;
+    case TimerKind::kStop:
+      break;
   }
+  return nullptr;
 }
 
-host::TimerProc ucAniGIF::BuildCallbackThunk(int32_t handlerOrdinal, int32_t argumentCount,
+host::TimerProc ucAniGIF::BuildCallbackThunk(TimerKind handler, int32_t argumentCount,
                                              int32_t thunkNumber, ucAniGIF* owner,
                                              bool probeRunMode) {
   (void)probeRunMode;  // no development environment to ask here
@@ -50,22 +51,22 @@ host::TimerProc ucAniGIF::BuildCallbackThunk(int32_t handlerOrdinal, int32_t arg
     return nullptr;
   }
   host::TimerProc entry =
-      argumentCount == kTimerArgumentCount ? FindCallbackEntry(owner, handlerOrdinal) : nullptr;
+      argumentCount == kTimerArgumentCount ? FindCallbackEntry(owner, handler) : nullptr;
   if (!entry) ShowCallbackError(texts::kCallbackNotFound);
   return entry;
 }
 
-bool ucAniGIF::ArmTimer(int32_t kind) {
-  if (kind == 0) {
+bool ucAniGIF::ArmTimer(TimerKind kind) {
+  if (kind == TimerKind::kStop) {
     host_.KillTimer(TimerId());
-    Action_ = 0;
+    Action_ = PlayState::kStopped;
     deferredPending_ = false;
     return false;
   }
-  if (Action_ == 1) return false;
-  Action_ = 0;
+  if (Action_ == PlayState::kPlaying) return false;
+  Action_ = PlayState::kStopped;
   if (CurrentFrame_ == 0 || !UserMode()) return false;
-  if (store_.FrameCount() <= 1 && kind != 2) return false;
+  if (store_.FrameCount() <= 1 && kind != TimerKind::kDeferredDecode) return false;
 
   CallbackEntry_ = BuildCallbackThunk(kind, kTimerArgumentCount, 0, this, true);
   if (!CallbackEntry_) return false;
@@ -80,11 +81,12 @@ bool ucAniGIF::ArmTimer(int32_t kind) {
     return false;
   }
   host_.KillTimer(TimerId());
+  const bool deferred = kind == TimerKind::kDeferredDecode;
   const uint32_t interval =
-      kind == 2 ? kDeferredDecodeMs : static_cast<uint32_t>(FrameInterval(CurrentFrame_));
+      deferred ? kDeferredDecodeMs : static_cast<uint32_t>(FrameInterval(CurrentFrame_));
   host_.SetTimer(TimerId(), interval, CallbackEntry_);
-  Action_ = 1;
-  deferredPending_ = kind == 2;
+  Action_ = PlayState::kPlaying;
+  deferredPending_ = deferred;
   return true;
 }
 
@@ -92,7 +94,7 @@ void ucAniGIF::OnTimerTick(const host::TimerTick& tick) {
   host_.KillTimer(tick.timerId);
   const int32_t count = store_.FrameCount();
   if (CurrentFrame_ == 0 || count == 0) {
-    Action_ = 0;
+    Action_ = PlayState::kStopped;
     return;
   }
   const int32_t previous = CurrentFrame_;
@@ -104,11 +106,11 @@ void ucAniGIF::OnTimerTick(const host::TimerTick& tick) {
   bool keepGoing = true;
   if (count == 1) {
     LoopsRemaining_ = 0;
-    Action_ = 0;
+    Action_ = PlayState::kStopped;
     keepGoing = false;
   } else if (wrapped && Loops() != 0) {
     if (--LoopsRemaining_ == 0) {
-      Action_ = 0;
+      Action_ = PlayState::kStopped;
       keepGoing = false;
     }
   }
@@ -127,7 +129,7 @@ void ucAniGIF::OnTimerTick(const host::TimerTick& tick) {
 }
 
 void ucAniGIF::OnDeferredDecode(const host::TimerTick&) {
-  ArmTimer(0);
+  ArmTimer(TimerKind::kStop);
   bool firstPass = false;
   BuildFrames(firstPass);
 }
@@ -140,32 +142,39 @@ void ucAniGIF::FinishPendingDecode() {
 }
 
 void ucAniGIF::SetAction(int32_t Act) {
-  if (!UserMode() || CurrentFrame_ == 0 || Act < 0 || Act > 4) return;
-  if (Act != 1) FinishPendingDecode();
+  if (Act < 0 || Act > kLastActionRequest) return;
+  Request(static_cast<ActionRequest>(Act));
+}
+
+void ucAniGIF::Request(ActionRequest request) {
+  if (!UserMode() || CurrentFrame_ == 0) return;
+  if (request != ActionRequest::kPlay) FinishPendingDecode();
   if (CurrentFrame_ == 0) return;  // the decoding's handlers may have emptied the control
-  switch (Act) {
-    case 0:
-    case 4:
-      ArmTimer(0);
+  switch (request) {
+    case ActionRequest::kStop:
+    case ActionRequest::kRestart:
+      ArmTimer(TimerKind::kStop);
       LoopsRemaining_ = Loops();
       CurrentFrame_ = 1;
       host_.RepaintNow();
       RaiseFrameChanged(1, false);
-      if (Act == 4 && CurrentFrame_ != 0) ArmTimer(1);
-      break;
-    case 1:
-      ArmTimer(1);
-      break;
-    case 2:
-      if (Action_ != 0) {
-        ArmTimer(0);
-        Action_ = 2;
+      if (request == ActionRequest::kRestart && CurrentFrame_ != 0) {
+        ArmTimer(TimerKind::kFrameClock);
       }
       break;
-    case 3:
-      ArmTimer(0);
+    case ActionRequest::kPlay:
+      ArmTimer(TimerKind::kFrameClock);
+      break;
+    case ActionRequest::kPause:
+      if (Action_ != PlayState::kStopped) {
+        ArmTimer(TimerKind::kStop);
+        Action_ = PlayState::kPaused;
+      }
+      break;
+    case ActionRequest::kStep:
+      ArmTimer(TimerKind::kStop);
       CurrentFrame_ = CurrentFrame_ % store_.FrameCount() + 1;
-      Action_ = 2;
+      Action_ = PlayState::kPaused;
       host_.RepaintNow();
       RaiseFrameChanged(CurrentFrame_, false);
       break;

@@ -6,8 +6,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
-#include <exception>
 #include <limits>
+#include <new>
 
 #include "anigif/uc_ani_gif.h"
 #include "platform/gdi/gdi.h"
@@ -32,20 +32,21 @@ void FillIndexPalette(gdi::BITMAPINFO& info) {
 
 }  // namespace
 
+// What can go wrong while frames are decoded is a size that does not fit
+// its arithmetic or memory that cannot be had; either ends the call with
+// false, and the load driver empties the control.
 bool ucAniGIF::BuildFrames(bool& firstPass) {
   try {
     return BuildFramesOrThrow(firstPass);
   } catch (const OverflowError&) {
-  } catch (const std::exception&) {
+  } catch (const std::bad_alloc&) {
   }
   return false;
 }
 
 bool ucAniGIF::CreateCanvas(bool maskWanted) {
   FrameStore& s = store_;
-  const gdi::HDC screen = gdi::GetDC(nullptr);
-  s.CanvasDC = gdi::CreateCompatibleDC(screen);
-  gdi::ReleaseDC(nullptr, screen);
+  s.CanvasDC.reset(gdi::CreateCompatibleDC(gdi::ScreenDC()));
   if (!s.CanvasDC) return false;
 
   gdi::BITMAPINFO info{};
@@ -53,10 +54,10 @@ bool ucAniGIF::CreateCanvas(bool maskWanted) {
   info.bmiHeader.biHeight = s.GifInfo.Height;
   info.bmiHeader.biBitCount = 24;
   void* bits = nullptr;
-  s.CanvasBitmap = gdi::CreateDIBSection(s.CanvasDC, &info, gdi::DIB_RGB_COLORS, &bits);
+  s.CanvasBitmap.reset(gdi::CreateDIBSection(s.CanvasDC, &info, gdi::DIB_RGB_COLORS, &bits));
   if (!s.CanvasBitmap) return false;
   s.CanvasBits = static_cast<uint8_t*>(bits);
-  s.CanvasOldBitmap = gdi::SelectObject(s.CanvasDC, s.CanvasBitmap);
+  s.CanvasOldBitmap = gdi::Selection(s.CanvasDC, s.CanvasBitmap);
 
   if (maskWanted) {
     gdi::BITMAPINFO maskInfo{};
@@ -66,7 +67,8 @@ bool ucAniGIF::CreateCanvas(bool maskWanted) {
     maskInfo.bmiHeader.biClrUsed = 2;
     maskInfo.bmiColors[1] = gdi::ToRgbQuad(0x00FFFFFF);
     void* maskBits = nullptr;
-    s.CanvasMask = gdi::CreateDIBSection(s.CanvasDC, &maskInfo, gdi::DIB_RGB_COLORS, &maskBits);
+    s.CanvasMask.reset(
+        gdi::CreateDIBSection(s.CanvasDC, &maskInfo, gdi::DIB_RGB_COLORS, &maskBits));
     if (!s.CanvasMask) return false;
     s.CanvasMaskBits = static_cast<uint8_t*>(maskBits);
   }
@@ -91,8 +93,10 @@ bool ucAniGIF::SurveyAndAllocate() {
     stripHeight = std::max(stripHeight, f.Height);
     anyTransparent = anyTransparent || f.TransFlag == 1;
     longest = std::max(longest, s.Block(i).Length);
-    if (f.Disposal != 2) allDispose2 = false;
-    if (f.Disposal >= 2) needsMask = true;
+    const bool restores = f.Disposal == DisposalMethod::kRestoreBackground ||
+                          f.Disposal == DisposalMethod::kRestorePrevious;
+    if (f.Disposal != DisposalMethod::kRestoreBackground) allDispose2 = false;
+    if (restores) needsMask = true;
   }
 
   const FrameInfo& first = s.Frame(1);
@@ -129,20 +133,18 @@ bool ucAniGIF::SurveyAndAllocate() {
   info.bmiHeader.biBitCount = 8;
   info.bmiHeader.biClrUsed = 256;
   FillIndexPalette(info);
-  const gdi::HDC screen = gdi::GetDC(nullptr);
-  s.StripDC = gdi::CreateCompatibleDC(screen);
   void* bits = nullptr;
-  s.StripBitmap = gdi::CreateDIBSection(s.StripDC, &info, gdi::DIB_RGB_COLORS, &bits);
-  if (!s.StripBitmap && s.StripDC) {
-    gdi::DeleteDC(s.StripDC);
-    s.StripDC = nullptr;
+  s.StripDC.reset(gdi::CreateCompatibleDC(gdi::ScreenDC()));
+  s.StripBitmap.reset(gdi::CreateDIBSection(s.StripDC, &info, gdi::DIB_RGB_COLORS, &bits));
+  if (!s.StripDC || !s.StripBitmap) {
+    s.StripBitmap.reset();
+    s.StripDC.reset();
+    return false;
   }
-  gdi::ReleaseDC(nullptr, screen);
-  if (!s.StripDC || !s.StripBitmap) return false;
   s.StripBits = static_cast<uint8_t*>(bits);
   s.StripWidth = static_cast<int32_t>(stripWidth);
   s.StripHeight = stripHeight;
-  s.StripOldBitmap = gdi::SelectObject(s.StripDC, s.StripBitmap);
+  s.StripOldBitmap = gdi::Selection(s.StripDC, s.StripBitmap);
 
   if (anyTransparent || needsMask) s.MaskTable.assign(256, 0);
 
@@ -190,7 +192,7 @@ void ucAniGIF::DecodeFrame(int32_t i) {
   std::memcpy(buf + 6, buf + p + 4, 4);  // size as the logical screen
   if (f.ColorTable != 0 && length >= 11) {
     // The local table becomes the first entries of the index palette.
-    const int32_t count = s.Pow2.at(static_cast<size_t>((buf[p + 9 - 1] & 7) + 1));
+    const int32_t count = s.Pow2[static_cast<size_t>((buf[p + 9 - 1] & 7) + 1)];
     for (int32_t entry = 0; entry < count; ++entry) {
       const int64_t k = p + 10 + 3 * entry;
       if (k + 2 >= p + length) break;
@@ -219,7 +221,8 @@ void ucAniGIF::DecodeFrame(int32_t i) {
 bool ucAniGIF::BuildFramesOrThrow(bool& firstPass) {
   FrameStore& s = store_;
   const int32_t n = s.FrameCount();
-  if (n == 0) return false;
+  // Every frame's local table size is looked up in Pow2 (1 .. 256).
+  if (n == 0 || s.Pow2.size() < 9) return false;
   int32_t from = 1;
   int32_t to = 1;
   if (firstPass) {
@@ -247,13 +250,13 @@ bool ucAniGIF::BuildFramesOrThrow(bool& firstPass) {
     ComputeScale(w, h, s.GifInfo.ScaleX, s.GifInfo.ScaleY);
     if (!UserMode()) {
       firstPass = false;
-    } else if (DelayAnimation_ != 0) {
+    } else if (DecodesLater()) {
       if (n == 1) {
         firstPass = false;
       } else {
-        MirrorFrames(0, true, false);
-        Mirrored_ |= kFirstFrameMirrored;
-        ArmTimer(2);
+        MirrorFrames(MirrorStyle::kNone, true, false);
+        FirstFrameMirrored_ = true;
+        ArmTimer(TimerKind::kDeferredDecode);
         return true;
       }
     } else {
@@ -269,53 +272,30 @@ bool ucAniGIF::BuildFramesOrThrow(bool& firstPass) {
 // Decoding is complete: drop the load-time data and start the animation.
 void ucAniGIF::FinishBuild() {
   FrameStore& s = store_;
-  s.FrameBuf.clear();
-  s.FrameBuf.shrink_to_fit();
+  ReleaseBuffer(s.FrameBuf);
   s.FramePicture = picture::Picture();
   s.Pow2.clear();
   s.BlockInfo.clear();
-  MirrorFrames(0, !UserMode(), false);
+  MirrorFrames(MirrorStyle::kNone, !UserMode(), false);
   if (!UserMode()) return;
-  s.GifBytes.clear();
-  s.GifBytes.shrink_to_fit();
-  if (DelayAnimation_ & 2) {
+  ReleaseBuffer(s.GifBytes);
+  if (StaysStoppedAfterLoad()) {
     RaiseFrameChanged(1, false);
   } else {
     LoopsRemaining_ = s.GifInfo.Loops;
-    ArmTimer(1);
+    ArmTimer(TimerKind::kFrameClock);
   }
 }
 
 void ucAniGIF::ResetGif() {
   FrameStore& s = store_;
-  ArmTimer(0);
+  ArmTimer(TimerKind::kStop);
   drawnComposed_ = {};
   s.Frames.clear();
-  Action_ = 0;
+  Action_ = PlayState::kStopped;
   CurrentFrame_ = 0;
   s.ReadPos = 0;
-  if (s.StripBitmap) {
-    gdi::SelectObject(s.StripDC, s.StripOldBitmap);
-    gdi::DeleteObject(s.StripBitmap);
-    s.StripBitmap = nullptr;
-    s.StripOldBitmap = nullptr;
-  }
-  if (s.StripDC) gdi::DeleteDC(s.StripDC);
-  s.StripDC = nullptr;
-  s.StripBits = nullptr;
-  s.StripWidth = s.StripHeight = 0;
-  if (s.CanvasBitmap) {
-    gdi::SelectObject(s.CanvasDC, s.CanvasOldBitmap);
-    gdi::DeleteObject(s.CanvasBitmap);
-    s.CanvasBitmap = nullptr;
-    s.CanvasOldBitmap = nullptr;
-  }
-  s.CanvasBits = nullptr;
-  if (s.CanvasMask) gdi::DeleteObject(s.CanvasMask);
-  s.CanvasMask = nullptr;
-  s.CanvasMaskBits = nullptr;
-  if (s.CanvasDC) gdi::DeleteDC(s.CanvasDC);
-  s.CanvasDC = nullptr;
+  ReleaseBitmaps();
   s.ColorTables.clear();
   s.CachedTables.clear();
   s.MaskTable.clear();
@@ -326,10 +306,26 @@ void ucAniGIF::ResetGif() {
   s.CacheFlag = 0;
   // A load that stopped while frames were still to be decoded must not leave
   // its "frame 1 already mirrored" mark for the next one.
-  Mirrored_ &= 3;
+  FirstFrameMirrored_ = false;
   deferredPending_ = false;
   FreeCallbackThunk();
   ++generation_;
+}
+
+// Each bitmap goes back out of its DC before it is deleted, then the DC.
+void ucAniGIF::ReleaseBitmaps() {
+  FrameStore& s = store_;
+  s.StripOldBitmap.reset();
+  s.StripBitmap.reset();
+  s.StripDC.reset();
+  s.StripBits = nullptr;
+  s.StripWidth = s.StripHeight = 0;
+  s.CanvasOldBitmap.reset();
+  s.CanvasBitmap.reset();
+  s.CanvasBits = nullptr;
+  s.CanvasMask.reset();
+  s.CanvasMaskBits = nullptr;
+  s.CanvasDC.reset();
 }
 
 }  // namespace veltrano::anigif

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "anigif/gif_types.h"
+#include "platform/gdi/gdi_handles.h"
 #include "platform/gdi/gdi_types.h"
 #include "platform/picture/picture.h"
 
@@ -22,20 +23,21 @@ inline constexpr uint64_t kFrameStoreBudget = uint64_t{256} << 20;
 
 struct FrameStore : GifData {
   // 8-bit bottom-up DIB section, every frame's indices side by side.
-  gdi::HDC StripDC;
-  gdi::HBITMAP StripBitmap;
+  // StripOldBitmap puts back the bitmap StripDC held before the strip.
+  gdi::OwnedDC StripDC;
+  gdi::OwnedBitmap StripBitmap;
   uint8_t* StripBits = nullptr;
-  gdi::HGDIOBJ StripOldBitmap;
+  gdi::Selection StripOldBitmap;
   int32_t StripWidth = 0;
   int32_t StripHeight = 0;
 
   // 24-bit composition bitmap of the animation's size, and its 1-bit mask
   // (set bit = transparent); only for animations that need them.
-  gdi::HDC CanvasDC;
-  gdi::HBITMAP CanvasBitmap;
+  gdi::OwnedDC CanvasDC;
+  gdi::OwnedBitmap CanvasBitmap;
   uint8_t* CanvasBits = nullptr;
-  gdi::HGDIOBJ CanvasOldBitmap;
-  gdi::HBITMAP CanvasMask;
+  gdi::Selection CanvasOldBitmap;
+  gdi::OwnedBitmap CanvasMask;
   uint8_t* CanvasMaskBits = nullptr;
 
   // All black; a drawing pass turns one entry white for a moment to draw a

@@ -150,8 +150,10 @@ void GifParser::ReadGraphicControl(FrameInfo& work, int16_t kept) {
   work.StripX = d_.ReadPos - 2;
   ReadByte();  // block size: four data bytes are assumed
   const uint8_t packed = ReadByte();
-  work.Disposal = static_cast<uint8_t>((packed >> 2) & 3);
-  if (work.Disposal == 3 && kept == 0) work.Disposal = 0;
+  work.Disposal = static_cast<DisposalMethod>((packed >> 2) & 3);
+  if (work.Disposal == DisposalMethod::kRestorePrevious && kept == 0) {
+    work.Disposal = DisposalMethod::kUnspecified;
+  }
   work.Delay = (ReadWord() & 0xFFFF) * 10;
   work.TransFlag = packed & 1;
   if (work.TransFlag == 1) {

@@ -17,6 +17,14 @@ struct GifInfoRecord {
   float ScaleY = 0.0f;
 };
 
+// What becomes of a frame's area once the frame has been shown.
+enum class DisposalMethod : uint8_t {
+  kUnspecified = 0,        // left as drawn
+  kKeep = 1,               // left as drawn
+  kRestoreBackground = 2,  // cleared to transparent
+  kRestorePrevious = 3,    // put back as it was before the frame
+};
+
 struct FrameInfo {
   int32_t Left = 0;
   int32_t Top = 0;
@@ -29,7 +37,7 @@ struct FrameInfo {
   int32_t StripX = 0;
   uint8_t TransIndex = 0;
   uint8_t TransFlag = 0;
-  uint8_t Disposal = 0;  // 0..3
+  DisposalMethod Disposal = DisposalMethod::kUnspecified;
 };
 
 // Where a frame's image block lies in GifBytes: Start is the 1-based position
@@ -69,5 +77,11 @@ struct GifData {
   BlockRecord& Block(int32_t i) { return BlockInfo[static_cast<size_t>(i - 1)]; }
   const BlockRecord& Block(int32_t i) const { return BlockInfo[static_cast<size_t>(i - 1)]; }
 };
+
+// Empties a buffer and gives its memory back.
+template <typename T>
+void ReleaseBuffer(std::vector<T>& buffer) {
+  std::vector<T>().swap(buffer);
+}
 
 }  // namespace veltrano::anigif

@@ -97,14 +97,17 @@ int32_t ucAniGIF::LoadGif() {
     }
     if (n != 0) return n;
   }
-  s.GifBytes.clear();
-  s.GifBytes.shrink_to_fit();
+  ReleaseBuffer(s.GifBytes);
   ResetGif();
   return 0;
 }
 
 void ucAniGIF::ResizeToStretch() {
-  if (Stretch_ == 1 || Stretch_ == 3 || Stretch_ == 4) OnResize();
+  // The modes in which the image decides the control's size.
+  if (Stretch_ == StretchMode::kFit || Stretch_ == StretchMode::kShrinkToFit ||
+      Stretch_ == StretchMode::kImageSize) {
+    OnResize();
+  }
 }
 
 bool ucAniGIF::LoadAnimatedGIF_File(std::string_view FileName) {

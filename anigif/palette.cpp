@@ -21,11 +21,11 @@ int32_t ChooseTable(const FrameStore& s, int32_t FrameIndex) {
 // Pauses a playing animation around a table access. True when it was paused
 // here and must be resumed afterwards.
 bool ucAniGIF::PauseForPalette() {
-  if (Action_ != 1) return false;
-  SetAction(2);
+  if (Action_ != PlayState::kPlaying) return false;
+  Request(ActionRequest::kPause);
   // Frames still waiting for their decoding are decoded by the request; an
   // animation that is not meant to start by itself then stays stopped.
-  return Action_ == 2;
+  return Action_ == PlayState::kPaused;
 }
 
 bool ucAniGIF::GetPalette(int32_t FrameIndex, std::vector<int32_t>& paletteEntries) {
@@ -43,7 +43,7 @@ bool ucAniGIF::GetPalette(int32_t FrameIndex, std::vector<int32_t>& paletteEntri
       result = true;
     }
   }
-  if (resume) SetAction(1);
+  if (resume) Request(ActionRequest::kPlay);
   return result;
 }
 
@@ -63,7 +63,7 @@ bool ucAniGIF::SetPalette(int32_t FrameIndex, std::span<const int32_t> paletteEn
     }
   }
   if (resume) {
-    SetAction(1);
+    Request(ActionRequest::kPlay);
   } else {
     host_.RepaintNow();
   }

@@ -24,7 +24,7 @@ int32_t InRangeOr(int32_t value, int32_t low, int32_t high, int32_t fallback) {
 void ucAniGIF::WriteProperties(PropertyBag& bag) const {
   bag.WriteProperty("GIF", store_.GifBytes);
   bag.WriteProperty("Delay", MinFrameDelay_, int16_t{kDefaultDelay});
-  bag.WriteProperty("Stretch", Stretch_, int32_t{1});
+  bag.WriteProperty("Stretch", Stretch(), int32_t{1});
   bag.WriteProperty("Loops", Loops(), int32_t{0});
   bag.WriteProperty("DelayLoad", DelayAnimation_, int32_t{1});
   bag.WriteProperty("Mirror", Mirrored(), int32_t{0});
@@ -43,10 +43,10 @@ void ucAniGIF::ReadProperties(const PropertyBag& bag) {
   // A delay below the floor would re-arm the frame clock without pause.
   MinFrameDelay_ =
       static_cast<int16_t>(std::clamp<int32_t>(bag.ReadI16("Delay", MinFrameDelay_), 10, 32700));
-  Stretch_ = InRangeOr(bag.ReadI32("Stretch", 1), 0, 4, 1);
+  Stretch_ = static_cast<StretchMode>(InRangeOr(bag.ReadI32("Stretch", 1), 0, kLastStretchMode, 1));
   const int32_t delayLoad = bag.ReadI32("DelayLoad", 1);
   DelayAnimation_ = delayLoad == -1 ? 1 : InRangeOr(delayLoad, 0, 3, 1);
-  Mirrored_ = InRangeOr(bag.ReadI32("Mirror", 0), 0, 3, 0);
+  Mirrored_ = static_cast<MirrorStyle>(InRangeOr(bag.ReadI32("Mirror", 0), 0, kLastMirrorStyle, 0));
   host_.SetEnabled(bag.ReadBool("Enabled", true));
   MouseIcon_ = bag.ReadPicture("MouseIcon", nullptr);
   (void)host_.ApplyMouseIcon(MouseIcon_);

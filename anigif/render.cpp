@@ -45,18 +45,23 @@ bool ucAniGIF::RenderFrame(int32_t i, gdi::HDC dc) {
     const auto y = Nearest((static_cast<double>(f.Top) + OffsetY_) * s.GifInfo.ScaleY);
     const auto w = Nearest(static_cast<double>(f.Width) * s.GifInfo.ScaleX);
     const auto h = Nearest(static_cast<double>(f.Height) * s.GifInfo.ScaleY);
-    if (x && y && w && h) BlitFrame(i, dc, stretched, Rect{*x, *y, *w, *h});
+    if (x && y && w && h) {
+      BlitFrame(BlitSource::kStripFrame, i, dc, stretched, Rect{*x, *y, *w, *h});
+    }
     return true;
   }
 
   std::vector<uint8_t> SavedMaskRows;
   std::vector<uint8_t> SavedCanvasRows;
   ComposeFrame(i, false, SavedMaskRows, SavedCanvasRows);
-  BlitFrame(i, s.CanvasDC, false, Rect{f.Left, f.Top, f.Width, f.Height});
+  BlitFrame(BlitSource::kStripFrame, i, s.CanvasDC, false, Rect{f.Left, f.Top, f.Width, f.Height});
   const auto w = Nearest(host_.ClientWidth());
   const auto h = Nearest(host_.ClientHeight());
   if (w && h) BlitComposed(i, dc, stretched, Rect{OffsetX_, OffsetY_, *w, *h});
-  if (f.Disposal > 1) ComposeFrame(i, true, SavedMaskRows, SavedCanvasRows);
+  if (f.Disposal == DisposalMethod::kRestoreBackground ||
+      f.Disposal == DisposalMethod::kRestorePrevious) {
+    ComposeFrame(i, true, SavedMaskRows, SavedCanvasRows);
+  }
   return true;
 }
 
@@ -95,7 +100,7 @@ void ucAniGIF::BlitComposed(int32_t i, gdi::HDC dc, bool stretched, const Rect& 
                     d.stretched == stretched && d.rect.x == rect.x && d.rect.y == rect.y &&
                     d.rect.w == rect.w && d.rect.h == rect.h && gdi::BitmapStamp(dc) == d.stamp;
   if (!same) {
-    BlitFrame(-i, dc, stretched, rect);
+    BlitFrame(BlitSource::kComposedImage, i, dc, stretched, rect);
   } else if (stretched) {
     RedrawStretchedPart(i, dc, rect);
   } else {
@@ -104,7 +109,7 @@ void ucAniGIF::BlitComposed(int32_t i, gdi::HDC dc, bool stretched, const Rect& 
       const int32_t w = right - d.left, h = bottom - d.top;
       const int64_t x = int64_t{rect.x} + d.left, y = int64_t{rect.y} + d.top;
       if (x > std::numeric_limits<int32_t>::max() || y > std::numeric_limits<int32_t>::max()) {
-        BlitFrame(-i, dc, stretched, rect);
+        BlitFrame(BlitSource::kComposedImage, i, dc, stretched, rect);
       } else if (s.CanvasMask) {
         gdi::SelectObject(s.CanvasDC, s.CanvasMask);
         gdi::BitBlt(dc, static_cast<int32_t>(x), static_cast<int32_t>(y), w, h, s.CanvasDC, d.left,
@@ -145,95 +150,121 @@ void ucAniGIF::RedrawStretchedPart(int32_t i, gdi::HDC dc, const Rect& rect) {
   if (x0 >= x1 || y0 >= y1) return;
   const int64_t left = rect.x + x0, top = rect.y + y0, right = rect.x + x1, bottom = rect.y + y1;
   if (right > std::numeric_limits<int32_t>::max() || bottom > std::numeric_limits<int32_t>::max()) {
-    BlitFrame(-i, dc, true, rect);
+    BlitFrame(BlitSource::kComposedImage, i, dc, true, rect);
     return;
   }
   // The clip keeps every drawn pixel's taps those of the whole stretch.
   gdi::IntersectClipRect(dc, static_cast<int>(left), static_cast<int>(top),
                          static_cast<int>(right), static_cast<int>(bottom));
-  BlitFrame(-i, dc, true, rect);
+  BlitFrame(BlitSource::kComposedImage, i, dc, true, rect);
   gdi::SelectClipRgn(dc, nullptr);
 }
 
-void ucAniGIF::BlitFrame(int32_t k, gdi::HDC dc, bool stretched, const Rect& rect) {
+namespace {
+
+// A stretched drawing pass draws with halftoning from brush origin (0, 0);
+// the target's own mode and origin come back when the pass ends.
+class StretchPass {
+ public:
+  StretchPass(gdi::HDC dc, bool stretched) : dc_(dc), stretched_(stretched) {
+    if (!stretched_) return;
+    oldMode_ = gdi::SetStretchBltMode(dc_, gdi::HALFTONE);
+    gdi::SetBrushOrgEx(dc_, 0, 0, &oldOrigin_);
+  }
+  ~StretchPass() {
+    if (!stretched_) return;
+    gdi::SetStretchBltMode(dc_, oldMode_);
+    gdi::SetBrushOrgEx(dc_, oldOrigin_.x, oldOrigin_.y, nullptr);
+  }
+  StretchPass(const StretchPass&) = delete;
+  StretchPass& operator=(const StretchPass&) = delete;
+
+ private:
+  gdi::HDC dc_;
+  bool stretched_;
+  int oldMode_ = 0;
+  gdi::POINT oldOrigin_;
+};
+
+}  // namespace
+
+void ucAniGIF::FillSolidBackground(gdi::HDC dc) {
+  FrameStore& s = store_;
+  if (dc == s.CanvasDC) ComposedChanged(0, 0, s.GifInfo.Width, s.GifInfo.Height);
+  const auto right = Nearest(static_cast<double>(s.GifInfo.Width) * s.GifInfo.ScaleX);
+  const auto bottom = Nearest(static_cast<double>(s.GifInfo.Height) * s.GifInfo.ScaleY);
+  // A negative colour is a system colour, its index in the low byte.
+  const gdi::COLORREF color = SolidBkgColor_ < 0 ? gdi::GetSysColor(SolidBkgColor_ & 0xFF)
+                                                 : static_cast<gdi::COLORREF>(SolidBkgColor_);
+  const gdi::OwnedBrush brush(gdi::CreateSolidBrush(color));
+  const gdi::RECT area{0, 0, right.value_or(0), bottom.value_or(0)};
+  gdi::FillRect(dc, &area, brush);
+}
+
+void ucAniGIF::BlitFrame(BlitSource source, int32_t frameIndex, gdi::HDC dc, bool stretched,
+                         const Rect& rect) {
   FrameStore& s = store_;
   if (rect.w < 1 || rect.h < 1) return;
-  int oldMode = 0;
-  gdi::POINT oldOrigin;
-  if (stretched) {
-    oldMode = gdi::SetStretchBltMode(dc, gdi::HALFTONE);
-    gdi::SetBrushOrgEx(dc, 0, 0, &oldOrigin);
-  }
+  const StretchPass pass(dc, stretched);
+  if (SolidBkgColorUsed_) FillSolidBackground(dc);
 
-  if (SolidBkgColorUsed_) {
-    if (dc == s.CanvasDC) ComposedChanged(0, 0, s.GifInfo.Width, s.GifInfo.Height);
-    const auto right = Nearest(static_cast<double>(s.GifInfo.Width) * s.GifInfo.ScaleX);
-    const auto bottom = Nearest(static_cast<double>(s.GifInfo.Height) * s.GifInfo.ScaleY);
-    const gdi::COLORREF color = SolidBkgColor_ < 0 ? gdi::GetSysColor(SolidBkgColor_ & 0xFF)
-                                                   : static_cast<gdi::COLORREF>(SolidBkgColor_);
-    const gdi::HBRUSH brush = gdi::CreateSolidBrush(color);
-    const gdi::RECT area{0, 0, right.value_or(0), bottom.value_or(0)};
-    gdi::FillRect(dc, &area, brush);
-    gdi::DeleteObject(brush);
-  }
-
-  const FrameInfo& f = s.Frame(std::abs(k));
-  gdi::HDC source;
-  int32_t sourceX = 0;
-  int32_t sourceW = 0;
-  int32_t sourceH = 0;
+  gdi::HDC from;
+  int32_t fromX = 0;
+  int32_t fromW = 0;
+  int32_t fromH = 0;
   gdi::DWORD rop = gdi::SRCCOPY;
   auto transfer = [&](gdi::DWORD op) {
     if (stretched) {
-      gdi::StretchBlt(dc, rect.x, rect.y, rect.w, rect.h, source, sourceX, 0, sourceW, sourceH, op);
+      gdi::StretchBlt(dc, rect.x, rect.y, rect.w, rect.h, from, fromX, 0, fromW, fromH, op);
     } else {
-      gdi::BitBlt(dc, rect.x, rect.y, rect.w, rect.h, source, sourceX, 0, op);
+      gdi::BitBlt(dc, rect.x, rect.y, rect.w, rect.h, from, fromX, 0, op);
     }
   };
 
-  if (k < 0) {
-    // The composed image: blacken what the mask marks opaque, then add the
-    // canvas colours. Without a mask the canvas is drawn opaque.
-    source = s.CanvasDC;
-    sourceW = s.GifInfo.Width;
-    sourceH = s.GifInfo.Height;
-    if (s.CanvasMask) {
-      gdi::SelectObject(s.CanvasDC, s.CanvasMask);
-      transfer(gdi::SRCAND);
-      gdi::SelectObject(s.CanvasDC, s.CanvasBitmap);
-      rop = gdi::SRCPAINT;
-    }
-  } else {
-    source = s.StripDC;
-    sourceX = f.StripX;
-    sourceW = f.Width;
-    sourceH = f.Height;
-    ColorTable& table = s.ColorTables.at(static_cast<size_t>(f.ColorTable));
-    const int32_t count = table[kColorCountSlot];
-    const bool transparent = f.TransFlag == 1 && s.MaskTable.size() == 256;
-    if (transparent) {
-      s.MaskTable[f.TransIndex] = kWhite;
-      LoadStripTable(s.MaskTable.data(), count);
-      s.MaskTable[f.TransIndex] = 0;
-      transfer(gdi::SRCAND);
-      rop = gdi::SRCPAINT;
-    }
-    if (transparent || f.ColorTable != s.CurrentTable) {
-      const int32_t saved = table[f.TransIndex];
-      if (transparent) table[f.TransIndex] = 0;
-      LoadStripTable(table.data(), count);
-      // With its transparent entry blackened the strip does not hold the
-      // frame's real table: the next opaque frame must load it again.
-      s.CurrentTable = transparent ? -1 : f.ColorTable;
-      table[f.TransIndex] = saved;
+  switch (source) {
+    case BlitSource::kComposedImage:
+      // Blacken what the mask marks opaque, then add the canvas colours.
+      // Without a mask the canvas is drawn opaque.
+      from = s.CanvasDC;
+      fromW = s.GifInfo.Width;
+      fromH = s.GifInfo.Height;
+      if (s.CanvasMask) {
+        gdi::SelectObject(s.CanvasDC, s.CanvasMask);
+        transfer(gdi::SRCAND);
+        gdi::SelectObject(s.CanvasDC, s.CanvasBitmap);
+        rop = gdi::SRCPAINT;
+      }
+      break;
+    case BlitSource::kStripFrame: {
+      const FrameInfo& f = s.Frame(frameIndex);
+      from = s.StripDC;
+      fromX = f.StripX;
+      fromW = f.Width;
+      fromH = f.Height;
+      ColorTable& table = s.ColorTables.at(static_cast<size_t>(f.ColorTable));
+      const int32_t count = table[kColorCountSlot];
+      const bool transparent = f.TransFlag == 1 && s.MaskTable.size() == 256;
+      if (transparent) {
+        // Blacken the target under the frame's opaque pixels first.
+        s.MaskTable[f.TransIndex] = kWhite;
+        LoadStripTable(s.MaskTable.data(), count);
+        s.MaskTable[f.TransIndex] = 0;
+        transfer(gdi::SRCAND);
+        rop = gdi::SRCPAINT;
+      }
+      if (transparent || f.ColorTable != s.CurrentTable) {
+        const int32_t saved = table[f.TransIndex];
+        if (transparent) table[f.TransIndex] = 0;
+        LoadStripTable(table.data(), count);
+        // With its transparent entry blackened the strip does not hold the
+        // frame's real table: the next opaque frame must load it again.
+        s.CurrentTable = transparent ? -1 : f.ColorTable;
+        table[f.TransIndex] = saved;
+      }
+      break;
     }
   }
-
   transfer(rop);
-  if (stretched) {
-    gdi::SetStretchBltMode(dc, oldMode);
-    gdi::SetBrushOrgEx(dc, oldOrigin.x, oldOrigin.y, nullptr);
-  }
 }
 
 void ucAniGIF::ComposeFrame(int32_t i, bool afterDraw, std::vector<uint8_t>& SavedMaskRows,
@@ -290,7 +321,8 @@ void ucAniGIF::ComposeFrame(int32_t i, bool afterDraw, std::vector<uint8_t>& Sav
     // of it (and of the mask) right after; clearing first would change
     // nothing, unless the frame saves what lies under it.
     const bool coversAll = f.Left == 0 && f.Top == 0 && f.Width == s.GifInfo.Width &&
-                           f.Height == s.GifInfo.Height && f.TransFlag != 1 && f.Disposal != 3;
+                           f.Height == s.GifInfo.Height && f.TransFlag != 1 &&
+                           f.Disposal != DisposalMethod::kRestorePrevious;
     if (i == 1 && !coversAll) {
       // Every pass through the animation starts from an empty, fully
       // transparent image.
@@ -299,7 +331,7 @@ void ucAniGIF::ComposeFrame(int32_t i, bool afterDraw, std::vector<uint8_t>& Sav
         std::memset(s.CanvasMaskBits, 0xFF, static_cast<size_t>(maskRow) * s.GifInfo.Height);
       }
     }
-    if (f.Disposal == 3) {
+    if (f.Disposal == DisposalMethod::kRestorePrevious) {
       SavedCanvasRows.assign(static_cast<size_t>(frameRow) * f.Height, 0);
       if (haveMask) SavedMaskRows.assign(static_cast<size_t>(frameMaskRow) * f.Height, 0);
       forEachRow(
@@ -331,7 +363,7 @@ void ucAniGIF::ComposeFrame(int32_t i, bool afterDraw, std::vector<uint8_t>& Sav
     return;
   }
 
-  if (f.Disposal == 2) {
+  if (f.Disposal == DisposalMethod::kRestoreBackground) {
     // Restore to background: the area becomes transparent.
     const gdi::RECT area{f.Left, f.Top, f.Left + f.Width, f.Top + f.Height};
     gdi::FillRect(s.CanvasDC, &area, gdi::HBRUSH(gdi::GetStockObject(gdi::BLACK_BRUSH)));
@@ -340,7 +372,7 @@ void ucAniGIF::ComposeFrame(int32_t i, bool afterDraw, std::vector<uint8_t>& Sav
       gdi::FillRect(s.CanvasDC, &area, gdi::HBRUSH(gdi::GetStockObject(gdi::WHITE_BRUSH)));
       gdi::SelectObject(s.CanvasDC, s.CanvasBitmap);
     }
-  } else if (f.Disposal == 3 && !SavedCanvasRows.empty()) {
+  } else if (f.Disposal == DisposalMethod::kRestorePrevious && !SavedCanvasRows.empty()) {
     // Restore to previous: put back what lay under the frame.
     forEachRow(
         [&](int32_t r, uint8_t* canvas, int32_t canvasBytes, uint8_t* mask, int32_t maskBytes) {
@@ -352,25 +384,27 @@ void ucAniGIF::ComposeFrame(int32_t i, bool afterDraw, std::vector<uint8_t>& Sav
   }
 }
 
-void ucAniGIF::MirrorFrames(int32_t otherStyle, bool firstFrameOnly, bool alsoCanvas) {
+void ucAniGIF::MirrorFrames(MirrorStyle otherStyle, bool firstFrameOnly, bool alsoCanvas) {
   FrameStore& s = store_;
   int32_t first = 1;
-  if (Mirrored_ & kFirstFrameMirrored) {
-    Mirrored_ &= ~kFirstFrameMirrored;
+  if (FirstFrameMirrored_) {
+    FirstFrameMirrored_ = false;
     first = 2;
   }
-  const int32_t flip = (Mirrored_ ^ otherStyle) & 3;
-  if (flip == 0) return;
+  const MirrorStyle flip = Mirrored_ ^ otherStyle;
+  if (flip == MirrorStyle::kNone) return;
+  const bool horizontal = Flips(flip, MirrorStyle::kHorizontal);
+  const bool vertical = Flips(flip, MirrorStyle::kVertical);
   const int32_t last = firstFrameOnly ? 1 : s.FrameCount();
   for (int32_t i = first; i <= last; ++i) {
     FrameInfo& f = s.Frame(i);
     int32_t sx = f.StripX, sw = f.Width, sy = 0, sh = f.Height;
-    if (flip & 1) {
+    if (horizontal) {
       sx = f.StripX + f.Width - 1;
       sw = -f.Width;
       f.Left = s.GifInfo.Width - (f.Left + f.Width);
     }
-    if (flip & 2) {
+    if (vertical) {
       sy = f.Height - 1;
       sh = -f.Height;
       f.Top = s.GifInfo.Height - (f.Top + f.Height);
@@ -381,8 +415,8 @@ void ucAniGIF::MirrorFrames(int32_t otherStyle, bool firstFrameOnly, bool alsoCa
   if (alsoCanvas && s.CanvasBitmap) {
     const int32_t w = s.GifInfo.Width, h = s.GifInfo.Height;
     ComposedChanged(0, 0, w, h);
-    const int32_t sx = (flip & 1) ? w - 1 : 0, sw = (flip & 1) ? -w : w;
-    const int32_t sy = (flip & 2) ? h - 1 : 0, sh = (flip & 2) ? -h : h;
+    const int32_t sx = horizontal ? w - 1 : 0, sw = horizontal ? -w : w;
+    const int32_t sy = vertical ? h - 1 : 0, sh = vertical ? -h : h;
     gdi::StretchBlt(s.CanvasDC, 0, 0, w, h, s.CanvasDC, sx, sy, sw, sh, gdi::SRCCOPY);
     if (s.CanvasMask) {
       gdi::SelectObject(s.CanvasDC, s.CanvasMask);
@@ -405,12 +439,12 @@ void ucAniGIF::ComputeScale(int32_t& width, int32_t& height, float& scaleX, floa
     height = Nearest(static_cast<double>(gh) * scaleY).value_or(height);
   };
   switch (Stretch_) {
-    case 0:
+    case StretchMode::kClip:
       scaleX = scaleY = 1.0f;
       width = std::min(width, gw);
       height = std::min(height, gh);
       break;
-    case 1:
+    case StretchMode::kFit:
       scaleX = ratio(width, gw);
       scaleY = ratio(height, gh);
       if (scaleX <= scaleY) {
@@ -420,11 +454,11 @@ void ucAniGIF::ComputeScale(int32_t& width, int32_t& height, float& scaleX, floa
       }
       fitted();
       break;
-    case 2:
+    case StretchMode::kFill:
       scaleX = ratio(width, gw);
       scaleY = ratio(height, gh);
       break;
-    case 3:
+    case StretchMode::kShrinkToFit:
       scaleX = ratio(width, gw);
       scaleY = ratio(height, gh);
       if (scaleX > 1.0f && scaleY > 1.0f) {
@@ -434,12 +468,10 @@ void ucAniGIF::ComputeScale(int32_t& width, int32_t& height, float& scaleX, floa
       }
       fitted();
       break;
-    case 4:
+    case StretchMode::kImageSize:
       scaleX = scaleY = 1.0f;
       width = gw;
       height = gh;
-      break;
-    default:
       break;
   }
 }

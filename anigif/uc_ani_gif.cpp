@@ -18,6 +18,19 @@ constexpr gdi::COLORREF kWindowFrameColor = gdi::kSystemColorFlag | gdi::COLOR_W
 constexpr int32_t kMinDelayFloor = 10;
 constexpr int32_t kMinDelayCeiling = 32700;
 
+// The request that puts the animation back into `state`.
+ActionRequest RequestFor(PlayState state) {
+  switch (state) {
+    case PlayState::kPlaying:
+      return ActionRequest::kPlay;
+    case PlayState::kPaused:
+      return ActionRequest::kPause;
+    case PlayState::kStopped:
+      break;
+  }
+  return ActionRequest::kStop;
+}
+
 int32_t RoundHalfEven(double v) {
   const double r = std::nearbyint(v);
   if (r >= std::numeric_limits<int32_t>::max()) return std::numeric_limits<int32_t>::max();
@@ -27,8 +40,8 @@ int32_t RoundHalfEven(double v) {
 
 }  // namespace
 
-ucAniGIF::ucAniGIF(host::ControlHost& host) : host_(host) {
-  outlinePen_ = gdi::CreatePen(gdi::PS_DOT, 1, kWindowFrameColor);
+ucAniGIF::ucAniGIF(host::ControlHost& host)
+    : host_(host), outlinePen_(gdi::CreatePen(gdi::PS_DOT, 1, kWindowFrameColor)) {
   host_.Attach(this);
 }
 
@@ -36,7 +49,6 @@ ucAniGIF::~ucAniGIF() {
   ResetGif();
   FreeCallbackThunk();
   host_.Attach(nullptr);
-  if (outlinePen_) gdi::DeleteObject(outlinePen_);
 }
 
 // ---- properties ------------------------------------------------------------
@@ -57,8 +69,8 @@ void ucAniGIF::SetAnimatedGIF(const host::PictureRef& aGif) {
   }
   if (LoadGif() != 0) {
     // The control takes the image's own size, whatever its scaling mode.
-    const int32_t saved = Stretch_;
-    Stretch_ = 4;
+    const StretchMode saved = Stretch_;
+    Stretch_ = StretchMode::kImageSize;
     OnResize();
     Stretch_ = saved;
     store_.GifInfo.ScaleX = 1.0f;
@@ -90,30 +102,31 @@ void ucAniGIF::SetMousePointer(int32_t Pointer) {
 }
 
 void ucAniGIF::SetStretch(int32_t newScale) {
-  if (newScale < 0 || newScale > 4 || newScale == Stretch_) return;
-  const int32_t saved = Action_;
-  Stretch_ = newScale;
-  SetAction(2);
+  if (newScale < 0 || newScale > kLastStretchMode || newScale == Stretch()) return;
+  const PlayState saved = Action_;
+  Stretch_ = static_cast<StretchMode>(newScale);
+  Request(ActionRequest::kPause);
   OnResize();
-  SetAction(saved);
-  if (saved != 1) Refresh();
+  Request(RequestFor(saved));
+  if (saved != PlayState::kPlaying) Refresh();
   host_.PropertyChanged("Stretch");
 }
 
 void ucAniGIF::SetMirrored(int32_t MirrorStyle) {
-  if (MirrorStyle < 0 || MirrorStyle > 3) return;
+  if (MirrorStyle < 0 || MirrorStyle > kLastMirrorStyle) return;
+  const auto style = static_cast<anigif::MirrorStyle>(MirrorStyle);
   if (CurrentFrame_ == 0) {
-    Mirrored_ = MirrorStyle;
+    Mirrored_ = style;
     host_.PropertyChanged("Mirrored");
     return;
   }
-  if (MirrorStyle == (Mirrored_ & 3)) return;
-  const int32_t saved = Action_;
-  SetAction(2);
-  MirrorFrames(MirrorStyle, !UserMode(), UserMode());
-  Mirrored_ = MirrorStyle;
-  if (saved == 1) {
-    SetAction(1);
+  if (style == Mirrored_) return;
+  const PlayState saved = Action_;
+  Request(ActionRequest::kPause);
+  MirrorFrames(style, !UserMode(), UserMode());
+  Mirrored_ = style;
+  if (saved == PlayState::kPlaying) {
+    Request(ActionRequest::kPlay);
   } else {
     Refresh();
   }
@@ -154,12 +167,12 @@ int32_t ucAniGIF::LoopsRemaining() const {
 
 void ucAniGIF::SetOffsetX(int32_t NewOffset) {
   OffsetX_ = NewOffset;
-  if (!(Action_ == 1 && UserMode())) Refresh();
+  if (!(Action_ == PlayState::kPlaying && UserMode())) Refresh();
 }
 
 void ucAniGIF::SetOffsetY(int32_t NewOffset) {
   OffsetY_ = NewOffset;
-  if (!(Action_ == 1 && UserMode())) Refresh();
+  if (!(Action_ == PlayState::kPlaying && UserMode())) Refresh();
 }
 
 void ucAniGIF::SetSolidBkgColor(int32_t Color) {
@@ -200,11 +213,11 @@ void ucAniGIF::OnResize() {
 }
 
 void ucAniGIF::OnShow() {
-  if (Action_ == 2) ArmTimer(1);
+  if (Action_ == PlayState::kPaused) ArmTimer(TimerKind::kFrameClock);
 }
 
 void ucAniGIF::OnHide() {
-  SetAction(2);
+  Request(ActionRequest::kPause);
 }
 
 int ucAniGIF::HitTest(int x, int y) {

@@ -15,7 +15,9 @@
 #include <string_view>
 #include <vector>
 
+#include "anigif/control_types.h"
 #include "anigif/frame_store.h"
+#include "platform/gdi/gdi_handles.h"
 #include "platform/host/control_host.h"
 #include "platform/host/picture_object.h"
 
@@ -76,11 +78,11 @@ class ucAniGIF : public host::ControlClient {
   void SetFrameCount(int32_t nrFrames) { (void)nrFrames; }  // read-only in effect
   // Read: 0 stopped, 1 playing, 2 paused. Write: 0 stop, 1 play, 2 pause,
   // 3 step, 4 restart (run time, with a GIF loaded; otherwise ignored).
-  int32_t Action() const { return Action_; }
+  int32_t Action() const { return static_cast<int32_t>(Action_); }
   void SetAction(int32_t Act);
-  int32_t Stretch() const { return Stretch_; }
+  int32_t Stretch() const { return static_cast<int32_t>(Stretch_); }
   void SetStretch(int32_t newScale);
-  int32_t Mirrored() const { return Mirrored_ & 3; }
+  int32_t Mirrored() const { return static_cast<int32_t>(Mirrored_); }
   void SetMirrored(int32_t MirrorStyle);
   int32_t DelayAnimation() const { return DelayAnimation_; }
   void SetDelayAnimation(int32_t Mode);
@@ -137,36 +139,50 @@ class ucAniGIF : public host::ControlClient {
   void OnAsyncReadComplete(std::string_view propertyName, const std::vector<uint8_t>& data,
                            int64_t totalBytes) override;
 
-  // ---- routines shared by the control's parts ------------------------------
-  // The frame store; GifBytes is what loads read and what the form saves.
+  // ---- inspection, for tools and tests --------------------------------------
+  // The frame store as the last load left it.
   const FrameStore& Store() const { return store_; }
-  std::vector<uint8_t>& GifBytes() { return store_.GifBytes; }
+  // Frames 2 and later wait for the short timer that decodes them.
+  bool DeferredDecodePending() const { return deferredPending_; }
+
+ private:
+  friend struct ucAniGIFInternals;
+
+  // What ArmTimer is asked to do with the control's one timer.
+  enum class TimerKind : int32_t { kStop = 0, kFrameClock = 1, kDeferredDecode = 2 };
+  // What BlitFrame draws.
+  enum class BlitSource { kStripFrame, kComposedImage };
+
+  struct Rect {
+    int32_t x = 0, y = 0, w = 0, h = 0;
+  };
+
   // The common load driver: frame count, 0 when the control is left empty.
   int32_t LoadGif();
   bool BuildFrames(bool& firstPass);
   bool CreateCanvas(bool maskWanted);
   void ResetGif();
   bool RenderFrame(int32_t frameIndex, gdi::HDC dc);
-  void MirrorFrames(int32_t otherStyle, bool firstFrameOnly, bool alsoCanvas);
+  void MirrorFrames(MirrorStyle otherStyle, bool firstFrameOnly, bool alsoCanvas);
   void ComputeScale(int32_t& width, int32_t& height, float& scaleX, float& scaleY);
-  bool ArmTimer(int32_t kind);
+  bool ArmTimer(TimerKind kind);
   // The timer handlers, reached through the control's own callback.
   void OnTimerTick(const host::TimerTick& tick);
   void OnDeferredDecode(const host::TimerTick& tick);
   // Milliseconds frame i stays on screen.
   int32_t FrameInterval(int32_t frameIndex) const;
-  bool DeferredDecodePending() const { return deferredPending_; }
-
- private:
-  struct Rect {
-    int32_t x = 0, y = 0, w = 0, h = 0;
-  };
 
   bool BuildFramesOrThrow(bool& firstPass);
   bool SurveyAndAllocate();
   void DecodeFrame(int32_t i);
   void FinishBuild();
-  void BlitFrame(int32_t frameIndex, gdi::HDC dc, bool stretched, const Rect& rect);
+  void ReleaseBitmaps();
+  // One drawing pass onto dc at rect: frame `frameIndex` from the strip, or
+  // the composed image (Canvas through CanvasMask), which `frameIndex`
+  // then only names.
+  void BlitFrame(BlitSource source, int32_t frameIndex, gdi::HDC dc, bool stretched,
+                 const Rect& rect);
+  void FillSolidBackground(gdi::HDC dc);
   void ComposeFrame(int32_t frameIndex, bool afterDraw, std::vector<uint8_t>& SavedMaskRows,
                     std::vector<uint8_t>& SavedCanvasRows);
   void LoadStripTable(const int32_t* entries, int32_t count);
@@ -179,15 +195,20 @@ class ucAniGIF : public host::ControlClient {
   // Notes that the composed image (Canvas or CanvasMask) changed in the
   // rectangle x, y, w, h (in its own pixels).
   void ComposedChanged(int64_t x, int64_t y, int64_t w, int64_t h);
-  host::TimerProc BuildCallbackThunk(int32_t handlerOrdinal, int32_t argumentCount,
-                                     int32_t thunkNumber, ucAniGIF* owner, bool probeRunMode);
-  host::TimerProc FindCallbackEntry(ucAniGIF* owner, int32_t handlerOrdinal);
+  host::TimerProc BuildCallbackThunk(TimerKind handler, int32_t argumentCount, int32_t thunkNumber,
+                                     ucAniGIF* owner, bool probeRunMode);
+  host::TimerProc FindCallbackEntry(ucAniGIF* owner, TimerKind handler);
   void FreeCallbackThunk() { CallbackEntry_ = nullptr; }
   void ShowCallbackError(const char* text);
   void FinishPendingDecode();
+  void Request(ActionRequest request);
   bool PauseForPalette();
   void RaiseFrameChanged(int32_t frameIndex, bool viaTimer);
   void ResizeToStretch();
+  // DelayAnimation: any non-zero value decodes frames 2 and later after
+  // frame 1 is shown; the bit of value 2 then leaves the animation stopped.
+  bool DecodesLater() const { return DelayAnimation_ != 0; }
+  bool StaysStoppedAfterLoad() const { return (DelayAnimation_ & 2) != 0; }
   bool UserMode() const { return host_.UserMode(); }
   uintptr_t TimerId() const { return reinterpret_cast<uintptr_t>(this); }
 
@@ -203,16 +224,19 @@ class ucAniGIF : public host::ControlClient {
   // Loops still to play. Wide enough for every loop count a file can give
   // (0..65535) and for any count set through Loops.
   int32_t LoopsRemaining_ = 0;
-  int32_t Action_ = 0;
-  int32_t Stretch_ = 1;
+  PlayState Action_ = PlayState::kStopped;
+  StretchMode Stretch_ = StretchMode::kFit;
   int32_t CurrentFrame_ = 0;
   int32_t DelayAnimation_ = 1;
-  int32_t Mirrored_ = 0;  // may carry kFirstFrameMirrored while frames are decoded
+  MirrorStyle Mirrored_ = MirrorStyle::kNone;
+  // Frame 1 already has the orientation Mirrored asks for, the frames after
+  // it (still to be decoded) not yet.
+  bool FirstFrameMirrored_ = false;
   int32_t SteppedDelay_ = 0;
   bool InResize_ = false;
   host::PictureRef MouseIcon_;
 
-  gdi::HPEN outlinePen_;
+  gdi::OwnedPen outlinePen_;
   host::TimerProc CallbackEntry_;
   intptr_t ParentWindow_ = 0;
   bool deferredPending_ = false;
@@ -230,8 +254,5 @@ class ucAniGIF : public host::ControlClient {
     int32_t left = 0, top = 0, right = 0, bottom = 0;
   } drawnComposed_;
 };
-
-// Marker in Mirrored: frame 1 is already mirrored, the others not yet.
-inline constexpr int32_t kFirstFrameMirrored = 0x20;
 
 }  // namespace veltrano::anigif

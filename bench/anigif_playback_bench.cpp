@@ -30,6 +30,7 @@
 #include "anigif/export_frame.h"
 #include "anigif/gif_parser.h"
 #include "anigif/uc_ani_gif.h"
+#include "anigif/uc_ani_gif_internals.h"
 #include "platform/host/headless_control_host.h"
 #include "platform/picture/picture.h"
 
@@ -39,6 +40,7 @@ using veltrano::anigif::ByteArrayArg;
 using veltrano::anigif::GifData;
 using veltrano::anigif::GifParser;
 using veltrano::anigif::ucAniGIF;
+using veltrano::anigif::ucAniGIFInternals;
 using Bytes = std::vector<uint8_t>;
 
 struct Animation {
@@ -191,7 +193,7 @@ void Playback(benchmark::State& state, int which, bool stretched) {
   }
   int i = 0;
   for (auto _ : state) {
-    p.control->RenderFrame(i % n + 1, p.host.SurfaceDC());
+    ucAniGIFInternals::RenderFrame(*p.control, i % n + 1, p.host.SurfaceDC());
     ++i;
   }
   state.SetItemsProcessed(state.iterations());
@@ -224,9 +226,9 @@ void BannerLoop(benchmark::State& state) {
   Player p(a, false);
   const int n = p.control->FrameCount();
   double loopMs = 0;
-  for (int k = 1; k <= n; ++k) loopMs += p.control->FrameInterval(k);
+  for (int k = 1; k <= n; ++k) loopMs += ucAniGIFInternals::FrameInterval(*p.control, k);
   for (auto _ : state) {
-    for (int k = 1; k <= n; ++k) p.control->RenderFrame(k, p.host.SurfaceDC());
+    for (int k = 1; k <= n; ++k) ucAniGIFInternals::RenderFrame(*p.control, k, p.host.SurfaceDC());
   }
   state.counters["loop_ms"] = loopMs;
 }

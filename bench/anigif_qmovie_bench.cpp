@@ -45,6 +45,7 @@
 #include <vector>
 
 #include "anigif/uc_ani_gif.h"
+#include "anigif/uc_ani_gif_internals.h"
 #include "platform/host/headless_control_host.h"
 
 namespace {
@@ -52,6 +53,7 @@ namespace {
 namespace fs = std::filesystem;
 using veltrano::anigif::ByteArrayArg;
 using veltrano::anigif::ucAniGIF;
+using veltrano::anigif::ucAniGIFInternals;
 using Bytes = std::vector<uint8_t>;
 
 double ThreadCpuMicros() {
@@ -152,7 +154,7 @@ struct ControlPlayer {
     frames = control->FrameCount();
   }
   void Step() {
-    control->RenderFrame(next + 1, host.SurfaceDC());
+    ucAniGIFInternals::RenderFrame(*control, next + 1, host.SurfaceDC());
     next = (next + 1) % frames;
   }
 };

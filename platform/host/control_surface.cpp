@@ -14,41 +14,37 @@ bool ControlSurface::Make(int width, int height) {
   const int w = std::max(width, 1);
   const int h = std::max(height, 1);
   if (static_cast<uint64_t>(w) * static_cast<uint64_t>(h) * 4 > kMaxBytes) return false;
-  dc_ = gdi::CreateCompatibleDC(gdi::HDC());
+  dc_.reset(gdi::CreateCompatibleDC(gdi::HDC()));
   if (!dc_) return false;
   gdi::BITMAPINFO info{};
   info.bmiHeader.biWidth = w;
   info.bmiHeader.biHeight = -h;  // top-down, like a QImage and SetDIBitsToDevice's rows
   info.bmiHeader.biBitCount = 32;
-  bitmap_ = gdi::CreateDIBSection(dc_, &info, gdi::DIB_RGB_COLORS, &bits_, nullptr, 0);
+  bitmap_.reset(gdi::CreateDIBSection(dc_, &info, gdi::DIB_RGB_COLORS, &bits_, nullptr, 0));
   if (!bitmap_ || bits_ == nullptr) {
     // No bitmap, no size: nothing may read pixels that are not there.
     Free();
     return false;
   }
-  oldBitmap_ = gdi::SelectObject(dc_, bitmap_);
+  oldBitmap_ = gdi::Selection(dc_, bitmap_);
   width_ = width;
   height_ = height;
   return true;
 }
 
 void ControlSurface::Free() {
-  if (dc_ && oldBitmap_) gdi::SelectObject(dc_, oldBitmap_);
-  if (bitmap_) gdi::DeleteObject(bitmap_);
-  if (dc_) gdi::DeleteDC(dc_);
-  dc_ = nullptr;
-  bitmap_ = nullptr;
-  oldBitmap_ = nullptr;
+  oldBitmap_.reset();
+  bitmap_.reset();
+  dc_.reset();
   bits_ = nullptr;
   width_ = height_ = 0;
 }
 
 void ControlSurface::Fill(gdi::COLORREF color) {
   if (!bitmap_) return;
-  const gdi::HBRUSH brush = gdi::CreateSolidBrush(color);
+  const gdi::OwnedBrush brush(gdi::CreateSolidBrush(color));
   const gdi::RECT all{0, 0, std::max(width_, 1), std::max(height_, 1)};
   gdi::FillRect(dc_, &all, brush);
-  gdi::DeleteObject(brush);
 }
 
 uint32_t ControlSurface::Pixel(int x, int y) const {

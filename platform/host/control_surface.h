@@ -13,6 +13,7 @@
 
 #include <cstdint>
 
+#include "platform/gdi/gdi_handles.h"
 #include "platform/gdi/gdi_types.h"
 
 namespace veltrano::host {
@@ -24,7 +25,7 @@ class ControlSurface {
   static constexpr uint64_t kMaxBytes = uint64_t{256} << 20;
 
   ControlSurface() = default;
-  ~ControlSurface() { Free(); }
+  ~ControlSurface() = default;
   ControlSurface(const ControlSurface&) = delete;
   ControlSurface& operator=(const ControlSurface&) = delete;
 
@@ -55,9 +56,11 @@ class ControlSurface {
   uint32_t Pixel(int x, int y) const;
 
  private:
-  gdi::HDC dc_;
-  gdi::HBITMAP bitmap_;
-  gdi::HGDIOBJ oldBitmap_;
+  // In this order: destroyed, the old bitmap goes back into the DC, then
+  // the surface's bitmap is deleted, then the DC.
+  gdi::OwnedDC dc_;
+  gdi::OwnedBitmap bitmap_;
+  gdi::Selection oldBitmap_;
   void* bits_ = nullptr;
   int width_ = 0;
   int height_ = 0;

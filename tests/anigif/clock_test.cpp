@@ -42,8 +42,8 @@ TEST(Clock, MinimumAndSteppedDelays) {
   frames[0].delayCs = 0;  // no timing in the file
   frames[1].control = false;
   Playing fx(MakeGif(frames));
-  EXPECT_EQ(fx.control.FrameInterval(1), 50);
-  EXPECT_EQ(fx.control.FrameInterval(2), 50);
+  EXPECT_EQ(ucAniGIFInternals::FrameInterval(fx.control, 1), 50);
+  EXPECT_EQ(ucAniGIFInternals::FrameInterval(fx.control, 2), 50);
   fx.control.SetMinFrameDelay(5);
   EXPECT_EQ(fx.control.MinFrameDelay(), 10);
   fx.control.SetMinFrameDelay(40000);
@@ -225,7 +225,7 @@ TEST(Clock, HandlersThatReloadOrEmptyTheControlDuringATick) {
   int ticks = 0;
   fx.control.Events().FrameChanged = [&](int32_t, bool viaTimer) {
     if (viaTimer && ++ticks == 1) fx.control.LoadAnimatedGIF_Array(ByteArrayArg::Of(other));
-    if (viaTimer && ticks == 3) fx.control.ResetGif();
+    if (viaTimer && ticks == 3) ucAniGIFInternals::ResetGif(fx.control);
   };
   fx.clock.Advance(100);
   // The new animation owns the clock: it starts on its own frame 1.

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "anigif/uc_ani_gif.h"
+#include "anigif/uc_ani_gif_internals.h"
 #include "platform/gdi/gdi.h"
 #include "platform/host/headless_control_host.h"
 #include "tests/anigif/gif_writer.h"

@@ -245,7 +245,7 @@ TEST(FrameStore, ResetReleasesEverything) {
     fx.clock.Advance(20);
     ASSERT_TRUE(fx.control.Store().CanvasMask);
     EXPECT_TRUE(fx.control.CacheColorTables());
-    fx.control.ResetGif();
+    ucAniGIFInternals::ResetGif(fx.control);
     const FrameStore& s = fx.control.Store();
     EXPECT_EQ(fx.control.CurrentFrame(), 0);
     EXPECT_EQ(fx.control.Action(), 0);

@@ -51,7 +51,7 @@ TEST(GifParser, PlainGif87aFrameHasNeutralSettings) {
   ASSERT_EQ(p.count, 1);
   const FrameInfo& f = p.data.Frame(1);
   EXPECT_EQ(f.Delay, 0);
-  EXPECT_EQ(f.Disposal, 0);
+  EXPECT_EQ(f.Disposal, DisposalMethod::kUnspecified);
   EXPECT_EQ(f.TransFlag, 0);
   EXPECT_EQ(f.ColorTable, 0);
   EXPECT_EQ(p.data.GifInfo.Loops, 0);
@@ -108,18 +108,18 @@ TEST(GifParser, GraphicControlFields) {
   const Parsed p = Parse(gif);
   ASSERT_EQ(p.count, 3);
   const FrameInfo& f1 = p.data.Frame(1);
-  EXPECT_EQ(f1.Disposal, 0);  // restore-to-previous on the first frame
+  EXPECT_EQ(f1.Disposal, DisposalMethod::kUnspecified);  // restore-to-previous on the first frame
   EXPECT_EQ(f1.TransFlag, 1);
   EXPECT_EQ(f1.TransIndex, 3);
   EXPECT_EQ(f1.Delay, 70);
   EXPECT_EQ(f1.StripX, firstGce);
   EXPECT_EQ(p.data.Block(1).Start, firstGce + 8);
   const FrameInfo& f2 = p.data.Frame(2);
-  EXPECT_EQ(f2.Disposal, 3);
+  EXPECT_EQ(f2.Disposal, DisposalMethod::kRestorePrevious);
   EXPECT_EQ(f2.Delay, 655350);
   EXPECT_EQ(f2.TransIndex, 2);
   const FrameInfo& f3 = p.data.Frame(3);
-  EXPECT_EQ(f3.Disposal, 2);
+  EXPECT_EQ(f3.Disposal, DisposalMethod::kRestoreBackground);
   EXPECT_EQ(f3.Delay, 30);
   EXPECT_EQ(f3.TransFlag, 0);
   EXPECT_EQ(f3.StripX, p.data.Block(3).Start - 8);

@@ -89,7 +89,7 @@ TEST(Loader, UnreadableFilesFailAndNeverReloadOldData) {
   EXPECT_FALSE(fx.control.LoadAnimatedGIF_File(fs::temp_directory_path().string()));
   EXPECT_FALSE(fx.control.LoadAnimatedGIF_File(dir.Write("text.gif", {'h', 'e', 'l', 'l', 'o'})));
   EXPECT_EQ(fx.control.CurrentFrame(), 0);
-  EXPECT_TRUE(fx.control.GifBytes().empty());
+  EXPECT_TRUE(fx.control.Store().GifBytes.empty());
 }
 
 TEST(Loader, ArraysOfOneAndTwoDimensions) {
@@ -98,7 +98,7 @@ TEST(Loader, ArraysOfOneAndTwoDimensions) {
   gif.resize(1000, 0);  // zeros after the trailer are never read
   ControlFixture fx(false);
   ASSERT_TRUE(fx.control.LoadAnimatedGIF_Array(ByteArrayArg::Of2D(gif, 10, 100)));
-  EXPECT_EQ(fx.control.GifBytes().size(), 1000u);
+  EXPECT_EQ(fx.control.Store().GifBytes.size(), 1000u);
   EXPECT_EQ(fx.control.FrameCount(), 3);
   // A descriptor claiming more than the storage holds is refused.
   EXPECT_FALSE(fx.control.LoadAnimatedGIF_Array(ByteArrayArg::Of2D(gif, 10, 101)));
@@ -209,7 +209,7 @@ TEST(Loader, CancellingARemoteLoadKeepsTheAnimationShown) {
   EXPECT_EQ(fx.completes.size(), 1u);
   EXPECT_EQ(fx.control.FrameCount(), 3);
   EXPECT_EQ(fx.control.Store().GifInfo.Width, 6);
-  EXPECT_TRUE(fx.control.GifBytes().empty());
+  EXPECT_TRUE(fx.control.Store().GifBytes.empty());
 }
 
 }  // namespace

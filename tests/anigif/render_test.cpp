@@ -207,8 +207,8 @@ TEST(Render, StretchedDrawingLeavesTheTargetsModeAndBrushOrigin) {
   const gdi::HGDIOBJ old = gdi::SelectObject(dc, target);
   gdi::SetStretchBltMode(dc, gdi::COLORONCOLOR);
   gdi::SetBrushOrgEx(dc, 3, 4, nullptr);
-  EXPECT_TRUE(fx.control.RenderFrame(1, dc));
-  EXPECT_FALSE(fx.control.RenderFrame(0, dc));
+  EXPECT_TRUE(ucAniGIFInternals::RenderFrame(fx.control, 1, dc));
+  EXPECT_FALSE(ucAniGIFInternals::RenderFrame(fx.control, 0, dc));
   EXPECT_EQ(gdi::GetStretchBltMode(dc), gdi::COLORONCOLOR);
   gdi::POINT origin;
   gdi::GetBrushOrgEx(dc, &origin);
@@ -410,8 +410,8 @@ TEST(Render, RedrawingOnlyTheChangedPartGivesTheWholeDrawing) {
         }
       }
       const int frame = step % count + 1;
-      partial.control.RenderFrame(frame, partial.host.SurfaceDC());
-      whole.control.RenderFrame(frame, whole.host.SurfaceDC());
+      ucAniGIFInternals::RenderFrame(partial.control, frame, partial.host.SurfaceDC());
+      ucAniGIFInternals::RenderFrame(whole.control, frame, whole.host.SurfaceDC());
       // Reading through the raster layer renews the surface's stamp, so
       // this one is always drawn whole.
       gdi::GetPixel(whole.host.SurfaceDC(), 0, 0);
