@@ -30,8 +30,8 @@ AniGifWidget::AniGifWidget(QWidget* parent) : QWidget(parent) {
   // background the surface was filled with.
   setAttribute(Qt::WA_OpaquePaintEvent);
   setMouseTracking(true);
-  timers_ = new ControlTimers([this] { return ParentWindow(); }, this);
-  reader_ = new AsyncReader(
+  timers_ = std::make_unique<ControlTimers>([this] { return ParentWindow(); }, this);
+  reader_ = std::make_unique<AsyncReader>(
       [this](std::string_view name, int32_t status) {
         if (client_ != nullptr) client_->OnAsyncReadProgress(name, status);
       },
@@ -44,14 +44,9 @@ AniGifWidget::AniGifWidget(QWidget* parent) : QWidget(parent) {
 
 AniGifWidget::~AniGifWidget() {
   // The control stops its clock and detaches itself; whatever timer or read
-  // is left goes with the widget and never calls back.
+  // is left goes with the widget's members and never calls back.
   control_.reset();
   client_ = nullptr;
-  delete timers_;
-  timers_ = nullptr;
-  delete reader_;
-  reader_ = nullptr;
-  painter_.Free();
 }
 
 bool AniGifWidget::ApplyMouseIcon(const host::PictureRef& icon) {

@@ -106,8 +106,10 @@ class AniGifWidget : public QWidget, public host::ControlHost {
   bool leftPressedInside_ = false;
   bool doubleClickPress_ = false;
 
-  ControlTimers* timers_ = nullptr;
-  AsyncReader* reader_ = nullptr;
+  // They outlive the control (declared after them, destroyed before them),
+  // which stops its timers and reads through them when it goes.
+  std::unique_ptr<ControlTimers> timers_;
+  std::unique_ptr<AsyncReader> reader_;
   std::unique_ptr<anigif::ucAniGIF> control_;
 };
 

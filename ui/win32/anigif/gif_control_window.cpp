@@ -87,6 +87,10 @@ int16_t ShiftOf(WPARAM keys) {
 
 }  // namespace
 
+void GifControlWindow::CursorDeleter::operator()(void* cursor) const {
+  DestroyCursor(static_cast<HCURSOR>(cursor));
+}
+
 GifControlWindow::GifControlWindow() = default;
 
 GifControlWindow::~GifControlWindow() {
@@ -96,7 +100,7 @@ GifControlWindow::~GifControlWindow() {
   client_ = nullptr;
   reader_.reset();
   KillAllTimers();
-  if (customCursor_ != 0) DestroyCursor(reinterpret_cast<HCURSOR>(customCursor_));
+  customCursor_.reset();
   if (window_ != 0) {
     HWND window = AsWindow(window_);
     SetWindowLongPtrW(window, GWLP_USERDATA, 0);
@@ -219,8 +223,7 @@ bool GifControlWindow::ApplyMouseIcon(const host::PictureRef& icon) {
     made = reinterpret_cast<HCURSOR>(CursorFromPicture(icon->image));
     if (made == nullptr) return false;
   }
-  if (customCursor_ != 0) DestroyCursor(reinterpret_cast<HCURSOR>(customCursor_));
-  customCursor_ = reinterpret_cast<intptr_t>(made);
+  customCursor_.reset(made);
   ApplyCursor();
   return true;
 }
@@ -337,8 +340,8 @@ intptr_t GifControlWindow::HandleMessage(uint32_t message, uintptr_t wParam, int
     case WM_SETCURSOR:
       if (LOWORD(lParam) == HTCLIENT) {
         HCURSOR cursor = reinterpret_cast<HCURSOR>(PointerCursor(pointer_));
-        if (pointer_ == kCustomPointer && customCursor_ != 0) {
-          cursor = reinterpret_cast<HCURSOR>(customCursor_);
+        if (pointer_ == kCustomPointer && customCursor_) {
+          cursor = static_cast<HCURSOR>(customCursor_.get());
         }
         SetCursor(cursor != nullptr ? cursor : LoadCursorW(nullptr, IDC_ARROW));
         return TRUE;

@@ -101,7 +101,11 @@ class GifControlWindow : public host::ControlHost {
   bool userMode_ = true;
   host::ContainerUnits units_;
   int16_t pointer_ = 0;
-  intptr_t customCursor_ = 0;  // HCURSOR made from the mouse icon
+  struct CursorDeleter {
+    void operator()(void* cursor) const;
+  };
+  // The cursor made from the mouse icon (an HCURSOR).
+  std::unique_ptr<void, CursorDeleter> customCursor_;
 
   host::ControlPainter painter_;
 

@@ -1,11 +1,21 @@
 #include "ui/win32/anigif/pointer_shapes.h"
 
 #include <array>
+#include <memory>
+#include <type_traits>
 #include <vector>
 
 #include "ui/win32/windows_api.h"
 
 namespace veltrano::win32 {
+namespace {
+
+struct GdiObjectDeleter {
+  void operator()(HBITMAP bitmap) const { DeleteObject(bitmap); }
+};
+using OwnedBitmap = std::unique_ptr<std::remove_pointer_t<HBITMAP>, GdiObjectDeleter>;
+
+}  // namespace
 
 bool IsValidPointer(int16_t pointer) {
   return (pointer >= 0 && pointer <= 15) || pointer == kCustomPointer;
@@ -16,9 +26,9 @@ intptr_t PointerCursor(int16_t pointer) {
   // NE-SW, size N-S, size NW-SE, size W-E, up arrow, hourglass, no drop,
   // arrow and hourglass, arrow and question mark, size all.
   static const std::array<LPCWSTR, 16> kShapes = {
-      IDC_ARROW,    IDC_ARROW,  IDC_CROSS,  IDC_IBEAM,  IDC_ARROW,       IDC_SIZEALL,
-      IDC_SIZENESW, IDC_SIZENS, IDC_SIZENWSE, IDC_SIZEWE, IDC_UPARROW,   IDC_WAIT,
-      IDC_NO,       IDC_APPSTARTING, IDC_HELP, IDC_SIZEALL};
+      IDC_ARROW,    IDC_ARROW,       IDC_CROSS,    IDC_IBEAM,  IDC_ARROW,   IDC_SIZEALL,
+      IDC_SIZENESW, IDC_SIZENS,      IDC_SIZENWSE, IDC_SIZEWE, IDC_UPARROW, IDC_WAIT,
+      IDC_NO,       IDC_APPSTARTING, IDC_HELP,     IDC_SIZEALL};
   if (pointer < 1 || pointer > 15) return 0;
   return reinterpret_cast<intptr_t>(LoadCursorW(nullptr, kShapes[static_cast<size_t>(pointer)]));
 }
@@ -43,13 +53,10 @@ intptr_t CursorFromPicture(const picture::Picture& image) {
   header.bV5AlphaMask = 0xFF000000;
   void* bits = nullptr;
   HDC screen = GetDC(nullptr);
-  HBITMAP color = CreateDIBSection(screen, reinterpret_cast<BITMAPINFO*>(&header), DIB_RGB_COLORS,
-                                   &bits, nullptr, 0);
+  const OwnedBitmap color(CreateDIBSection(screen, reinterpret_cast<BITMAPINFO*>(&header),
+                                           DIB_RGB_COLORS, &bits, nullptr, 0));
   ReleaseDC(nullptr, screen);
-  if (color == nullptr || bits == nullptr) {
-    if (color != nullptr) DeleteObject(color);
-    return 0;
-  }
+  if (!color || bits == nullptr) return 0;
   auto* out = static_cast<uint32_t*>(bits);
   for (int y = 0; y < h; ++y) {
     const uint8_t* src = image.Row(y);
@@ -62,17 +69,15 @@ intptr_t CursorFromPicture(const picture::Picture& image) {
           clear ? 0u : (0xFF000000u | rgb);
     }
   }
-  HBITMAP mask = CreateBitmap(w, h, 1, 1, nullptr);
+  // The cursor keeps copies of both bitmaps.
+  const OwnedBitmap mask(CreateBitmap(w, h, 1, 1, nullptr));
   ICONINFO info{};
   info.fIcon = FALSE;
   info.xHotspot = 0;
   info.yHotspot = 0;
-  info.hbmMask = mask;
-  info.hbmColor = color;
-  HICON cursor = CreateIconIndirect(&info);
-  DeleteObject(color);
-  if (mask != nullptr) DeleteObject(mask);
-  return reinterpret_cast<intptr_t>(cursor);
+  info.hbmMask = mask.get();
+  info.hbmColor = color.get();
+  return reinterpret_cast<intptr_t>(CreateIconIndirect(&info));
 }
 
 }  // namespace veltrano::win32
