@@ -1,6 +1,7 @@
 // Device contexts: selection, deletion, modes and handle safety.
 #include <gtest/gtest.h>
 
+#include "platform/gdi/gdi_handles.h"
 #include "tests/gdi/gdi_test_util.h"
 
 namespace veltrano::gdi {
@@ -103,6 +104,38 @@ TEST(DeviceContext, ModesOriginAndColoursReturnPreviousValues) {
   EXPECT_EQ(DeleteDC(HDC(brush.value)), 0);
   EXPECT_NE(DeleteObject(brush), 0);
   EXPECT_EQ(GetDC(reinterpret_cast<HWND>(1)), HDC());
+}
+
+TEST(DeviceContext, OwnedHandlesPutTheOldBitmapBackAndFreeEverythingOnce) {
+  const size_t live = LiveObjectCount();
+  {
+    OwnedDC dc(CreateCompatibleDC(nullptr));
+    const HGDIOBJ stock = GetCurrentObject(dc, OBJ_BITMAP);
+    OwnedBitmap bitmap(NewDib(4, 4, 24));
+    Selection selected(dc, bitmap.get());
+    EXPECT_EQ(GetCurrentObject(dc, OBJ_BITMAP), HGDIOBJ(bitmap.get()));
+    EXPECT_EQ(selected.old(), stock);
+
+    // Moving hands over the duty of putting the old bitmap back, once.
+    Selection moved = std::move(selected);
+    EXPECT_FALSE(selected);
+    selected.reset();
+    EXPECT_EQ(GetCurrentObject(dc, OBJ_BITMAP), HGDIOBJ(bitmap.get()));
+    moved.reset();
+    EXPECT_EQ(GetCurrentObject(dc, OBJ_BITMAP), stock);
+
+    // A moved bitmap is deleted by its new owner only.
+    OwnedBitmap other = std::move(bitmap);
+    EXPECT_FALSE(bitmap);
+    EXPECT_EQ(LiveObjectCount(), live + 2);
+    other.reset(NewDib(2, 2, 8));
+    EXPECT_EQ(LiveObjectCount(), live + 2);
+
+    // Declared DC, bitmap, selection: going out of scope deselects before
+    // the bitmap and the DC are deleted.
+    Selection again(dc, other.get());
+  }
+  EXPECT_EQ(LiveObjectCount(), live);
 }
 
 }  // namespace
