@@ -178,8 +178,7 @@ class ucAniGIF : public host::ControlClient {
   void FinishBuild();
   void ReleaseBitmaps();
   // One drawing pass onto dc at rect: frame `frameIndex` from the strip, or
-  // the composed image (Canvas through CanvasMask), which `frameIndex`
-  // then only names.
+  // the composed image (Canvas through CanvasMask; `frameIndex` is not read).
   void BlitFrame(BlitSource source, int32_t frameIndex, gdi::HDC dc, bool stretched,
                  const Rect& rect);
   void FillSolidBackground(gdi::HDC dc);
