@@ -3,9 +3,6 @@
 # on every platform (veltrano_win_install).
 add_library(veltrano_win_install STATIC ${CMAKE_CURRENT_LIST_DIR}/install_offer_windows.cpp)
 target_include_directories(veltrano_win_install PUBLIC ${PROJECT_SOURCE_DIR})
-if(WIN32)
-  target_sources(veltrano_app PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/form_load_windows.cpp)
-  target_link_libraries(veltrano_app PUBLIC veltrano_win_install)
-else()
-  target_sources(veltrano_app PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/install_offer.cpp)
+if(NOT WIN32)
+  target_sources(veltrano_form PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/install_offer.cpp)
 endif()

@@ -1,4 +1,4 @@
-// The self-install offer: Form_Load and the installation it runs.
+// The self-install offer: the decision, the names and the installation.
 #include "app/install_offer.h"
 
 #include <cerrno>
@@ -6,9 +6,6 @@
 #include <cstring>
 #include <filesystem>
 #include <system_error>
-
-#include "app/form1.h"
-#include "app/form1_texts.h"
 
 namespace veltrano {
 namespace {
@@ -232,27 +229,6 @@ std::string InstallFailureText(const InstallFailure& failure) {
   text += install_texts::kReasonLabel;
   text += failure.reason;
   return text;
-}
-
-void Form1::Form_Load(const InstallContext& context) {
-  if (!ShouldOfferInstall(context)) return;
-  const InstallPlan plan = PlanInstall(context);
-  const host::MsgAnswer answer =
-      host_.MessageBox({OfferText(plan.installFolder), std::string(install_texts::kOfferCaption),
-                        host::MsgButtons::kYesNo, host::MsgIcon::kQuestion, host::MsgAnswer::kYes});
-  if (answer != host::MsgAnswer::kYes) return;
-
-  if (auto failure = RunInstall(context, plan)) {
-    // The installation stops at the failing step and the program ends.
-    host_.MessageBox({InstallFailureText(*failure), std::string(texts::kAppTitle),
-                      host::MsgButtons::kOk, host::MsgIcon::kCritical, host::MsgAnswer::kOk});
-    host_.EndProcess(1);
-  }
-  host_.MessageBox({std::string(install_texts::kWelcomeText),
-                    std::string(install_texts::kWelcomeCaption), host::MsgButtons::kOk,
-                    host::MsgIcon::kInformation, host::MsgAnswer::kOk});
-  OpenWebPage(texts::kHomePageUrl);
-  Form_Unload();
 }
 
 }  // namespace veltrano

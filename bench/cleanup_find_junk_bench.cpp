@@ -27,7 +27,7 @@
 #include <string>
 #include <vector>
 
-#include "app/form1.h"
+#include "app/form_state.h"
 #include "cleanup/find_junk.h"
 #include "platform/fs/linux_file_system.h"
 #include "platform/host/headless_window_host.h"
@@ -123,7 +123,7 @@ void MakeTree() {
 }
 
 // One junk search over the whole tree; returns the number of junk files.
-int SearchOnce(veltrano::Form1& form) {
+int SearchOnce(veltrano::FormState& form) {
   form.List1.Clear();
   form.Busy = -1;
   veltrano::cleanup::FindJunk(form, "C:\\");
@@ -134,7 +134,7 @@ struct Drive {
   veltrano::fs::LinuxFileSystem fileSystem{
       std::vector<veltrano::fs::DriveSpec>{{'C', veltrano::fs::kDriveFixed, g_tree}}};
   veltrano::host::HeadlessWindowHost host;
-  veltrano::Form1 form{fileSystem, host};
+  veltrano::FormState form{fileSystem, host};
 };
 
 void BM_FindJunk(benchmark::State& state) {

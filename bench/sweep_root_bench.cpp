@@ -18,7 +18,7 @@
 #include <string>
 #include <vector>
 
-#include "app/form1.h"
+#include "commands/form1.h"
 #include "platform/fs/linux_file_system.h"
 #include "platform/host/headless_window_host.h"
 

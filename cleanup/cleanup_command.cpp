@@ -4,10 +4,9 @@
 #include <bit>
 #include <cstdint>
 #include <string>
-#include <vector>
 
-#include "app/form1.h"
 #include "app/form1_texts.h"
+#include "app/form_state.h"
 #include "cleanup/cleanup_texts.h"
 #include "cleanup/find_junk.h"
 
@@ -17,36 +16,13 @@ namespace {
 constexpr int kFirstDrive = 2;  // C:; A: and B: are never searched
 constexpr int kLastDrive = 25;  // Z:
 
-// The windows on which a cleanup is running. One UI thread: no lock.
-std::vector<const Form1*>& RunningCleanups() {
-  static std::vector<const Form1*> running;
-  return running;
-}
-
-// Marks a cleanup as running for as long as it is in scope, also when the
-// process ends in the middle of it.
-class RunningScope {
- public:
-  explicit RunningScope(const Form1& form) : form_(&form) { RunningCleanups().push_back(form_); }
-  ~RunningScope() {
-    auto& running = RunningCleanups();
-    const auto it = std::find(running.begin(), running.end(), form_);
-    if (it != running.end()) running.erase(it);
-  }
-  RunningScope(const RunningScope&) = delete;
-  RunningScope& operator=(const RunningScope&) = delete;
-
- private:
-  const Form1* form_;
-};
-
 // Deletes every listed file and replaces its line: "删除 " + path when the
 // file is gone, "删除失败 " + path otherwise. Gone means that the delete
 // worked and no file is there now, or that the path names nothing at all; a
 // lookup that fails for any other reason (another mount on the name, a path
 // too long to look up, a folder swapped on the way) cannot show that the file
 // went, so it is a failure.
-void DeleteListed(Form1& form) {
+void DeleteListed(FormState& form) {
   fs::FileSystem& fileSystem = form.FileSystem();
   const int n = form.List1.Count();
   for (int k = 0; k < n; ++k) {
@@ -66,7 +42,7 @@ void DeleteListed(Form1& form) {
   }
 }
 
-host::MsgAnswer Ask(Form1& form, std::string_view text, std::string_view caption,
+host::MsgAnswer Ask(FormState& form, std::string_view text, std::string_view caption,
                     host::MsgButtons buttons, host::MsgIcon icon, host::MsgAnswer defaultButton) {
   host::MessageBoxRequest request;
   request.text = std::string(text);
@@ -77,28 +53,18 @@ host::MsgAnswer Ask(Form1& form, std::string_view text, std::string_view caption
   return form.Host().MessageBox(request);
 }
 
-void Tell(Form1& form, std::string_view text) {
+void Tell(FormState& form, std::string_view text) {
   Ask(form, text, veltrano::texts::kAppTitle, host::MsgButtons::kOk, host::MsgIcon::kNone,
       host::MsgAnswer::kOk);
 }
 
 }  // namespace
 
-bool CleanupRunning(const Form1& form) {
-  const auto& running = RunningCleanups();
-  return std::find(running.begin(), running.end(), &form) != running.end();
-}
-
-void menuclean_Click(Form1& form) {
+void menuclean_Click(FormState& form) {
   if (form.Busy != 0) {  // a stop request for the running sweep or search
     form.Busy = 0;
     return;
   }
-  // A stopped search is still unwinding: starting again now would clear the
-  // list it is about to count and delete.
-  if (CleanupRunning(form)) return;
-  RunningScope running(form);
-
   form.Busy = -1;
   form.menuclean.SetCaption(veltrano::texts::kMenuCleanStop);
   form.List1.Clear();

@@ -2,20 +2,16 @@
 #pragma once
 
 namespace veltrano {
-class Form1;
+class FormState;
 }
 
 namespace veltrano::cleanup {
 
 // The whole command behind the "磁盘清理" menu, or a stop request while a
-// sweep or the cleanup search runs. A click while a stopped search is still
-// unwinding is ignored.
-void menuclean_Click(Form1& form);
-
-// True from the start of a cleanup on `form` until it has ended, the count,
-// the confirmation and the deletion pass included. The scan log is the
-// cleanup's list of files to delete all that time: a command that would clear
-// it must not start then.
-bool CleanupRunning(const Form1& form);
+// sweep or the cleanup search runs. The scan log is the cleanup's list of
+// files to delete from its start until it has ended, the count, the
+// confirmation and the deletion pass included: the window's handlers keep
+// every command that would clear it from starting meanwhile.
+void menuclean_Click(FormState& form);
 
 }  // namespace veltrano::cleanup

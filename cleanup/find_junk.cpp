@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "app/form1.h"
+#include "app/form_state.h"
 #include "cleanup/cleanup_texts.h"
 #include "cleanup/junk_rules.h"
 #include "cleanup/system_guard.h"
@@ -31,7 +31,7 @@ bool IsName(std::string_view name, std::string_view lower) {
 // of a recursive search.
 class JunkSearch {
  public:
-  explicit JunkSearch(Form1& form) : form_(form) {}
+  explicit JunkSearch(FormState& form) : form_(form) {}
 
   void Run(std::string_view P) {
     // A search that starts below a drive root is still guarded by that root;
@@ -147,7 +147,7 @@ class JunkSearch {
     return name.substr(0, name.find('\0'));
   }
 
-  Form1& form_;
+  FormState& form_;
   std::vector<SystemGuard> guards_;
   size_t budget_ = kGuardBudgetBytes;
   std::vector<Level> levels_;
@@ -155,7 +155,7 @@ class JunkSearch {
 
 }  // namespace
 
-void FindJunk(Form1& form, std::string_view P) {
+void FindJunk(FormState& form, std::string_view P) {
   JunkSearch search(form);
   search.Run(P);
 }

@@ -5,7 +5,7 @@
 #include <string_view>
 
 namespace veltrano {
-class Form1;
+class FormState;
 }
 
 namespace veltrano::cleanup {
@@ -21,6 +21,6 @@ inline constexpr size_t kMaxJunkDirs = 32760;
 // link is never junk. In every Unix system root on the way, the drive's own
 // and any nested one, the system's folders and package-owned files are left
 // alone too (see SystemGuard).
-void FindJunk(Form1& form, std::string_view P);
+void FindJunk(FormState& form, std::string_view P);
 
 }  // namespace veltrano::cleanup

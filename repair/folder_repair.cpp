@@ -4,8 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "app/form1.h"
-#include "cleanup/cleanup_command.h"
+#include "app/form_state.h"
 #include "repair/repair_texts.h"
 
 namespace veltrano::repair {
@@ -24,7 +23,7 @@ bool IsRecycleFolder(std::string_view name) {
 
 }  // namespace
 
-int findir(Form1& form, std::string_view root) {
+int findir(FormState& form, std::string_view root) {
   fs::FileSystem& fileSystem = form.FileSystem();
   int repaired = 0;
   // A root that cannot be read (no medium) yields no folders and no lines.
@@ -50,8 +49,7 @@ int findir(Form1& form, std::string_view root) {
   return repaired;
 }
 
-void reudir_Click(Form1& form) {
-  if (form.Busy == -1 || cleanup::CleanupRunning(form)) return;
+void reudir_Click(FormState& form) {
   form.List1.Clear();
   std::string PendingFixed;
   int repaired = 0;

@@ -4,7 +4,7 @@
 #include <string_view>
 
 namespace veltrano {
-class Form1;
+class FormState;
 }
 
 namespace veltrano::repair {
@@ -12,14 +12,13 @@ namespace veltrano::repair {
 // The whole repair command behind the "U盘修复" menu: unhides the hidden
 // folders in the roots of the removable drives D: to Z:, and of the last
 // fixed drive when no removable or CD-ROM drive follows it, then writes the
-// count. Ignored while a sweep or a cleanup is running, since it would clear
-// the scan log they are working with.
-void reudir_Click(Form1& form);
+// count.
+void reudir_Click(FormState& form);
 
 // Unhides every hidden folder directly in the drive root `root` ("E:\"),
 // except a recycle folder, logging one line per folder, and then handles
 // pending window events once. Returns the number of folders that are visible
 // now; a folder that stayed hidden is logged as a failure and not counted.
-int findir(Form1& form, std::string_view root);
+int findir(FormState& form, std::string_view root);
 
 }  // namespace veltrano::repair

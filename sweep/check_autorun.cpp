@@ -1,6 +1,6 @@
 #include <string>
 
-#include "app/form1.h"
+#include "app/form_state.h"
 #include "platform/fs/file_system.h"
 #include "sweep/drive_path.h"
 #include "sweep/ini_reader.h"

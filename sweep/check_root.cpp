@@ -3,7 +3,7 @@
 #include <unordered_map>
 #include <unordered_set>
 
-#include "app/form1.h"
+#include "app/form_state.h"
 #include "platform/fs/file_system.h"
 #include "platform/fs/win_path.h"
 #include "sweep/drive_path.h"
@@ -119,7 +119,7 @@ bool CheckEntry(SweepRun& run, int16_t drive, const std::string& root, RootFolde
 }  // namespace
 
 bool CheckRoot(SweepRun& run, int16_t drive) {
-  Form1& form = run.form;
+  FormState& form = run.form;
   const std::string root = DriveRoot(drive);
   // The rules need names and the folder bit only; attributes are asked for
   // where a rule needs them.

@@ -1,4 +1,4 @@
-#include "app/form1.h"
+#include "app/form_state.h"
 #include "platform/fs/file_system.h"
 #include "sweep/sweep_run.h"
 #include "sweep/sweep_texts.h"

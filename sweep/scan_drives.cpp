@@ -3,7 +3,7 @@
 #include <bit>
 #include <string>
 
-#include "app/form1.h"
+#include "app/form_state.h"
 #include "platform/fs/file_system.h"
 #include "sweep/drive_path.h"
 #include "sweep/sweep_run.h"
@@ -30,7 +30,7 @@ class HandleRelease {
 
 }  // namespace
 
-void ScanDrives(Form1& form, int16_t DriveType, std::string_view label) {
+void ScanDrives(FormState& form, int16_t DriveType, std::string_view label) {
   // A click while a sweep or the cleanup search runs only asks it to stop.
   if (form.Busy != 0) {
     form.Busy = 0;

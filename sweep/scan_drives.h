@@ -6,7 +6,7 @@
 #include <string_view>
 
 namespace veltrano {
-class Form1;
+class FormState;
 }
 namespace veltrano::fs {
 class FileSystem;
@@ -20,7 +20,7 @@ inline constexpr std::string_view kFixedLabel = "本地磁盘";
 
 // Runs one complete sweep of every drive of `DriveType` (2 removable, 3 fixed),
 // or, when a sweep or the cleanup search is running, only requests it to stop.
-void ScanDrives(Form1& form, int16_t DriveType, std::string_view label);
+void ScanDrives(FormState& form, int16_t DriveType, std::string_view label);
 
 // Reads the value of key KeyName in section AppName of the INI file FileName,
 // the way the platform's profile-string reader does; empty when absent.

@@ -1,6 +1,6 @@
 #include "sweep/shortcut_worm.h"
 
-#include "app/form1.h"
+#include "app/form_state.h"
 #include "platform/fs/file_system.h"
 #include "platform/fs/win_path.h"
 #include "sweep/drive_path.h"

@@ -6,7 +6,7 @@
 #include <string_view>
 
 namespace veltrano {
-class Form1;
+class FormState;
 }
 namespace veltrano::fs {
 class FileSystem;
@@ -18,7 +18,7 @@ namespace veltrano::sweep {
 inline constexpr int16_t kMaxRemovals = 32767;
 
 struct SweepRun {
-  Form1& form;
+  FormState& form;
   fs::FileSystem& fs;
   int16_t removed = 0;  // successful removals on all drives so far
 

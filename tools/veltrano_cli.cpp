@@ -34,8 +34,8 @@
 #include <string>
 #include <vector>
 
-#include "app/form1.h"
 #include "cleanup/cleanup_texts.h"
+#include "commands/form1.h"
 #include "platform/fs/drive_table.h"
 #include "platform/host/window_host.h"
 #include "repair/repair_texts.h"

@@ -5,7 +5,6 @@
 
 #include <string>
 
-#include "repair/folder_repair.h"
 #include "tests/cleanup/command_fixture.h"
 #include "tests/cleanup/generated_folder_fs.h"
 
@@ -153,51 +152,11 @@ TEST_F(CleanupCommandTest, StopClickDuringTheSearchGoesOnToCountAndConfirm) {
   EXPECT_EQ(host.MessageBoxes()[0].text, "是否删除所有文件?");
   EXPECT_EQ(host.PumpCount(), 3);  // C:\two\ still pumps once; D: is passed over
   EXPECT_EQ(form.Busy, 0);
-  EXPECT_FALSE(CleanupRunning(form));
 
   // The next click starts a fresh cleanup.
   menuclean_Click(form);
   EXPECT_THAT(Log(), ElementsAre("删除 C:\\a.chk", "删除 C:\\one\\b.chk", "删除 C:\\two\\c.chk",
                                  "删除 D:\\d.chk"));
-}
-
-TEST_F(CleanupCommandTest, ClicksWhileAStoppedSearchUnwindsAreIgnored) {
-  fs.AddDrive('C', fs::kDriveFixed);
-  fs.AddFile("C:\\a.chk");
-  fs.AddFile("C:\\one\\b.chk");
-  fs.AddFolder("C:\\two");
-  fs.AddFolder("C:\\three");
-  fs.AddDrive('E', fs::kDriveRemovable);
-  fs.AddFolder("E:\\hidden", fs::kAttrHidden);
-  bool runningWhileUnwinding = false;
-  host.AtPump(2, [&] { menuclean_Click(form); });  // stop
-  host.AtPump(3, [&] {                             // entering C:\two\ while unwinding
-    runningWhileUnwinding = CleanupRunning(form);
-    menuclean_Click(form);
-    repair::reudir_Click(form);
-  });
-  host.AnswerNextMessageBox(MsgAnswer::kNo);
-  menuclean_Click(form);
-  EXPECT_TRUE(runningWhileUnwinding);
-  EXPECT_THAT(Log(), ElementsAre("C:\\a.chk"));
-  EXPECT_EQ(host.MessageBoxes().size(), 1u);
-  EXPECT_EQ(host.PumpCount(), 4);
-  EXPECT_EQ(fs.GetAttributes("E:\\hidden") & fs::kAttrHidden, fs::kAttrHidden);
-}
-
-TEST_F(CleanupCommandTest, RepairClickDuringTheSearchDoesNotTouchTheList) {
-  AddThreeJunkFiles();
-  fs.AddDrive('E', fs::kDriveRemovable);
-  fs.AddFolder("E:\\hidden", fs::kAttrHidden);
-  host.AtPump(3, [&] { repair::reudir_Click(form); });
-  host.AnswerNextMessageBox(MsgAnswer::kNo);
-  menuclean_Click(form);
-  EXPECT_THAT(Log(), ElementsAre("C:\\Windows\\setup.tmp", "C:\\Windows\\Temp\\a.txt",
-                                 "C:\\docs\\Thumbs.db"));
-  EXPECT_EQ(fs.GetAttributes("E:\\hidden") & fs::kAttrHidden, fs::kAttrHidden);
-  // Once the cleanup is over the repair works again.
-  repair::reudir_Click(form);
-  EXPECT_EQ(fs.GetAttributes("E:\\hidden") & fs::kAttrHidden, 0u);
 }
 
 TEST_F(CleanupCommandTest, ClickWhileASweepRunsOnlyStopsIt) {
@@ -214,11 +173,10 @@ TEST_F(CleanupCommandTest, ClickWhileASweepRunsOnlyStopsIt) {
 
 TEST_F(CleanupCommandTest, ClosingTheWindowDuringTheSearchEndsAtOnce) {
   AddThreeJunkFiles();
-  host.AtPump(3, [&] { form.Form_Unload(); });
+  host.AtPump(3, [&] { form.Host().EndProcess(0); });  // the window closes
   EXPECT_THROW(menuclean_Click(form), host::ProcessEnded);
   EXPECT_THAT(host.MessageBoxes(), IsEmpty());
   EXPECT_TRUE(fs.FileExists("C:\\Windows\\setup.tmp"));
-  EXPECT_FALSE(CleanupRunning(form));
   EXPECT_EQ(fs.OpenFindSessions(), 0);
 }
 
@@ -230,7 +188,7 @@ TEST(CleanupScale, CountAndDeletionCoverAMillionLines) {
   veltrano::testing::GeneratedFolderFs generated(memory, "C:\\Windows\\Temp\\", kFiles,
                                                  /*folders=*/false);
   host::HeadlessWindowHost host;
-  Form1 form{generated, host};
+  FormState form{generated, host};
   menuclean_Click(form);
   EXPECT_EQ(form.Picture1.Text(), "查找到无用（垃圾）文件个数: 1000000");
   ASSERT_EQ(form.List1.Count(), kFiles);

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "app/form1.h"
+#include "app/form_state.h"
 #include "platform/fs/memory_file_system.h"
 #include "platform/host/headless_window_host.h"
 
@@ -20,7 +20,7 @@ class CommandTest : public ::testing::Test {
 
   fs::MemoryFileSystem fs;
   host::HeadlessWindowHost host;
-  Form1 form{fs, host};
+  FormState form{fs, host};
 };
 
 }  // namespace veltrano::testing

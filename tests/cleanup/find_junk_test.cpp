@@ -108,7 +108,7 @@ TEST(FindJunkLimits, RemembersAtMost32760SubFoldersOfOneFolder) {
   memory.AddFolder("C:\\many");
   veltrano::testing::GeneratedFolderFs generated(memory, "C:\\many\\", 32761, /*folders=*/true);
   host::HeadlessWindowHost host;
-  Form1 form{generated, host};
+  FormState form{generated, host};
   form.List1.Clear();
   form.Busy = -1;
   FindJunk(form, "C:\\many\\");

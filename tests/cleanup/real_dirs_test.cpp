@@ -11,7 +11,7 @@
 #include <set>
 #include <string>
 
-#include "app/form1.h"
+#include "app/form_state.h"
 #include "cleanup/cleanup_command.h"
 #include "platform/fs/linux_dir.h"
 #include "platform/fs/linux_file_system.h"
@@ -32,7 +32,7 @@ using veltrano::testing::Touch;
 std::vector<std::string> CleanUp(const std::string& root) {
   fs::LinuxFileSystem fileSystem(std::vector<fs::DriveSpec>{{'C', fs::kDriveFixed, root}});
   host::HeadlessWindowHost host;
-  Form1 form(fileSystem, host);
+  FormState form(fileSystem, host);
   host.AnswerNextMessageBox(host::MsgAnswer::kYes);
   menuclean_Click(form);
   return form.List1.Lines();
@@ -199,7 +199,7 @@ TEST(CleanupOnRealFolders, FoldersMovedDuringTheRunAreNotFollowed) {
   fs::LinuxFileSystem fileSystem(
       std::vector<fs::DriveSpec>{{'C', fs::kDriveFixed, c}, {'D', fs::kDriveFixed, d}});
   host::HeadlessWindowHost host;
-  Form1 form(fileSystem, host);
+  FormState form(fileSystem, host);
   host.AtPump(1, [&] {  // C:\ is being searched
     ASSERT_EQ(rename(d.c_str(), (tree / "d.old").c_str()), 0);
     ASSERT_EQ(symlink((tree / "outside").c_str(), d.c_str()), 0);

@@ -7,9 +7,9 @@
 #include <fstream>
 #include <sstream>
 
-#include "app/form1.h"
 #include "app/form1_texts.h"
 #include "app/install_offer.h"
+#include "commands/form1.h"
 #include "platform/fs/memory_file_system.h"
 #include "platform/host/headless_window_host.h"
 

@@ -76,7 +76,7 @@ TEST_F(FolderRepairTest, ChoosesRemovableDrivesThenTheLastUncancelledFixedDrive)
 
   // A later fixed drive replaces the candidate; a later removable one cancels it.
   fs::MemoryFileSystem fs2;
-  Form1 form2{fs2, host};
+  FormState form2{fs2, host};
   for (char letter : {'C', 'D', 'E'}) {
     fs2.AddDrive(letter, fs::kDriveFixed);
     fs2.AddFolder(std::string(1, letter) + ":\\h", kAttrHidden);
@@ -110,17 +110,6 @@ TEST_F(FolderRepairTest, UnreadableRootsAreSkippedSilently) {
   fs.SetListingDenied("F:\\", true);
   reudir_Click(form);
   EXPECT_THAT(Log(), ElementsAre("", "", kSummary0));
-}
-
-TEST_F(FolderRepairTest, IgnoredWhileASweepOrTheCleanupSearchRuns) {
-  fs.AddDrive('E', fs::kDriveRemovable);
-  fs.AddFolder("E:\\a", kAttrHidden);
-  form.Busy = -1;
-  const std::vector<std::string> before = Log();
-  reudir_Click(form);
-  EXPECT_EQ(Log(), before);
-  EXPECT_EQ(form.Busy, -1);
-  EXPECT_EQ(fs.GetAttributes("E:\\a") & kAttrHidden, kAttrHidden);
 }
 
 }  // namespace

@@ -5,7 +5,7 @@
 
 #include <vector>
 
-#include "app/form1.h"
+#include "commands/form1.h"
 #include "host_dirs.h"
 #include "link_writer.h"
 #include "platform/fs/drive_table.h"

@@ -8,7 +8,7 @@
 
 // Before <windows.h>, whose macros (MessageBox, DeleteFile, ...) would rename
 // their members.
-#include "app/form1.h"
+#include "commands/form1.h"
 #include "platform/fs/win32_file_system.h"
 #include "platform/host/headless_window_host.h"
 

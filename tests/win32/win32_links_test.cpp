@@ -14,7 +14,7 @@
 #include <vector>
 
 // Before <windows.h>, whose MessageBox macro would rename the host's member.
-#include "app/form1.h"
+#include "commands/form1.h"
 #include "platform/host/headless_window_host.h"
 
 #include "platform/fs/win32_file_system.h"

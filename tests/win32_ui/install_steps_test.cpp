@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "app/form1.h"
 #include "app/install_offer_windows.h"
+#include "commands/form1.h"
 #include "platform/fs/memory_file_system.h"
 #include "platform/host/window_host.h"
 #include "ui/win32/wide_text.h"

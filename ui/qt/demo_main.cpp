@@ -17,7 +17,7 @@
 #include <string>
 #include <vector>
 
-#include "app/form1.h"
+#include "commands/form1.h"
 #include "platform/fs/drive_table.h"
 #include "platform/fs/linux_file_system.h"
 #include "ui/qt/form_commands.h"

@@ -2,7 +2,7 @@
 // executables include this: it needs every command module linked in.
 #pragma once
 
-#include "app/form1.h"
+#include "commands/form1.h"
 #include "ui/qt/main_window.h"
 
 namespace veltrano::qt {

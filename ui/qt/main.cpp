@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/form1.h"
+#include "commands/form1.h"
 #include "platform/fs/linux_file_system.h"
 #include "ui/qt/form_commands.h"
 #include "ui/qt/install_context.h"

@@ -7,7 +7,7 @@
 #include <QMainWindow>
 #include <functional>
 
-#include "app/form1.h"
+#include "commands/form1.h"
 
 class QAction;
 class QLabel;

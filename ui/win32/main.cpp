@@ -2,8 +2,8 @@
 // offer, the message loop.
 #include <memory>
 
-#include "app/form1.h"
 #include "app/install_offer_windows.h"
+#include "commands/form1.h"
 #include "ui/win32/install_steps.h"
 #include "ui/win32/machine_drives.h"
 #include "ui/win32/main_window.h"

@@ -9,7 +9,7 @@
 #include <memory>
 #include <string_view>
 
-#include "app/form1.h"
+#include "commands/form1.h"
 
 namespace veltrano::win32 {
 

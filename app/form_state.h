@@ -1,6 +1,7 @@
-// Form1, the main window, as a model: its shared state, its controls'
-// models and its command handlers. The Qt view renders these models and
-// forwards clicks to the handlers; tests drive the handlers directly.
+// The state of the main window Form1, as a model: the shared flags and
+// records, its controls' models and the services the commands use. The
+// commands work on this state; Form1 (commands/form1.h) adds the handlers
+// that run them. The views render these models.
 #pragma once
 
 #include <cstdint>
@@ -14,13 +15,11 @@
 
 namespace veltrano {
 
-struct InstallContext;
-
-class Form1 {
+class FormState {
  public:
-  Form1(fs::FileSystem& fileSystem, host::WindowHost& windowHost);
-  Form1(const Form1&) = delete;
-  Form1& operator=(const Form1&) = delete;
+  FormState(fs::FileSystem& fileSystem, host::WindowHost& windowHost);
+  FormState(const FormState&) = delete;
+  FormState& operator=(const FormState&) = delete;
 
   // --- shared state -------------------------------------------------------
   // -1 while a sweep or the cleanup search runs, 0 otherwise.
@@ -31,23 +30,6 @@ class Form1 {
   StatusStrip Picture1;   // one-line status strip
   NameHolder Label1;      // hidden name holder, "label1" at start
   MenuCaption menuclean;  // caption of the cleanup command
-
-  // --- handlers -------------------------------------------------------------
-  // Runs the self-install offer before the window is first shown.
-  void Form_Load(const InstallContext& context);
-  // Ends the process at once.
-  [[noreturn]] void Form_Unload();
-  void menuqim_Click();
-  void menukhdd_Click();
-  void reudir_Click();
-  void menuclean_Click();
-  void mhelp_Click();
-  void menunet_Click();
-  void ucAniGIF1_Click();
-
-  // Reads one value from an INI file (section AppName, key KeyName).
-  std::string GetFromINI(std::string_view AppName, std::string_view KeyName,
-                         std::string_view FileName);
 
   // --- services ---------------------------------------------------------
   fs::FileSystem& FileSystem() { return fs_; }

@@ -1,6 +1,6 @@
 // Form1 as a model: its state at start, the link commands, shutting down,
 // and the name holder.
-#include "app/form1.h"
+#include "commands/form1.h"
 
 #include <gtest/gtest.h>
 
