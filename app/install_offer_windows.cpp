@@ -1,7 +1,8 @@
 // The decision, the names and the order of the Windows install offer.
 #include "app/install_offer_windows.h"
 
-namespace veltrano::win_install {
+namespace veltrano {
+namespace win_install {
 namespace {
 
 bool IsSeparator(char c) {
@@ -56,30 +57,32 @@ std::string ShortcutPath(std::string_view desktopFolder) {
   return std::string(folder) + std::string(kShortcutName);
 }
 
-std::string FailureText(const Failure& failure) {
-  std::string text(kFailedHeading);
-  text += failure.step;
-  text += "\n";
-  text += kReasonLabel;
-  text += failure.reason;
-  return text;
+}  // namespace win_install
+
+bool WindowsInstallSteps::ShouldOffer(const InstallContext& context) const {
+  return win_install::ShouldOfferInstall(context.programPath);
 }
 
-std::optional<Failure> Run(const InstallContext& context) {
-  WinInstallSteps& steps = *context.steps;
+std::string WindowsInstallSteps::OfferText(const InstallContext&) const {
+  std::string_view folder = win_install::kInstallFolder;
+  folder.remove_suffix(1);  // "C:\Program Files", without its last separator
+  return veltrano::OfferText(folder);
+}
+
+std::optional<InstallFailure> WindowsInstallSteps::Install(const InstallContext& context) {
   std::string desktop;
-  if (auto reason = steps.DesktopFolder(desktop)) {
-    return Failure{std::string(kStepDesktop), *reason};
+  if (auto reason = DesktopFolder(desktop)) {
+    return InstallFailure{std::string(install_texts::kStepDesktop), *reason};
   }
-  const std::string link = ShortcutPath(desktop);
-  const std::string target = InstallTarget(context.productName, context.programPath);
-  if (auto reason = steps.CopyProgram(context.programPath, target)) {
-    return Failure{std::string(kStepCopyProgram) + target, *reason};
+  const std::string link = win_install::ShortcutPath(desktop);
+  const std::string target = win_install::InstallTarget(context.productName, context.programPath);
+  if (auto reason = CopyProgram(context.programPath, target)) {
+    return InstallFailure{std::string(install_texts::kStepCopyProgram) + target, *reason};
   }
-  if (auto reason = steps.SaveShortcut(link, target)) {
-    return Failure{std::string(kStepSaveShortcut) + link, *reason};
+  if (auto reason = SaveShortcut(link, target)) {
+    return InstallFailure{std::string(install_texts::kStepWriteShortcut) + link, *reason};
   }
   return std::nullopt;
 }
 
-}  // namespace veltrano::win_install
+}  // namespace veltrano

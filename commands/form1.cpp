@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "app/form1_texts.h"
+#include "app/install_offer.h"
 #include "cleanup/cleanup_command.h"
 #include "repair/folder_repair.h"
 #include "sweep/scan_drives.h"
@@ -30,6 +31,26 @@ class FlagScope {
 bool Form1::CleanupHoldsTheLog() const {
   // While Busy is -1 a click is a stop request, which is always let through.
   return Busy == 0 && cleanupRunning_;
+}
+
+void Form1::Form_Load(const InstallContext& context, InstallSteps& steps) {
+  if (!steps.ShouldOffer(context)) return;
+  const host::MsgAnswer answer = Host().MessageBox(
+      {steps.OfferText(context), std::string(install_texts::kOfferCaption),
+       host::MsgButtons::kYesNo, host::MsgIcon::kQuestion, host::MsgAnswer::kYes});
+  if (answer != host::MsgAnswer::kYes) return;
+
+  if (auto failure = steps.Install(context)) {
+    // The installation stops at the failing step and the program ends.
+    Host().MessageBox({InstallFailureText(*failure), std::string(texts::kAppTitle),
+                       host::MsgButtons::kOk, host::MsgIcon::kCritical, host::MsgAnswer::kOk});
+    Host().EndProcess(1);
+  }
+  Host().MessageBox({std::string(install_texts::kWelcomeText),
+                     std::string(install_texts::kWelcomeCaption), host::MsgButtons::kOk,
+                     host::MsgIcon::kInformation, host::MsgAnswer::kOk});
+  OpenWebPage(texts::kHomePageUrl);
+  Form_Unload();
 }
 
 void Form1::Form_Unload() {

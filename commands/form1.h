@@ -12,14 +12,16 @@
 namespace veltrano {
 
 struct InstallContext;
+class InstallSteps;
 
 class Form1 : public FormState {
  public:
   using FormState::FormState;
 
   // --- handlers -------------------------------------------------------------
-  // Runs the self-install offer before the window is first shown.
-  void Form_Load(const InstallContext& context);
+  // Runs the self-install offer before the window is first shown, with the
+  // platform's steps. An accepted offer ends the process.
+  void Form_Load(const InstallContext& context, InstallSteps& steps);
   // Ends the process at once.
   [[noreturn]] void Form_Unload();
   void menuqim_Click();

@@ -8,7 +8,7 @@
 #include <sstream>
 
 #include "app/form1_texts.h"
-#include "app/install_offer.h"
+#include "app/install_offer_linux.h"
 #include "commands/form1.h"
 #include "platform/fs/memory_file_system.h"
 #include "platform/host/headless_window_host.h"
@@ -120,7 +120,7 @@ class FormLoadTest : public ::testing::Test {
   // Runs Form_Load; returns the exit code when it ended the process, else -1.
   int Load() {
     try {
-      form_.Form_Load(context_);
+      form_.Form_Load(context_, steps_);
     } catch (const host::ProcessEnded& ended) {
       return ended.exitCode;
     }
@@ -132,6 +132,7 @@ class FormLoadTest : public ::testing::Test {
   Form1 form_;
   stdfs::path root_, home_, program_;
   InstallContext context_;
+  LinuxInstallSteps steps_;
 };
 
 TEST_F(FormLoadTest, NoOfferFromTheInstalledCopy) {

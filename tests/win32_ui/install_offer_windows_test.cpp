@@ -40,12 +40,10 @@ TEST(WinInstallNames, FolderTargetAndShortcut) {
             "C:\\Users\\li\\Desktop\\Veltrano.lnk");
   EXPECT_EQ(win_install::ShortcutPath("C:\\Users\\li\\Desktop\\"),
             "C:\\Users\\li\\Desktop\\Veltrano.lnk");
-  EXPECT_EQ(win_install::kOfferText,
-            "是否将“Veltrano”安装到电脑C:\\Program Files,并添加桌面快捷方式？");
 }
 
 // Records the steps and fails the ones it is told to.
-class ScriptedSteps : public WinInstallSteps {
+class ScriptedSteps : public WindowsInstallSteps {
  public:
   std::vector<std::string> calls;
   std::map<std::string, std::string> failures;  // step name -> reason
@@ -79,13 +77,26 @@ class ScriptedSteps : public WinInstallSteps {
   }
 };
 
-InstallContext ContextWith(ScriptedSteps& steps) {
-  return InstallContext{"E:\\Veltrano.exe", "Veltrano.exe", &steps};
+InstallContext FromTheStick() {
+  InstallContext context;
+  context.programPath = "E:\\Veltrano.exe";
+  context.productName = "Veltrano.exe";
+  return context;
+}
+
+TEST(WinInstallRun, TheOfferNamesProgramFilesAndFollowsTheDecision) {
+  ScriptedSteps steps;
+  InstallContext context = FromTheStick();
+  EXPECT_EQ(steps.OfferText(context),
+            "是否将“Veltrano”安装到电脑C:\\Program Files,并添加桌面快捷方式？");
+  EXPECT_TRUE(steps.ShouldOffer(context));
+  context.programPath = "c:\\PROGRAMDATA\\x\\Veltrano.exe";
+  EXPECT_FALSE(steps.ShouldOffer(context));
 }
 
 TEST(WinInstallRun, CopiesTheRunningProgramThenSavesTheShortcutToTheCopy) {
   ScriptedSteps steps;
-  EXPECT_FALSE(win_install::Run(ContextWith(steps)).has_value());
+  EXPECT_FALSE(steps.Install(FromTheStick()).has_value());
   ASSERT_EQ(steps.calls.size(), 3u);
   EXPECT_EQ(steps.calls[0], "desktop");
   EXPECT_EQ(steps.calls[1], "copy E:\\Veltrano.exe -> C:\\Program Files\\Veltrano.exe");
@@ -96,11 +107,11 @@ TEST(WinInstallRun, CopiesTheRunningProgramThenSavesTheShortcutToTheCopy) {
 TEST(WinInstallRun, AFailedCopyLeavesNoShortcutAndNamesTheStepAndReason) {
   ScriptedSteps steps;
   steps.failures["copy"] = "Access is denied. (0x00000005)";
-  const auto failure = win_install::Run(ContextWith(steps));
+  const auto failure = steps.Install(FromTheStick());
   ASSERT_TRUE(failure.has_value());
   EXPECT_TRUE(steps.files.empty());
   EXPECT_EQ(steps.calls.size(), 2u);
-  EXPECT_EQ(win_install::FailureText(*failure),
+  EXPECT_EQ(InstallFailureText(*failure),
             "安装未完成：无法将程序复制到 C:\\Program Files\\Veltrano.exe\n"
             "原因：Access is denied. (0x00000005)");
 }
@@ -108,16 +119,16 @@ TEST(WinInstallRun, AFailedCopyLeavesNoShortcutAndNamesTheStepAndReason) {
 TEST(WinInstallRun, NoDesktopFolderWritesNothing) {
   ScriptedSteps steps;
   steps.failures["desktop"] = "not found";
-  const auto failure = win_install::Run(ContextWith(steps));
+  const auto failure = steps.Install(FromTheStick());
   ASSERT_TRUE(failure.has_value());
-  EXPECT_EQ(failure->step, win_install::kStepDesktop);
+  EXPECT_EQ(failure->step, install_texts::kStepDesktop);
   EXPECT_EQ(steps.calls.size(), 1u);
 }
 
 TEST(WinInstallRun, AFailedShortcutNamesTheLink) {
   ScriptedSteps steps;
   steps.failures["shortcut"] = "disk full";
-  const auto failure = win_install::Run(ContextWith(steps));
+  const auto failure = steps.Install(FromTheStick());
   ASSERT_TRUE(failure.has_value());
   EXPECT_EQ(failure->step, "无法创建桌面快捷方式 C:\\Users\\li\\Desktop\\Veltrano.lnk");
   EXPECT_EQ(failure->reason, "disk full");

@@ -125,12 +125,14 @@ struct RecordingHost : host::WindowHost {
 };
 
 // Form_Load from a USB stick with the offer accepted; the exit code.
-int AcceptOffer(RecordingHost& host, WinInstallSteps& steps) {
+int AcceptOffer(RecordingHost& host, WindowsInstallSteps& steps) {
   fs::MemoryFileSystem files;
   Form1 form(files, host);
-  InstallContext context{"E:\\Veltrano.exe", "Veltrano.exe", &steps};
+  InstallContext context;
+  context.programPath = "E:\\Veltrano.exe";
+  context.productName = "Veltrano.exe";
   try {
-    form.Form_Load(context);
+    form.Form_Load(context, steps);
   } catch (const EndOfProcess& end) {
     return end.code;
   }
@@ -162,7 +164,7 @@ TEST(Win32InstallCopy, ARefusedConsentOrADeniedCopyEndsTheOfferWithoutAShortcut)
     bool abort;
     std::string reasonStart;
   };
-  const std::string refused = std::string(win_install::kConsentRefused);
+  const std::string refused = std::string(install_texts::kConsentRefused);
   for (const Case& c :
        {Case{static_cast<long>(HRESULT_FROM_WIN32(ERROR_CANCELLED)), false, refused},
         Case{S_OK, true, refused}, Case{static_cast<long>(E_ACCESSDENIED), false, ""}}) {
@@ -196,7 +198,7 @@ TEST(Win32InstallCopy, AConsentedCopyIsFollowedByTheShortcutTheWelcomeAndTheHome
   RecordingHost host;
   EXPECT_EQ(AcceptOffer(host, steps), 0);
   ASSERT_EQ(host.boxes.size(), 2u);
-  EXPECT_EQ(host.boxes[1].text, win_install::kWelcomeText);
+  EXPECT_EQ(host.boxes[1].text, install_texts::kWelcomeText);
   EXPECT_EQ(host.urls.size(), 1u);
   EXPECT_EQ(ShortcutTarget(desktop + "\\Veltrano.lnk"), "C:\\Program Files\\Veltrano.exe");
 }

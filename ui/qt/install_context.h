@@ -2,7 +2,7 @@
 // user's home, desktop and data folders from the environment, and the icon.
 #pragma once
 
-#include "app/install_offer.h"
+#include "app/install_offer_linux.h"
 
 namespace veltrano::qt {
 

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "app/install_offer_linux.h"
 #include "commands/form1.h"
 #include "platform/fs/linux_file_system.h"
 #include "ui/qt/form_commands.h"
@@ -61,7 +62,8 @@ int main(int argc, char** argv) {
   host.SetDialogParent(&window);
 
   // An accepted install offer ends the program here, before the window shows.
-  form.Form_Load(veltrano::qt::CurrentInstallContext());
+  veltrano::LinuxInstallSteps installSteps;
+  form.Form_Load(veltrano::qt::CurrentInstallContext(), installSteps);
 
   window.show();
   return QApplication::exec();

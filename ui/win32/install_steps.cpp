@@ -103,7 +103,7 @@ long FileOperationCopier::Copy(const std::wstring& from, const std::wstring& fol
 std::optional<std::string> ShellCopyFailure(long result, bool aborted) {
   const HRESULT cancelled = HRESULT_FROM_WIN32(ERROR_CANCELLED);
   if (result == cancelled || (SUCCEEDED(result) && aborted)) {
-    return std::string(win_install::kConsentRefused) + "：" + SystemReason(ERROR_CANCELLED);
+    return std::string(install_texts::kConsentRefused) + "：" + SystemReason(ERROR_CANCELLED);
   }
   if (SUCCEEDED(result)) return std::nullopt;
   // A Win32 error wrapped in an HRESULT is reported as the error itself.

@@ -41,7 +41,7 @@ extern const uint32_t kInstallCopyFlags;
 // consent (the operation cancelled or aborted) is named as such.
 std::optional<std::string> ShellCopyFailure(long result, bool aborted);
 
-class Win32InstallSteps : public WinInstallSteps {
+class Win32InstallSteps : public WindowsInstallSteps {
  public:
   // `copier` (not owned) is the shell copy to use; nullptr: the real one.
   explicit Win32InstallSteps(ShellCopier* copier = nullptr) : copier_(copier) {}

@@ -2,7 +2,6 @@
 // offer, the message loop.
 #include <memory>
 
-#include "app/install_offer_windows.h"
 #include "commands/form1.h"
 #include "ui/win32/install_steps.h"
 #include "ui/win32/machine_drives.h"
@@ -33,8 +32,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand) {
   veltrano::InstallContext context;
   context.programPath = veltrano::win32::RunningProgramPath();
   context.productName = veltrano::win32::ProductNameOf(context.programPath);
-  context.steps = &steps;
-  form.Form_Load(context);
+  form.Form_Load(context, steps);
 
   window.Show(showCommand);
   MSG msg;

@@ -1,5 +1,4 @@
-// The self-install offer: the decision, the names and the installation.
-#include "app/install_offer.h"
+#include "app/install_offer_linux.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -168,20 +167,12 @@ InstallPlan PlanInstall(const InstallContext& context) {
   plan.installFolder = InstallFolderOf(context);
   plan.installedProgram =
       (stdfs::path(plan.installFolder) / stdfs::path(context.programPath).filename()).string();
-  plan.desktopEntry =
-      (Normal(context.desktopDir) / std::string(install_texts::kDesktopEntryName)).string();
+  plan.desktopEntry = (Normal(context.desktopDir) / std::string(kDesktopEntryName)).string();
   if (!context.iconPng.empty()) {
     plan.iconFile =
         (stdfs::path(DataHomeOf(context)) / "icons/hicolor/32x32/apps/veltrano.png").string();
   }
   return plan;
-}
-
-std::string OfferText(std::string_view installFolder) {
-  std::string text(install_texts::kOfferBefore);
-  text += installFolder;
-  text += install_texts::kOfferAfter;
-  return text;
 }
 
 std::string DesktopEntryText(std::string_view installedProgram, std::string_view iconFile) {
@@ -222,13 +213,16 @@ std::optional<InstallFailure> RunInstall(const InstallContext& context, const In
   return std::nullopt;
 }
 
-std::string InstallFailureText(const InstallFailure& failure) {
-  std::string text(install_texts::kFailedHeading);
-  text += failure.step;
-  text += "\n";
-  text += install_texts::kReasonLabel;
-  text += failure.reason;
-  return text;
+bool LinuxInstallSteps::ShouldOffer(const InstallContext& context) const {
+  return ShouldOfferInstall(context);
+}
+
+std::string LinuxInstallSteps::OfferText(const InstallContext& context) const {
+  return veltrano::OfferText(PlanInstall(context).installFolder);
+}
+
+std::optional<InstallFailure> LinuxInstallSteps::Install(const InstallContext& context) {
+  return RunInstall(context, PlanInstall(context));
 }
 
 }  // namespace veltrano
