@@ -1,5 +1,5 @@
-// Wires the window's four command menus to Form1's handlers. Only the
-// executables include this: it needs every command module linked in.
+// Wires the window's four command menus to Form1's handlers (tests of the
+// window may wire their own instead).
 #pragma once
 
 #include "commands/form1.h"
