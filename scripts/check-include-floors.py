@@ -1,10 +1,11 @@
 #!/usr/bin/env python3
-"""Checks that every #include "..." of the program's sources points down.
+"""Checks that every #include of the tree's C++ files points down.
 
 The source folders stand on floors; a file may include files of its own
 folder and of the folders its entry below names, nothing else: no include
-runs up a floor or sideways to a neighbour. The table below is the one place
-where the floors are written down.
+runs up a floor or sideways to a neighbour. The tests, benchmarks and fuzz
+targets stand on the top floor. The table below is the one place where the
+floors are written down.
 
   check-include-floors.py [ROOT]          check the tree (default: this repository)
   check-include-floors.py --print [ROOT]  print the floors and what each may include
@@ -19,6 +20,7 @@ import sys
 
 PLATFORM = ["platform/text", "platform/gdi", "platform/picture", "platform/fs", "platform/host"]
 CORE = ["app", "sweep", "repair", "cleanup", "commands", "anigif"] + PLATFORM
+SOURCES = CORE + ["ui/qt/anigif", "ui/qt", "ui/win32", "tools"]
 
 # (floor, folder, folders it may include), from the bottom up. A file belongs
 # to the longest folder named here that holds it (ui/qt/anigif before ui/qt).
@@ -39,17 +41,29 @@ FLOORS = [
     ("front ends", "ui/qt", ["ui/qt/anigif"] + CORE),
     ("front ends", "ui/win32", CORE),
     ("front ends", "tools", CORE),
+    # The developers' floor: a test may include what it tests, from any floor,
+    # and the helpers of tests/; benchmarks and fuzz targets likewise. No
+    # source includes from here, and tests include no benchmark or fuzz target.
+    ("tests, benchmarks, fuzz targets", "tests", SOURCES),
+    ("tests, benchmarks, fuzz targets", "bench", SOURCES + ["tests"]),
+    ("tests, benchmarks, fuzz targets", "fuzz", SOURCES + ["tests"]),
 ]
 
 # Headers the build writes; they include nothing of the sources, so every
 # floor may include them.
 GENERATED = {"veltrano_version.h"}
 
-# Top-level folders that are not the program's sources.
-NOT_SOURCES = {"tests", "bench", "fuzz", "scripts", "cmake", "packaging", "assets"}
+# Floors whose files may name a helper of tests/ by its file name alone (the
+# build gives them the helpers' folders as include folders).
+BY_NAME_FROM_TESTS = {"tests", "bench", "fuzz"}
+
+# Top-level folders that hold no C++ of the program's or its developers'.
+NOT_SOURCES = {"scripts", "cmake", "packaging", "assets"}
 
 SOURCE_SUFFIXES = (".h", ".hpp", ".c", ".cc", ".cpp", ".inc")
-INCLUDE = re.compile(r'^\s*#\s*include\s+"([^"]+)"')
+# '#include "x"' and '#include <x>'; the latter counts only when it names a
+# file of the tree (a system header otherwise).
+INCLUDE = re.compile(r'^\s*#\s*include\s*(?:"([^"]+)"|<([^>]+)>)')
 
 
 def folder_of(path):
@@ -78,8 +92,33 @@ def source_files(root):
                     yield os.path.relpath(os.path.join(folder, name), root).replace(os.sep, "/")
 
 
+def tests_by_name(root):
+    """File name -> the files of tests/ with that name."""
+    names = {}
+    for path in source_files(root):
+        if path.startswith("tests/"):
+            names.setdefault(path.rsplit("/", 1)[-1], []).append(path)
+    return names
+
+
+def resolve(root, path, own, target, names):
+    """The files an include of `target` in `path` may name: the file beside
+    `path`, else the file of that path in the tree, else (for the developers'
+    floors) every helper of tests/ of that name; [None] when there is none."""
+    if "/" not in target:
+        beside = os.path.normpath(os.path.join(os.path.dirname(path), target))
+        if os.path.isfile(os.path.join(root, beside)):
+            return [beside.replace(os.sep, "/")]
+    if os.path.isfile(os.path.join(root, target)):
+        return [target]
+    if own in BY_NAME_FROM_TESTS and "/" not in target and target in names:
+        return names[target]
+    return [None]
+
+
 def check(root):
     allowed = {folder: set(may) for _, folder, may in FLOORS}
+    names = tests_by_name(root)
     problems = []
     for path in source_files(root):
         own = folder_of(path)
@@ -91,22 +130,21 @@ def check(root):
                 match = INCLUDE.match(line)
                 if not match:
                     continue
-                target = match.group(1)
-                beside = os.path.normpath(os.path.join(os.path.dirname(path), target))
-                if os.path.isfile(os.path.join(root, beside)) and "/" not in target:
-                    target = beside.replace(os.sep, "/")  # a file of its own folder
+                quoted = match.group(1) is not None
+                target = match.group(1) if quoted else match.group(2)
                 if target in GENERATED:
                     continue
-                if not os.path.isfile(os.path.join(root, target)):
-                    problems.append(f"{path}:{number}: includes \"{target}\", "
-                                    "which is no file of the sources")
-                    continue
-                theirs = folder_of(target)
-                if theirs == own:
-                    continue
-                if theirs not in allowed[own]:
-                    problems.append(f"{path}:{number}: {own} includes \"{target}\" "
-                                    f"({theirs or 'no floor'}), which it may not")
+                if not quoted and not os.path.isfile(os.path.join(root, target)):
+                    continue  # a system or library header
+                for theirs_path in resolve(root, path, own, target, names):
+                    if theirs_path is None:
+                        problems.append(f"{path}:{number}: includes \"{target}\", "
+                                        "which is no file of the sources")
+                        continue
+                    theirs = folder_of(theirs_path)
+                    if theirs != own and theirs not in allowed[own]:
+                        problems.append(f"{path}:{number}: {own} includes \"{theirs_path}\" "
+                                        f"({theirs or 'no floor'}), which it may not")
     return problems
 
 
