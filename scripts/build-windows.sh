@@ -19,6 +19,7 @@
 # (veltrano-cli.exe, anigif-tool.exe, and Veltrano.exe once ui/win32 exists).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
+. "$root/scripts/phases.sh"
 
 build=
 config=RelWithDebInfo
@@ -46,6 +47,8 @@ else
   build=${build:-$root/build-win}
 fi
 
+bdir=$(basename "$build")
+phase "$bdir/: configure + build (mingw-w64 $config)"
 launcher=()
 if command -v ccache >/dev/null; then
   launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
@@ -60,6 +63,7 @@ if [ "$release" = 1 ]; then
   # read-me (UTF-8 with a byte-order mark and CRLF, so Notepad shows it).
   cmake --build "$build" -j"$jobs" --target Veltrano veltrano-cli anigif-tool
   version=$(sed -n 's/^project(Veltrano VERSION \([0-9.]*\).*/\1/p' "$root/CMakeLists.txt")
+  phase "$bdir/: strip + zip"
   name=Veltrano-$version-win64
   stage=$build/release/$name
   rm -rf "$build/release" "$build/$name.zip"
@@ -78,6 +82,7 @@ with zipfile.ZipFile(out, "w", zipfile.ZIP_DEFLATED, compresslevel=9) as z:
 PY
   ls -l "$stage"
   echo "build-windows.sh: $build/$name.zip ($(stat -c %s "$build/$name.zip") bytes)"
+  phase_end
   if [ "$run_tests" = 1 ]; then
     "$root/scripts/check-windows-release.sh" "$build/$name.zip" "$version" "$build/release-check"
   fi
@@ -93,14 +98,20 @@ done
 "$root/scripts/windows-imports.sh" "${programs[@]}"
 
 if [ "$run_tests" = 1 ]; then
+  phase "$bdir/: Wine prefix for the suites"
   prefix=$build/wineprefix
   "$root/scripts/wine-prefix.sh" "$prefix"
   export WINEPREFIX=$prefix
   wineserver=/usr/lib/wine/wineserver
   # The first test's scripts/wine-run.sh starts the server and Wine's
   # background programs (with their output away from ctest's pipes).
+  phase "$bdir/: ctest under Wine"
   status=0
-  ctest --test-dir "$build" --output-on-failure -j"$jobs" --timeout 600 || status=$?
+  ctest --test-dir "$build" --output-on-failure -j"$jobs" --timeout 600 2>&1 |
+    tee "$build/ctest.log" || status=$?
   "$wineserver" -k >/dev/null 2>&1 || true
+  phase_end
+  phase_labels "$build/ctest.log"
   exit $status
 fi
+phase_end

@@ -10,6 +10,8 @@ set -euo pipefail
 [ $# -eq 3 ] || { echo "usage: check-windows-release.sh ZIP VERSION WORK_DIR" >&2; exit 2; }
 zip=$(realpath "$1") version=$2 work=$(realpath -m "$3")
 root=$(cd "$(dirname "$0")/.." && pwd)
+. "$root/scripts/phases.sh"
+phase "release check: unpack, imports, version information"
 fail() {
   echo "check-windows-release.sh: $*" >&2
   exit 1
@@ -93,8 +95,10 @@ for path in sys.argv[2:]:
 PY
 
 # Started from the install folder, so that Veltrano.exe makes no offer.
+phase "release check: Wine prefix"
 prefix=$work/prefix
 "$root/scripts/wine-prefix.sh" "$prefix"
+phase "release check: the programs start under Wine"
 installed="$prefix/drive_c/Program Files/Veltrano"
 mkdir -p "$installed"
 cp "${programs[@]}" "$installed/"
@@ -115,4 +119,5 @@ echo "Veltrano.exe: its window is shown"
 INSIDE
 WINEDEBUG=-all bash "$root/tests/win32_ui/wine_display.sh" "$prefix" bash "$work/start.sh" ||
   fail "a program does not start under Wine"
+phase_end
 echo "check-windows-release.sh: $(basename "$zip") is complete"
