@@ -43,6 +43,7 @@ finish() {
   [ "$status" = 0 ] || echo "test.sh: FAILED (exit status $status)" >&2
 }
 trap finish EXIT
+trap 'exit 130' INT TERM
 # ctest's output, also kept to read its per-label times from.
 ctest_timed() {  # LOG CTEST-ARGS...
   local log=$1
