@@ -175,15 +175,18 @@ TEST_F(RowKernels, MatchTheGeneralPathWhenMirroringInPlace) {
 
 // The spans the control draws every frame, at widths around the kernels'
 // block sizes (8 pixels per mask byte, 4 and 6 pixels in the colour
-// kernels) and at every bit offset of a 1-bit span.
+// kernels) and at every bit offset of a 1-bit span, with every operation
+// of the indexed spans into colour.
 TEST_F(RowKernels, MatchTheGeneralPathAtBlockEdgesAndBitOffsets) {
   struct Pair {
     int srcBpp, dstBpp;
     DWORD rop;
   };
-  const Pair pairs[] = {{8, 24, SRCCOPY}, {8, 24, SRCAND}, {8, 24, SRCPAINT},  {8, 1, SRCCOPY},
-                        {8, 1, SRCAND},   {1, 32, SRCAND}, {24, 32, SRCPAINT}, {8, 32, SRCPAINT},
-                        {1, 1, SRCCOPY},  {1, 1, SRCAND}};
+  const Pair pairs[] = {{8, 24, SRCCOPY},   {8, 24, SRCAND},     {8, 24, SRCPAINT},
+                        {8, 24, SRCINVERT}, {8, 24, NOTSRCCOPY}, {8, 1, SRCCOPY},
+                        {8, 1, SRCAND},     {1, 32, SRCAND},     {24, 32, SRCPAINT},
+                        {8, 32, SRCCOPY},   {8, 32, SRCPAINT},   {8, 32, NOTSRCCOPY},
+                        {1, 1, SRCCOPY},    {1, 1, SRCAND}};
   uint32_t seed = 1;
   for (const Pair& p : pairs) {
     for (int n = 1; n <= 19; ++n) {
@@ -205,6 +208,19 @@ TEST_F(RowKernels, MatchTheGeneralPathAtBlockEdgesAndBitOffsets) {
       }
     }
   }
+}
+
+// Places a stretch whose extents are set at random on both bitmaps, cut on
+// either side, mirrored on either axis or both.
+template <class Pick>
+void PlaceStretch(Case& c, Pick& pick) {
+  c.x = pick(-9, c.dstW);
+  c.y = pick(-3, 6);
+  c.sx = pick(-5, c.srcW);
+  c.sy = pick(-2, 4);
+  const int mirror = pick(0, 3);
+  if (mirror & 1) c.sx += c.sw - 1, c.sw = -c.sw;
+  if (mirror & 2) c.sy += c.sh - 1, c.sh = -c.sh;
 }
 
 // HALFTONE stretches (vector sums, kept plans, uniform rows filled at once)
@@ -235,13 +251,7 @@ TEST_F(RowKernels, HalftoneMatchesTheGeneralPath) {
           // From a quarter to four times the source on each axis.
           c.w = std::max(1, c.sw * pick(1, 16) / 4);
           c.h = std::max(1, c.sh * pick(1, 16) / 4);
-          c.x = pick(-9, c.dstW);
-          c.y = pick(-3, 6);
-          c.sx = pick(-5, c.srcW);
-          c.sy = pick(-2, 4);
-          const int mirror = pick(0, 3);
-          if (mirror & 1) c.sx += c.sw - 1, c.sw = -c.sw;
-          if (mirror & 2) c.sy += c.sh - 1, c.sh = -c.sh;
+          PlaceStretch(c, pick);
           c.inPlace = srcBpp == dstBpp && pick(0, 5) == 0;
           Check(c);
         }
@@ -289,13 +299,7 @@ TEST_F(RowKernels, ClippedTransfersDrawThePixelsOfTheWholeOneInsideTheClip) {
         c.sh = pick(1, 10);
         c.w = k % 5 == 0 ? c.sw : std::max(1, c.sw * pick(1, 16) / 4);
         c.h = k % 5 == 0 ? c.sh : std::max(1, c.sh * pick(1, 16) / 4);
-        c.x = pick(-9, c.dstW);
-        c.y = pick(-3, 6);
-        c.sx = pick(-5, c.srcW);
-        c.sy = pick(-2, 4);
-        const int mirror = pick(0, 3);
-        if (mirror & 1) c.sx += c.sw - 1, c.sw = -c.sw;
-        if (mirror & 2) c.sy += c.sh - 1, c.sh = -c.sh;
+        PlaceStretch(c, pick);
         const int height = std::abs(c.dstH);
         const RECT clip{pick(-4, c.dstW), pick(-2, height), 0, 0};
         c.clip = RECT{clip.left, clip.top, clip.left + pick(0, c.dstW), clip.top + pick(0, height)};
