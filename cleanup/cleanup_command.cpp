@@ -9,6 +9,7 @@
 #include "app/form_state.h"
 #include "cleanup/cleanup_texts.h"
 #include "cleanup/find_junk.h"
+#include "platform/fs/removal.h"
 
 namespace veltrano::cleanup {
 namespace {
@@ -17,25 +18,16 @@ constexpr int kFirstDrive = 2;  // C:; A: and B: are never searched
 constexpr int kLastDrive = 25;  // Z:
 
 // Deletes every listed file and replaces its line: "删除 " + path when the
-// file is gone, "删除失败 " + path otherwise. Gone means that the delete
-// worked and no file is there now, or that the path names nothing at all; a
-// lookup that fails for any other reason (another mount on the name, a path
-// too long to look up, a folder swapped on the way) cannot show that the file
-// went, so it is a failure.
+// file is gone, "删除失败 " + path otherwise.
 void DeleteListed(FormState& form) {
   fs::FileSystem& fileSystem = form.FileSystem();
   const int n = form.List1.Count();
   for (int k = 0; k < n; ++k) {
     form.List1.Select(k);
     std::string path = form.List1.SelectedText();
-    // Attributes to normal, then delete; a file with other hard links keeps
-    // the attributes it shares with them.
-    const bool deleted = fileSystem.DeleteFileForced(path);
-    // Asked of this very entry: a twin whose name differs only in case is a
-    // line of its own.
-    const fs::PathState after = fileSystem.ProbeEntry(path);
-    const bool gone =
-        after == fs::PathState::kMissing || (deleted && after != fs::PathState::kFile);
+    // A file the delete could not reach but that is not there at all is gone
+    // as well: the line says the path holds no junk now.
+    const bool gone = fs::RemoveFile(fileSystem, path) != fs::Removal::kStayed;
     std::string line(gone ? texts::kDeleted : texts::kDeleteFailed);
     line += path;
     form.List1.ReplaceAt(k, std::move(line));

@@ -95,17 +95,15 @@ class FileSystem {
   virtual uint32_t GetDriveType(std::string_view root) = 0;
 
   // Opens a listing of `pattern`, which is a folder path followed by "*.*" or "*"
-  // ("E:\*.*", "E:\docs\*.*"). On success fills `first` with the first entry and
-  // returns the session; returns nullptr when the folder cannot be listed or is
-  // empty. The listing never returns the "." and ".." entries.
-  virtual std::unique_ptr<FindSession> FindFirst(std::string_view pattern, FindData& first) = 0;
-  // The same listing with a choice of how much each entry carries; the session
-  // fills the later entries the same way. FindFirst(pattern, first) is
-  // FindFirst(pattern, first, FindMode::kFull).
+  // ("E:\*.*", "E:\docs\*.*"), filling each entry as `mode` says. On success
+  // fills `first` with the first entry and returns the session; returns
+  // nullptr when the folder cannot be listed or is empty. The listing never
+  // returns the "." and ".." entries.
   virtual std::unique_ptr<FindSession> FindFirst(std::string_view pattern, FindData& first,
-                                                 FindMode mode) {
-    (void)mode;
-    return FindFirst(pattern, first);
+                                                 FindMode mode) = 0;
+  // The listing with every field filled.
+  std::unique_ptr<FindSession> FindFirst(std::string_view pattern, FindData& first) {
+    return FindFirst(pattern, first, FindMode::kFull);
   }
 
   // DOS attributes of a file or folder, or kInvalidAttributes.
@@ -121,10 +119,7 @@ class FileSystem {
   // other hard links keeps the attributes it shares with them: it is deleted
   // without changing them where the file system allows that, and otherwise
   // left as it is (false). False on failure.
-  virtual bool DeleteFileForced(std::string_view path) {
-    SetAttributes(path, kAttrNormal);  // a failure shows in the delete
-    return DeleteFile(path);
-  }
+  virtual bool DeleteFileForced(std::string_view path) = 0;
   // True only when a file (not a folder) exists at `path`.
   virtual bool FileExists(std::string_view path) = 0;
   // True only when a folder exists at `path`.
@@ -132,20 +127,14 @@ class FileSystem {
   // What is at `path`. Unlike the two tests above, which answer false when a
   // lookup fails, this tells "nothing there" apart from "cannot tell": a
   // deletion is done only when the delete worked or the path is kMissing.
-  // The fallback knows only the two tests and takes every false for kMissing;
-  // a backend that can tell the reasons apart overrides it.
-  virtual PathState Probe(std::string_view path) {
-    if (FileExists(path)) return PathState::kFile;
-    if (FolderExists(path)) return PathState::kFolder;
-    return PathState::kMissing;
-  }
+  virtual PathState Probe(std::string_view path) = 0;
   // Probe of the one entry whose name is the path's last name exactly, as a
   // listing gave it: the re-test after deleting a listed entry. Where the file
   // system tells names apart by letter case ("a.scr" and "A.SCR" are two
   // files), an entry that differs only in case is not this one and is not
   // looked for, so the test costs no listing of the folder. Where names never
   // differ only in case, it is Probe.
-  virtual PathState ProbeEntry(std::string_view path) { return Probe(path); }
+  virtual PathState ProbeEntry(std::string_view path) = 0;
   // Deletes a folder and everything in it, read-only entries included. Never
   // follows a link: a link inside is removed itself. False when anything stayed.
   virtual bool DeleteFolderForced(std::string_view path) = 0;
@@ -161,8 +150,8 @@ class FileSystem {
 
   // Lets go of any folder handles kept to speed up path lookups, so that a
   // removable drive can be unmounted. A command may call it when it ends; the
-  // next operation works as before.
-  virtual void ReleaseHandles() {}
+  // next operation works as before. A file system that keeps none does nothing.
+  virtual void ReleaseHandles() = 0;
 };
 
 }  // namespace veltrano::fs

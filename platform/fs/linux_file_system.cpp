@@ -514,10 +514,6 @@ uint32_t LinuxFileSystem::GetDriveType(std::string_view root) {
   return d ? d->type : kDriveNoRootDir;
 }
 
-std::unique_ptr<FindSession> LinuxFileSystem::FindFirst(std::string_view pattern, FindData& first) {
-  return FindFirst(pattern, first, FindMode::kFull);
-}
-
 std::unique_ptr<FindSession> LinuxFileSystem::FindFirst(std::string_view pattern, FindData& first,
                                                         FindMode mode) {
   const auto parsed = ParseWinPattern(pattern);

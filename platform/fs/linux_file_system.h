@@ -77,7 +77,7 @@ class LinuxFileSystem : public FileSystem {
 
   uint32_t GetLogicalDrives() override;
   uint32_t GetDriveType(std::string_view root) override;
-  std::unique_ptr<FindSession> FindFirst(std::string_view pattern, FindData& first) override;
+  using FileSystem::FindFirst;
   std::unique_ptr<FindSession> FindFirst(std::string_view pattern, FindData& first,
                                          FindMode mode) override;
   uint32_t GetAttributes(std::string_view path) override;

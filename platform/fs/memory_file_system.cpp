@@ -307,11 +307,6 @@ uint32_t MemoryFileSystem::GetDriveType(std::string_view root) {
   return d ? d->type : kDriveNoRootDir;
 }
 
-std::unique_ptr<FindSession> MemoryFileSystem::FindFirst(std::string_view pattern,
-                                                         FindData& first) {
-  return FindFirst(pattern, first, FindMode::kFull);
-}
-
 std::unique_ptr<FindSession> MemoryFileSystem::FindFirst(std::string_view pattern, FindData& first,
                                                          FindMode mode) {
   const auto parsed = ParseWinPattern(pattern);
@@ -360,6 +355,11 @@ bool MemoryFileSystem::SetAttributes(std::string_view path, uint32_t attributes)
   return true;
 }
 
+bool MemoryFileSystem::DeleteFileForced(std::string_view path) {
+  SetAttributes(path, kAttrNormal);  // a failure shows in the delete
+  return DeleteFile(path);
+}
+
 bool MemoryFileSystem::DeleteFile(std::string_view path) {
   Located at = LocateLive(path);
   Node* n = at.node;
@@ -393,6 +393,11 @@ PathState MemoryFileSystem::Probe(std::string_view path) {
   }
   if (at->unreachable) return PathState::kUnknown;
   return at->kind == Kind::kFolder ? PathState::kFolder : PathState::kFile;
+}
+
+// Names here never differ only in case: the entry is whatever the name finds.
+PathState MemoryFileSystem::ProbeEntry(std::string_view path) {
+  return Probe(path);
 }
 
 bool MemoryFileSystem::RemoveTree(Node& folder) {

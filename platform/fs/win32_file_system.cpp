@@ -178,10 +178,6 @@ uint32_t Win32FileSystem::GetDriveType(std::string_view root) {
   return ::GetDriveTypeW(name);
 }
 
-std::unique_ptr<FindSession> Win32FileSystem::FindFirst(std::string_view pattern, FindData& first) {
-  return FindFirst(pattern, first, FindMode::kFull);
-}
-
 std::unique_ptr<FindSession> Win32FileSystem::FindFirst(std::string_view pattern, FindData& first,
                                                         FindMode mode) {
   impl_->lastError = 0;
@@ -224,6 +220,11 @@ bool Win32FileSystem::SetAttributes(std::string_view path, uint32_t attributes) 
   // never its target's, also when a link took the entry's place just now.
   if (!impl_->calls.SetEntryAttributes(*native, bits)) return impl_->Fail();
   return true;
+}
+
+bool Win32FileSystem::DeleteFileForced(std::string_view path) {
+  SetAttributes(path, kAttrNormal);  // a failure shows in the delete
+  return DeleteFile(path);
 }
 
 bool Win32FileSystem::DeleteFile(std::string_view path) {

@@ -64,12 +64,13 @@ class Win32FileSystem : public FileSystem {
 
   uint32_t GetLogicalDrives() override;
   uint32_t GetDriveType(std::string_view root) override;
-  std::unique_ptr<FindSession> FindFirst(std::string_view pattern, FindData& first) override;
+  using FileSystem::FindFirst;
   std::unique_ptr<FindSession> FindFirst(std::string_view pattern, FindData& first,
                                          FindMode mode) override;
   uint32_t GetAttributes(std::string_view path) override;
   bool SetAttributes(std::string_view path, uint32_t attributes) override;
   bool DeleteFile(std::string_view path) override;
+  bool DeleteFileForced(std::string_view path) override;
   bool FileExists(std::string_view path) override;
   bool FolderExists(std::string_view path) override;
   PathState Probe(std::string_view path) override;
@@ -81,6 +82,7 @@ class Win32FileSystem : public FileSystem {
   std::optional<std::vector<uint8_t>> ReadFile(std::string_view path,
                                                std::size_t maxBytes) override;
   bool CopyFile(std::string_view from, std::string_view to) override;
+  void ReleaseHandles() override {}
 
   // The Windows error code (GetLastError) of the last operation that failed
   // in a Win32 call; 0 after a failure that was the path's own (a bad name, a

@@ -11,14 +11,19 @@
 #include <vector>
 
 #include "platform/fs/memory_file_system.h"
+#include "tests/fs/forwarding_file_system.h"
 
 namespace veltrano::testing {
 
-class GeneratedFolderFs : public fs::FileSystem {
+class GeneratedFolderFs : public fs::testing::ForwardingFileSystem {
  public:
   // `folder` ends with '\' and lies on a drive of `inner`.
   GeneratedFolderFs(fs::MemoryFileSystem& inner, std::string folder, int count, bool folders)
-      : inner_(inner), folder_(std::move(folder)), folders_(folders), present_(count, true) {}
+      : ForwardingFileSystem(inner),
+        inner_(inner),
+        folder_(std::move(folder)),
+        folders_(folders),
+        present_(count, true) {}
 
   int Remaining() const {
     int n = 0;
@@ -26,12 +31,7 @@ class GeneratedFolderFs : public fs::FileSystem {
     return n;
   }
 
-  uint32_t GetLogicalDrives() override { return inner_.GetLogicalDrives(); }
-  uint32_t GetDriveType(std::string_view root) override { return inner_.GetDriveType(root); }
-  std::unique_ptr<fs::FindSession> FindFirst(std::string_view pattern,
-                                             fs::FindData& first) override {
-    return FindFirst(pattern, first, fs::FindMode::kFull);
-  }
+  using ForwardingFileSystem::FindFirst;
   std::unique_ptr<fs::FindSession> FindFirst(std::string_view pattern, fs::FindData& first,
                                              fs::FindMode mode) override {
     const std::string_view dir = pattern.substr(0, pattern.rfind('\\') + 1);
@@ -46,7 +46,6 @@ class GeneratedFolderFs : public fs::FileSystem {
     }
     return inner_.FindFirst(pattern, first, mode);
   }
-  uint32_t GetAttributes(std::string_view path) override { return inner_.GetAttributes(path); }
   bool SetAttributes(std::string_view path, uint32_t attributes) override {
     return Index(path) >= 0 || inner_.SetAttributes(path, attributes);
   }
@@ -56,24 +55,19 @@ class GeneratedFolderFs : public fs::FileSystem {
     present_[static_cast<size_t>(i)] = false;
     return true;
   }
+  bool DeleteFileForced(std::string_view path) override {
+    return Index(path) >= 0 ? DeleteFile(path) : inner_.DeleteFileForced(path);
+  }
   bool FileExists(std::string_view path) override {
     const int i = Index(path);
     return i >= 0 ? present_[static_cast<size_t>(i)] : inner_.FileExists(path);
   }
-  bool FolderExists(std::string_view path) override { return inner_.FolderExists(path); }
-  bool DeleteFolderForced(std::string_view path) override {
-    return inner_.DeleteFolderForced(path);
+  fs::PathState Probe(std::string_view path) override {
+    const int i = Index(path);
+    if (i < 0) return inner_.Probe(path);
+    return present_[static_cast<size_t>(i)] ? fs::PathState::kFile : fs::PathState::kMissing;
   }
-  std::optional<std::vector<std::string>> SubFolders(std::string_view folder) override {
-    return inner_.SubFolders(folder);
-  }
-  std::optional<std::vector<uint8_t>> ReadFile(std::string_view path,
-                                               std::size_t maxBytes) override {
-    return inner_.ReadFile(path, maxBytes);
-  }
-  bool CopyFile(std::string_view from, std::string_view to) override {
-    return inner_.CopyFile(from, to);
-  }
+  fs::PathState ProbeEntry(std::string_view path) override { return Probe(path); }
 
  private:
   class Listing : public fs::FindSession {

@@ -152,13 +152,13 @@ TEST_F(SweepTest, FailedRemovalIsNeverReportedAsDone) {
   mem.SetAccessDenied("E:\\denied.pif", true);
   mem.AddFile("E:\\gone.scr");
   WrappedFs wrapped(mem);
-  // The file system refuses to reach gone.scr: it neither deletes it nor
-  // sees it, although the listing showed it.
-  wrapped.deleteFile = [&](std::string_view path) {
-    return path != "E:\\gone.scr" && mem.DeleteFile(path);
+  // The file system refuses to reach gone.scr: it does not delete it and
+  // answers that nothing is there, although the listing showed it.
+  wrapped.deleteFileForced = [&](std::string_view path) {
+    return path != "E:\\gone.scr" && mem.DeleteFileForced(path);
   };
-  wrapped.fileExists = [&](std::string_view path) {
-    return path != "E:\\gone.scr" && mem.FileExists(path);
+  wrapped.probeEntry = [&](std::string_view path) {
+    return path == "E:\\gone.scr" ? fs::PathState::kMissing : mem.ProbeEntry(path);
   };
   Form1 other(wrapped, host);
   other.menuqim_Click();

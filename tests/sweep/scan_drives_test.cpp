@@ -128,8 +128,8 @@ TEST_F(SweepTest, RemovalCountStopsAt32767) {
     first.cFileName = "v0.scr";
     return std::make_unique<EndlessScrListing>(32770);
   };
-  wrapped.deleteFile = [](std::string_view) { return true; };
-  wrapped.fileExists = [](std::string_view) { return false; };
+  wrapped.deleteFileForced = [](std::string_view) { return true; };
+  wrapped.probeEntry = [](std::string_view) { return fs::PathState::kMissing; };
   Form1 big(wrapped, host);
   big.menuqim_Click();
   EXPECT_EQ(big.List1.Count(), 2 + 32770 + 4);

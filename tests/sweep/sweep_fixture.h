@@ -11,52 +11,31 @@
 #include "commands/form1.h"
 #include "platform/fs/memory_file_system.h"
 #include "platform/host/headless_window_host.h"
+#include "tests/fs/forwarding_file_system.h"
 
 namespace veltrano::sweep::testing {
 
 // A file system that forwards to another one, except for the operations a
 // test replaces.
-class WrappedFs : public fs::FileSystem {
+class WrappedFs : public fs::testing::ForwardingFileSystem {
  public:
-  explicit WrappedFs(fs::FileSystem& inner) : inner_(inner) {}
+  using ForwardingFileSystem::ForwardingFileSystem;
 
-  std::function<bool(std::string_view)> deleteFile;
-  std::function<bool(std::string_view)> fileExists;
   std::function<std::unique_ptr<fs::FindSession>(std::string_view, fs::FindData&)> findFirst;
+  std::function<bool(std::string_view)> deleteFileForced;
+  std::function<fs::PathState(std::string_view)> probeEntry;
 
-  uint32_t GetLogicalDrives() override { return inner_.GetLogicalDrives(); }
-  uint32_t GetDriveType(std::string_view root) override { return inner_.GetDriveType(root); }
-  std::unique_ptr<fs::FindSession> FindFirst(std::string_view pattern,
-                                             fs::FindData& first) override {
-    return findFirst ? findFirst(pattern, first) : inner_.FindFirst(pattern, first);
+  using ForwardingFileSystem::FindFirst;
+  std::unique_ptr<fs::FindSession> FindFirst(std::string_view pattern, fs::FindData& first,
+                                             fs::FindMode mode) override {
+    return findFirst ? findFirst(pattern, first) : inner().FindFirst(pattern, first, mode);
   }
-  uint32_t GetAttributes(std::string_view path) override { return inner_.GetAttributes(path); }
-  bool SetAttributes(std::string_view path, uint32_t attributes) override {
-    return inner_.SetAttributes(path, attributes);
+  bool DeleteFileForced(std::string_view path) override {
+    return deleteFileForced ? deleteFileForced(path) : inner().DeleteFileForced(path);
   }
-  bool DeleteFile(std::string_view path) override {
-    return deleteFile ? deleteFile(path) : inner_.DeleteFile(path);
+  fs::PathState ProbeEntry(std::string_view path) override {
+    return probeEntry ? probeEntry(path) : inner().ProbeEntry(path);
   }
-  bool FileExists(std::string_view path) override {
-    return fileExists ? fileExists(path) : inner_.FileExists(path);
-  }
-  bool FolderExists(std::string_view path) override { return inner_.FolderExists(path); }
-  bool DeleteFolderForced(std::string_view path) override {
-    return inner_.DeleteFolderForced(path);
-  }
-  std::optional<std::vector<std::string>> SubFolders(std::string_view folder) override {
-    return inner_.SubFolders(folder);
-  }
-  std::optional<std::vector<uint8_t>> ReadFile(std::string_view path,
-                                               std::size_t maxBytes) override {
-    return inner_.ReadFile(path, maxBytes);
-  }
-  bool CopyFile(std::string_view from, std::string_view to) override {
-    return inner_.CopyFile(from, to);
-  }
-
- private:
-  fs::FileSystem& inner_;
 };
 
 inline std::string Summary(int count) {

@@ -1,0 +1,60 @@
+// A file system that hands every operation to another one. Tests derive from
+// it and override only the operations they change; everything else, a
+// backend's own answers included, reaches the inner file system unchanged.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/fs/file_system.h"
+
+namespace veltrano::fs::testing {
+
+class ForwardingFileSystem : public FileSystem {
+ public:
+  explicit ForwardingFileSystem(FileSystem& inner) : inner_(inner) {}
+
+  uint32_t GetLogicalDrives() override { return inner_.GetLogicalDrives(); }
+  uint32_t GetDriveType(std::string_view root) override { return inner_.GetDriveType(root); }
+  using FileSystem::FindFirst;
+  std::unique_ptr<FindSession> FindFirst(std::string_view pattern, FindData& first,
+                                         FindMode mode) override {
+    return inner_.FindFirst(pattern, first, mode);
+  }
+  uint32_t GetAttributes(std::string_view path) override { return inner_.GetAttributes(path); }
+  bool SetAttributes(std::string_view path, uint32_t attributes) override {
+    return inner_.SetAttributes(path, attributes);
+  }
+  bool DeleteFile(std::string_view path) override { return inner_.DeleteFile(path); }
+  bool DeleteFileForced(std::string_view path) override { return inner_.DeleteFileForced(path); }
+  bool FileExists(std::string_view path) override { return inner_.FileExists(path); }
+  bool FolderExists(std::string_view path) override { return inner_.FolderExists(path); }
+  PathState Probe(std::string_view path) override { return inner_.Probe(path); }
+  PathState ProbeEntry(std::string_view path) override { return inner_.ProbeEntry(path); }
+  bool DeleteFolderForced(std::string_view path) override {
+    return inner_.DeleteFolderForced(path);
+  }
+  std::optional<std::vector<std::string>> SubFolders(std::string_view folder) override {
+    return inner_.SubFolders(folder);
+  }
+  std::optional<std::vector<uint8_t>> ReadFile(std::string_view path,
+                                               std::size_t maxBytes) override {
+    return inner_.ReadFile(path, maxBytes);
+  }
+  bool CopyFile(std::string_view from, std::string_view to) override {
+    return inner_.CopyFile(from, to);
+  }
+  void ReleaseHandles() override { inner_.ReleaseHandles(); }
+
+ protected:
+  FileSystem& inner() { return inner_; }
+
+ private:
+  FileSystem& inner_;
+};
+
+}  // namespace veltrano::fs::testing
