@@ -82,7 +82,7 @@ size_t Walk(veltrano::fs::FileSystem& fs, const std::string& folder, FindMode mo
   FindData d;
   if (auto session = fs.FindFirst(folder + "*.*", d, mode)) {
     do {
-      if (d.dwFileAttributes & kAttrDirectory) {
+      if (d.dwFileAttributes.HasAny(kAttrDirectory)) {
         if (d.cFileName[0] != '.') subFolders.push_back(d.cFileName);
       } else {
         ++files;

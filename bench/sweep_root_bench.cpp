@@ -51,7 +51,7 @@ const std::string& Root() {
   return g_root;
 }
 
-void SweepOnce(benchmark::State& state, uint32_t type) {
+void SweepOnce(benchmark::State& state, veltrano::fs::DriveType type) {
   const std::string& root = Root();
   for (auto _ : state) {
     veltrano::fs::LinuxFileSystem fileSystem(

@@ -78,12 +78,12 @@ class JunkSearch {
         form_.FileSystem().FindFirst(level.path + "*.*", entry, fs::FindMode::kNamesOnly);
     if (session) {
       do {
-        if ((entry.dwFileAttributes & fs::kAttrDirectory) != 0) {
+        if (entry.dwFileAttributes.HasAny(fs::kAttrDirectory)) {
           const std::string_view name = CutAtNul(entry.cFileName);
           etcListed = etcListed || IsName(name, "etc");
           usrListed = usrListed || IsName(name, "usr");
           if (!name.empty() && name[0] != '.' &&
-              (entry.dwFileAttributes & fs::kAttrReparsePoint) == 0 &&
+              !entry.dwFileAttributes.HasAny(fs::kAttrReparsePoint) &&
               level.JunkDirs.size() < kMaxJunkDirs) {
             level.JunkDirs.emplace_back(name);
           }
@@ -94,7 +94,7 @@ class JunkSearch {
           break;
         }
         // A link is neither entered nor deleted: it is not the file it names.
-        if ((entry.dwFileAttributes & fs::kAttrReparsePoint) != 0) continue;
+        if (entry.dwFileAttributes.HasAny(fs::kAttrReparsePoint)) continue;
         form_.Label1.SetCaption(entry.cFileName);
         const std::string& N = form_.Label1.Caption();
         if (IsJunkFile(rules, N)) junk.push_back(level.path + N);

@@ -102,7 +102,7 @@ void SystemGuard::LoadPackageLists(fs::FileSystem& fileSystem, size_t budgetByte
       fileSystem.FindFirst(infoDir + "*.*", entry, fs::FindMode::kNamesOnly);
   if (!session) return refuse();
   do {
-    if ((entry.dwFileAttributes & fs::kAttrDirectory) != 0) continue;
+    if (entry.dwFileAttributes.HasAny(fs::kAttrDirectory)) continue;
     if (!EndsWith(LowerAscii(entry.cFileName), ".list")) continue;
     // One list at a time: only the entries kept outlive the read.
     std::optional<std::vector<uint8_t>> bytes =

@@ -32,13 +32,13 @@ int findir(FormState& form, std::string_view root) {
     for (const std::string& name : *folders) {
       std::string path(root);
       path += name;
-      const uint32_t attributes = fileSystem.GetAttributes(path);
-      if (attributes == fs::kInvalidAttributes || (attributes & fs::kAttrHidden) == 0) continue;
+      const auto attributes = fileSystem.GetAttributes(path);
+      if (!attributes || !attributes->HasAny(fs::kAttrHidden)) continue;
       if (IsRecycleFolder(name)) continue;
       fileSystem.SetAttributes(path, fs::kAttrNormal);
       // Judge the change by what the folder shows now, not by the call's result.
-      const uint32_t now = fileSystem.GetAttributes(path);
-      const bool visible = now != fs::kInvalidAttributes && (now & fs::kAttrHidden) == 0;
+      const auto now = fileSystem.GetAttributes(path);
+      const bool visible = now && !now->HasAny(fs::kAttrHidden);
       std::string line(visible ? texts::kRepaired : texts::kRepairFailed);
       line += path;
       form.List1.Append(std::move(line));

@@ -39,8 +39,8 @@ void CheckAutorun(SweepRun& run, int16_t drive) {
 
   const std::string folderPath = root + "Autorun.inf";
   if (run.fs.FolderExists(folderPath)) {
-    const uint32_t attributes = run.fs.GetAttributes(folderPath);
-    if (attributes != fs::kInvalidAttributes && (attributes & fs::kAttrHidden) != 0) {
+    const auto attributes = run.fs.GetAttributes(folderPath);
+    if (attributes && attributes->HasAny(fs::kAttrHidden)) {
       run.fs.SetAttributes(folderPath, fs::kAttrNormal);
       const bool deleted = run.fs.DeleteFolderForced(folderPath);
       std::string line(texts::kVirusFolder);

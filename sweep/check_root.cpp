@@ -14,10 +14,6 @@
 namespace veltrano::sweep {
 namespace {
 
-bool HasBits(uint32_t attributes, uint32_t bits) {
-  return attributes != fs::kInvalidAttributes && (attributes & bits) == bits;
-}
-
 // The folders of a root by their folded names, read with one listing the
 // first time a program's name asks for one. Asking the file system for every
 // program's folder instead would cost a search of the whole root for each
@@ -47,7 +43,7 @@ class RootFolders {
     auto listing = fs_.FindFirst(root_ + "*.*", data, fs::FindMode::kNamesOnly);
     if (!listing) return;
     do {
-      if ((data.dwFileAttributes & fs::kAttrDirectory) != 0) {
+      if (data.dwFileAttributes.HasAny(fs::kAttrDirectory)) {
         byFolded_.emplace(fs::FoldName(data.cFileName), data.cFileName);  // the first one wins
       }
     } while (listing->FindNext(data));
@@ -63,8 +59,8 @@ class RootFolders {
 // Sets the folder's attributes to normal and logs whether it is visible now.
 void RestoreFolder(SweepRun& run, const std::string& folderPath, std::string_view stem) {
   run.fs.SetAttributes(folderPath, fs::kAttrNormal);
-  const uint32_t after = run.fs.GetAttributes(folderPath);
-  const bool visible = after != fs::kInvalidAttributes && (after & fs::kAttrHidden) == 0;
+  const auto after = run.fs.GetAttributes(folderPath);
+  const bool visible = after && !after->HasAny(fs::kAttrHidden);
   std::string line(texts::kIndent);
   line += stem;
   line += visible ? texts::kFolderRestored : texts::kFolderRestoreFailed;
@@ -86,7 +82,7 @@ bool CheckEntry(SweepRun& run, int16_t drive, const std::string& root, RootFolde
       if (const std::string* folder = folders.Find(stem)) {
         const std::string folderPath = root + *folder;
         const bool hidden = run.fs.FolderExists(folderPath) &&
-                            HasBits(run.fs.GetAttributes(folderPath), fs::kAttrHidden);
+                            fs::HasAll(run.fs.GetAttributes(folderPath), fs::kAttrHidden);
         // Where letter case tells names apart, the program may come in twins
         // ("docs.exe", "DOCS.EXE"): each is the worm, though the first one
         // already had the folder made visible again.
@@ -103,7 +99,7 @@ bool CheckEntry(SweepRun& run, int16_t drive, const std::string& root, RootFolde
     // Hidden-system rule, on D: and later letters; a program the rule above
     // removed is gone and not looked at again.
     if (!removed && drive > 2 && run.fs.FileExists(path) &&
-        HasBits(run.fs.GetAttributes(path), fs::kAttrHidden | fs::kAttrSystem)) {
+        fs::HasAll(run.fs.GetAttributes(path), fs::kAttrHidden | fs::kAttrSystem)) {
       found = true;
       ClearFile(run, path, texts::kHiddenSystem, lower);
     }
@@ -138,7 +134,7 @@ bool CheckRoot(SweepRun& run, int16_t drive) {
     const std::string lower = form.Label1.Caption();
     // Folders never match the file rules: deleting files cannot remove them,
     // and a folder named like a program is not one.
-    if ((form.FindData.dwFileAttributes & fs::kAttrDirectory) != 0) continue;
+    if (form.FindData.dwFileAttributes.HasAny(fs::kAttrDirectory)) continue;
     // Paths use the name as listed (up to a NUL, like the caption), so that
     // they reach this very entry whatever the file system makes of case.
     std::string_view listed = form.FindData.cFileName;

@@ -48,7 +48,7 @@ void ScanDrives(FormState& form, int16_t DriveType, std::string_view label) {
     const int16_t last = static_cast<int16_t>(highest < kLastDrive ? highest : kLastDrive);
     for (int16_t drive = kFirstDrive; drive <= last; ++drive) {
       const std::string root = DriveRoot(drive);
-      if (run.fs.GetDriveType(root) != static_cast<uint32_t>(DriveType)) continue;
+      if (run.fs.GetDriveType(root) != static_cast<fs::DriveType>(DriveType)) continue;
       form.List1.Append({});
       form.List1.Append(std::string(label) + root);
       CheckAutorun(run, drive);

@@ -17,10 +17,6 @@ constexpr std::string_view kLinkSuffix = ".lnk";
 // shortcut of 64 KiB could name thousands; the worms name one or two.
 constexpr int kMaxDeepLookups = 64;
 
-bool Has(uint32_t attributes, uint32_t bit) {
-  return attributes != fs::kInvalidAttributes && (attributes & bit) != 0;
-}
-
 }  // namespace
 
 ShortcutWorms::ShortcutWorms(SweepRun& run, int16_t drive)
@@ -64,7 +60,7 @@ bool ShortcutWorms::JudgeNamed(const std::vector<std::string>& files, std::strin
       namesHidden |= done->second;  // removed already: still what the shortcut starts
       continue;
     }
-    uint32_t attributes;
+    std::optional<fs::Attributes> attributes;
     std::string shown;
     std::string full;
     const size_t cut = below.find('\\');
@@ -77,8 +73,8 @@ bool ShortcutWorms::JudgeNamed(const std::vector<std::string>& files, std::strin
     } else {
       // Below a root folder: only when that folder is one, and only so many.
       const Entry* folder = Find(below.substr(0, cut));
-      if (!folder || !Has(folder->attributes, fs::kAttrDirectory) ||
-          Has(folder->attributes, fs::kAttrReparsePoint) || ++deepLookups > kMaxDeepLookups ||
+      if (!folder || !folder->attributes.HasAny(fs::kAttrDirectory) ||
+          folder->attributes.HasAny(fs::kAttrReparsePoint) || ++deepLookups > kMaxDeepLookups ||
           !run_.fs.FileExists(path)) {
         continue;
       }
@@ -87,11 +83,10 @@ bool ShortcutWorms::JudgeNamed(const std::vector<std::string>& files, std::strin
       shown = fs::LowerName(below);
     }
     // Never a folder, never through a link.
-    if (attributes == fs::kInvalidAttributes ||
-        Has(attributes, fs::kAttrDirectory | fs::kAttrReparsePoint)) {
+    if (!attributes || fs::HasAny(attributes, fs::kAttrDirectory | fs::kAttrReparsePoint)) {
       continue;
     }
-    const bool hidden = Has(attributes, fs::kAttrHidden);
+    const bool hidden = fs::HasAny(attributes, fs::kAttrHidden);
     namesHidden |= hidden;
     if (hidden || HasProgramExtension(full)) {
       payloads.push_back(Payload{std::move(full), std::move(key), std::move(shown)});
@@ -106,10 +101,9 @@ void ShortcutWorms::Check(std::string_view listed, const std::string& lower) {
   // only, the lookup holds one.
   const std::string linkPath = root_ + std::string(listed);
   const Entry* self = Find(listed);
-  const uint32_t attributes =
+  const std::optional<fs::Attributes> attributes =
       self && self->name == listed ? self->attributes : run_.fs.GetAttributes(linkPath);
-  if (attributes == fs::kInvalidAttributes ||
-      Has(attributes, fs::kAttrReparsePoint | fs::kAttrDirectory)) {
+  if (!attributes || fs::HasAny(attributes, fs::kAttrReparsePoint | fs::kAttrDirectory)) {
     return;
   }
 
@@ -126,8 +120,8 @@ void ShortcutWorms::Check(std::string_view listed, const std::string& lower) {
   // The hidden item the shortcut is named after.
   const std::string_view stem = listed.substr(0, listed.size() - kLinkSuffix.size());
   const Entry* imitated = Find(stem);
-  if (imitated && (!Has(imitated->attributes, fs::kAttrHidden) ||
-                   Has(imitated->attributes, fs::kAttrReparsePoint))) {
+  if (imitated && (!imitated->attributes.HasAny(fs::kAttrHidden) ||
+                   imitated->attributes.HasAny(fs::kAttrReparsePoint))) {
     imitated = nullptr;
   }
   const std::string imitatedKey = imitated ? fs::FoldName(imitated->name) : std::string();
@@ -155,9 +149,9 @@ void ShortcutWorms::Check(std::string_view listed, const std::string& lower) {
 void ShortcutWorms::Restore(const Entry& item, std::string_view shownName) {
   const std::string path = root_ + item.name;
   run_.fs.SetAttributes(path, fs::kAttrNormal);
-  const uint32_t after = run_.fs.GetAttributes(path);
-  const bool visible = after != fs::kInvalidAttributes && (after & fs::kAttrHidden) == 0;
-  const bool folder = Has(item.attributes, fs::kAttrDirectory);
+  const auto after = run_.fs.GetAttributes(path);
+  const bool visible = after && !after->HasAny(fs::kAttrHidden);
+  const bool folder = item.attributes.HasAny(fs::kAttrDirectory);
   std::string line(texts::kIndent);
   line += shownName;
   if (folder) {

@@ -16,6 +16,7 @@
 #include <unordered_set>
 #include <vector>
 
+#include "platform/fs/file_system.h"
 #include "sweep/sweep_run.h"
 
 namespace veltrano::sweep {
@@ -43,7 +44,7 @@ class ShortcutWorms {
  private:
   struct Entry {
     std::string name;  // as listed
-    uint32_t attributes = 0;
+    fs::Attributes attributes;
   };
   // A file a shortcut starts that is to be removed.
   struct Payload {

@@ -65,7 +65,8 @@ void PrintDrives(fs::FileSystem& fileSystem) {
   std::cout << "drive\ttype\tfolder\tfile system\tattributes\n";
   for (const auto& d : linux.Drives()) {
     const std::string_view type = fs::DriveTypeName(d.type);
-    std::cout << d.letter << ":\t" << (type.empty() ? std::to_string(d.type) : std::string(type))
+    std::cout << d.letter << ":\t"
+              << (type.empty() ? std::to_string(static_cast<uint32_t>(d.type)) : std::string(type))
               << '\t' << Printable(d.hostPath) << '\t'
               << (d.fsType.empty() ? "-" : Printable(d.fsType)) << '\t' << StoreName(d.store)
               << '\n';

@@ -41,10 +41,11 @@ void PrintDrives(fs::FileSystem& fileSystem) {
   for (int n = 0; n < 26; ++n) {
     if ((mask & (1u << n)) == 0) continue;
     const std::string root = std::string(1, static_cast<char>('A' + n)) + ":\\";
-    const uint32_t code = fileSystem.GetDriveType(root);
+    const fs::DriveType code = fileSystem.GetDriveType(root);
     const std::string_view type = fs::DriveTypeName(code);
     std::cout << root.substr(0, 2) << '\t'
-              << (type.empty() ? std::to_string(code) : std::string(type)) << '\t' << root << '\n';
+              << (type.empty() ? std::to_string(static_cast<uint32_t>(code)) : std::string(type))
+              << '\t' << root << '\n';
   }
 }
 

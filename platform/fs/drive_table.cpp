@@ -8,7 +8,7 @@
 namespace veltrano::fs {
 namespace {
 
-constexpr std::array<std::pair<std::string_view, uint32_t>, 5> kTypeNames{{
+constexpr std::array<std::pair<std::string_view, DriveType>, 5> kTypeNames{{
     {"removable", kDriveRemovable},
     {"fixed", kDriveFixed},
     {"remote", kDriveRemote},
@@ -91,7 +91,7 @@ std::optional<std::vector<DriveSpec>> ParseDriveTable(const std::vector<std::str
   return table;
 }
 
-std::string_view DriveTypeName(uint32_t type) {
+std::string_view DriveTypeName(DriveType type) {
   for (const auto& [name, code] : kTypeNames) {
     if (code == type) return name;
   }

@@ -10,11 +10,13 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/fs/file_system.h"
+
 namespace veltrano::fs {
 
 struct DriveSpec {
   char letter = 'C';  // upper case
-  uint32_t type = 3;  // a DriveType code
+  DriveType type = kDriveFixed;
   std::string hostPath;
 };
 
@@ -30,6 +32,6 @@ std::optional<std::vector<DriveSpec>> ParseDriveTable(const std::vector<std::str
 
 // The name used in a drive entry for a drive type ("removable"), or "" for codes
 // that have none.
-std::string_view DriveTypeName(uint32_t type);
+std::string_view DriveTypeName(DriveType type);
 
 }  // namespace veltrano::fs

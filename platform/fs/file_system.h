@@ -21,22 +21,57 @@
 
 namespace veltrano::fs {
 
-// DOS attribute bits.
-inline constexpr uint32_t kAttrReadOnly = 0x01;
-inline constexpr uint32_t kAttrHidden = 0x02;
-inline constexpr uint32_t kAttrSystem = 0x04;
-inline constexpr uint32_t kAttrDirectory = 0x10;
-inline constexpr uint32_t kAttrArchive = 0x20;
+// The DOS attributes of an entry: a set of the bits below.
+class Attributes {
+ public:
+  constexpr Attributes() = default;
+  // The set with exactly these bits, as the operating system stores them.
+  static constexpr Attributes FromBits(uint32_t bits) { return Attributes(bits); }
+  constexpr uint32_t Bits() const { return bits_; }
+
+  // Every bit of `bits` is set.
+  constexpr bool HasAll(Attributes bits) const { return (bits_ & bits.bits_) == bits.bits_; }
+  // At least one bit of `bits` is set.
+  constexpr bool HasAny(Attributes bits) const { return (bits_ & bits.bits_) != 0; }
+
+  friend constexpr Attributes operator|(Attributes a, Attributes b) {
+    return Attributes(a.bits_ | b.bits_);
+  }
+  friend constexpr Attributes operator&(Attributes a, Attributes b) {
+    return Attributes(a.bits_ & b.bits_);
+  }
+  friend constexpr Attributes operator~(Attributes a) { return Attributes(~a.bits_); }
+  constexpr Attributes& operator|=(Attributes b) { return *this = *this | b; }
+  constexpr Attributes& operator&=(Attributes b) { return *this = *this & b; }
+  friend constexpr bool operator==(Attributes a, Attributes b) = default;
+
+ private:
+  constexpr explicit Attributes(uint32_t bits) : bits_(bits) {}
+  uint32_t bits_ = 0;
+};
+
+inline constexpr Attributes kAttrReadOnly = Attributes::FromBits(0x01);
+inline constexpr Attributes kAttrHidden = Attributes::FromBits(0x02);
+inline constexpr Attributes kAttrSystem = Attributes::FromBits(0x04);
+inline constexpr Attributes kAttrDirectory = Attributes::FromBits(0x10);
+inline constexpr Attributes kAttrArchive = Attributes::FromBits(0x20);
 // Set on a link (a symbolic link on Linux). A link is never a folder: it has no
 // directory bit, is never entered by a listing or a delete, and deleting it
 // removes the link itself.
-inline constexpr uint32_t kAttrReparsePoint = 0x400;
-inline constexpr uint32_t kAttrNormal = 0x00;  // the value written to clear all bits
-// Returned by GetAttributes when the path does not exist or cannot be read.
-inline constexpr uint32_t kInvalidAttributes = 0xFFFFFFFFu;
+inline constexpr Attributes kAttrReparsePoint = Attributes::FromBits(0x400);
+inline constexpr Attributes kAttrNormal{};  // no bit: the value written to clear all bits
 
-// Drive-type codes, as the operating system defines them.
-enum DriveType : uint32_t {
+// Attributes that were read (not nullopt) with every one, or at least one,
+// of `bits` set.
+constexpr bool HasAll(const std::optional<Attributes>& a, Attributes bits) {
+  return a && a->HasAll(bits);
+}
+constexpr bool HasAny(const std::optional<Attributes>& a, Attributes bits) {
+  return a && a->HasAny(bits);
+}
+
+// The kinds of drive, with the codes the operating system gives them.
+enum class DriveType : uint32_t {
   kDriveUnknown = 0,    // type could not be determined
   kDriveNoRootDir = 1,  // no such drive
   kDriveRemovable = 2,
@@ -45,6 +80,7 @@ enum DriveType : uint32_t {
   kDriveCdRom = 5,
   kDriveRamDisk = 6,
 };
+using enum DriveType;
 
 // What a lookup finds at a path.
 enum class PathState {
@@ -57,7 +93,7 @@ enum class PathState {
 
 // One entry of a directory listing: the record that find-first/find-next fill.
 struct FindData {
-  uint32_t dwFileAttributes = 0;
+  Attributes dwFileAttributes;
   int64_t ftCreationTime = 0;    // seconds since the Unix epoch
   int64_t ftLastAccessTime = 0;  // seconds since the Unix epoch
   int64_t ftLastWriteTime = 0;   // seconds since the Unix epoch
@@ -92,7 +128,7 @@ class FileSystem {
   // Bit n set means drive letter n ('A' + n) exists.
   virtual uint32_t GetLogicalDrives() = 0;
   // Type of a drive root such as "E:\"; kDriveNoRootDir when there is no such drive.
-  virtual uint32_t GetDriveType(std::string_view root) = 0;
+  virtual DriveType GetDriveType(std::string_view root) = 0;
 
   // Opens a listing of `pattern`, which is a folder path followed by "*.*" or "*"
   // ("E:\*.*", "E:\docs\*.*"), filling each entry as `mode` says. On success
@@ -106,11 +142,12 @@ class FileSystem {
     return FindFirst(pattern, first, FindMode::kFull);
   }
 
-  // DOS attributes of a file or folder, or kInvalidAttributes.
-  virtual uint32_t GetAttributes(std::string_view path) = 0;
+  // DOS attributes of a file or folder; nullopt when the path does not exist
+  // or cannot be read.
+  virtual std::optional<Attributes> GetAttributes(std::string_view path) = 0;
   // Sets the read-only, hidden, system and archive bits of a file or folder to
   // exactly those in `attributes` (other bits are ignored). False on failure.
-  virtual bool SetAttributes(std::string_view path, uint32_t attributes) = 0;
+  virtual bool SetAttributes(std::string_view path, Attributes attributes) = 0;
 
   // Deletes a file (or a link, never its target). Folders are not deleted. False on failure.
   virtual bool DeleteFile(std::string_view path) = 0;

@@ -19,7 +19,13 @@
 namespace veltrano::fs {
 namespace {
 
-constexpr uint32_t kChangeable = kAttrReadOnly | kAttrHidden | kAttrSystem | kAttrArchive;
+// The bits as the stores keep them on disk.
+constexpr uint32_t kReadOnlyBit = kAttrReadOnly.Bits();
+constexpr uint32_t kHiddenBit = kAttrHidden.Bits();
+constexpr uint32_t kSystemBit = kAttrSystem.Bits();
+constexpr uint32_t kDirectoryBit = kAttrDirectory.Bits();
+constexpr uint32_t kArchiveBit = kAttrArchive.Bits();
+constexpr uint32_t kChangeable = kReadOnlyBit | kHiddenBit | kSystemBit | kArchiveBit;
 constexpr uint32_t kFileAttributeNormal = 0x80;
 constexpr const char* kNtfsName = "system.ntfs_attrib";
 constexpr const char* kCifsName = "user.cifs.dosattrib";
@@ -38,8 +44,8 @@ bool IsDir(const struct statx& st) {
 }
 
 uint32_t BaseBits(const struct statx& st) {
-  uint32_t bits = IsDir(st) ? kAttrDirectory : kAttrArchive;
-  if ((st.stx_mode & S_IWUSR) == 0) bits |= kAttrReadOnly;
+  uint32_t bits = IsDir(st) ? kDirectoryBit : kArchiveBit;
+  if ((st.stx_mode & S_IWUSR) == 0) bits |= kReadOnlyBit;
   return bits;
 }
 
@@ -138,7 +144,7 @@ uint32_t ReadFat(int dirFd, const std::string& name, const struct statx& st) {
   const int rc = ioctl(fd, FAT_IOCTL_GET_ATTRIBUTES, &raw);
   close(fd);
   if (rc != 0) return BaseBits(st);
-  return (raw & (kChangeable | kAttrDirectory)) | (IsDir(st) ? kAttrDirectory : 0);
+  return (raw & (kChangeable | kDirectoryBit)) | (IsDir(st) ? kDirectoryBit : 0);
 }
 
 bool WriteFat(int dirFd, const std::string& name, const struct statx& st, uint32_t attributes) {
@@ -153,8 +159,8 @@ bool WriteFat(int dirFd, const std::string& name, const struct statx& st, uint32
   } else if (errno == ENOTTY || errno == EINVAL) {
     // A FAT-like file system without the ioctl (older exfat): only read-only
     // can be expressed, through the write permission.
-    ok = (attributes & (kAttrHidden | kAttrSystem)) == 0 &&
-         WritePermission(FdPath(fd), st.stx_mode & 07777, (attributes & kAttrReadOnly) != 0);
+    ok = (attributes & (kHiddenBit | kSystemBit)) == 0 &&
+         WritePermission(FdPath(fd), st.stx_mode & 07777, (attributes & kReadOnlyBit) != 0);
   }
   return ok;
 }
@@ -163,7 +169,7 @@ uint32_t ReadWordStore(const char* xattr, int dirFd, const std::string& name,
                        const struct statx& st) {
   uint32_t raw = 0;
   if (!ReadWord(dirFd, name, xattr, raw)) return BaseBits(st);
-  return (raw & kChangeable) | (IsDir(st) ? kAttrDirectory : 0);
+  return (raw & kChangeable) | (IsDir(st) ? kDirectoryBit : 0);
 }
 
 bool WriteWordStore(const char* xattr, int dirFd, const std::string& name, const struct statx& st,
@@ -203,7 +209,7 @@ uint32_t ReadWine(int dirFd, const std::string& name, const struct statx& st) {
   uint32_t bits = BaseBits(st);
   char text[256];
   const ssize_t size = GetEntryXattr(dirFd, name, kWineName, text, sizeof text);
-  if (size > 0) bits |= ParseWineValue(text, size) & (kAttrHidden | kAttrSystem);
+  if (size > 0) bits |= ParseWineValue(text, size) & (kHiddenBit | kSystemBit);
   return bits;
 }
 
@@ -211,11 +217,11 @@ bool WriteWine(int dirFd, const std::string& name, const struct statx& st, uint3
   UniqueFd entry = OpenEntry(dirFd, name, st, O_PATH);
   if (!entry.valid()) return false;
   const std::string path = FdPath(entry.get());
-  const uint32_t wanted = attributes & (kAttrHidden | kAttrSystem);
+  const uint32_t wanted = attributes & (kHiddenBit | kSystemBit);
   uint32_t current = 0;
   char value[256];
   const ssize_t size = getxattr(path.c_str(), kWineName, value, sizeof value);
-  if (size > 0) current = ParseWineValue(value, size) & (kAttrHidden | kAttrSystem);
+  if (size > 0) current = ParseWineValue(value, size) & (kHiddenBit | kSystemBit);
   mode_t mode = st.stx_mode & 07777;
   bool ok = true;
   if (wanted != current) {
@@ -230,7 +236,7 @@ bool WriteWine(int dirFd, const std::string& name, const struct statx& st, uint3
       ok = setxattr(path.c_str(), kWineName, text, static_cast<size_t>(len), 0) == 0;
     }
   }
-  return WritePermission(path, mode, (attributes & kAttrReadOnly) != 0) && ok;
+  return WritePermission(path, mode, (attributes & kReadOnlyBit) != 0) && ok;
 }
 
 }  // namespace
@@ -273,23 +279,24 @@ DosAttributeStore StoreForFolder(int fd) {
   return DosAttributeStore::kWineXattr;
 }
 
-uint32_t ReadDosAttributes(DosAttributeStore store, int dirFd, const std::string& name,
-                           const struct statx& st) {
+Attributes ReadDosAttributes(DosAttributeStore store, int dirFd, const std::string& name,
+                             const struct statx& st) {
   switch (store) {
     case DosAttributeStore::kFatIoctl:
-      return ReadFat(dirFd, name, st);
+      return Attributes::FromBits(ReadFat(dirFd, name, st));
     case DosAttributeStore::kNtfsXattr:
-      return ReadWordStore(kNtfsName, dirFd, name, st);
+      return Attributes::FromBits(ReadWordStore(kNtfsName, dirFd, name, st));
     case DosAttributeStore::kCifsXattr:
-      return ReadWordStore(kCifsName, dirFd, name, st);
+      return Attributes::FromBits(ReadWordStore(kCifsName, dirFd, name, st));
     case DosAttributeStore::kWineXattr:
       break;
   }
-  return ReadWine(dirFd, name, st);
+  return Attributes::FromBits(ReadWine(dirFd, name, st));
 }
 
 bool WriteDosAttributes(DosAttributeStore store, int dirFd, const std::string& name,
-                        const struct statx& st, uint32_t attributes) {
+                        const struct statx& st, Attributes wanted) {
+  const uint32_t attributes = wanted.Bits();
   switch (store) {
     case DosAttributeStore::kFatIoctl:
       return WriteFat(dirFd, name, st, attributes);

@@ -21,6 +21,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/fs/file_system.h"
+
 namespace veltrano::fs {
 
 enum class DosAttributeStore { kFatIoctl, kNtfsXattr, kCifsXattr, kWineXattr };
@@ -33,14 +35,14 @@ DosAttributeStore StoreForFolder(int fd);
 
 // The attributes of `name` in the open folder `dirFd`, whose status is `st`
 // (never a link: links carry fixed attributes, see file_system.h).
-uint32_t ReadDosAttributes(DosAttributeStore store, int dirFd, const std::string& name,
-                           const struct statx& st);
+Attributes ReadDosAttributes(DosAttributeStore store, int dirFd, const std::string& name,
+                             const struct statx& st);
 // Sets the read-only, hidden, system and archive bits of `name` to exactly
 // those in `attributes`, as SetFileAttributes does: a bit not given is
 // cleared (the archive bit too, where the store keeps it). Other bits of the
 // store stay as they are. False when a change failed.
 bool WriteDosAttributes(DosAttributeStore store, int dirFd, const std::string& name,
-                        const struct statx& st, uint32_t attributes);
+                        const struct statx& st, Attributes attributes);
 
 // "/proc/self/fd/N/name": lets the xattr calls reach an entry relative to an
 // open folder without following a link in its last component.

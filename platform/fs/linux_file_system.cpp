@@ -25,7 +25,7 @@ constexpr int kMaxDeleteDepth = 4096;
 
 struct Drive {
   char letter = 'C';
-  uint32_t type = kDriveFixed;
+  DriveType type = kDriveFixed;
   std::string hostPath;
   int mountId = -1;  // -1: a folder given by hand, no mount to check
   std::string fsType;
@@ -62,7 +62,7 @@ int64_t Seconds(const struct statx_timestamp& t) {
   return t.tv_sec;
 }
 
-constexpr uint32_t kLinkAttributes = kAttrReparsePoint | kAttrArchive;
+constexpr Attributes kLinkAttributes = kAttrReparsePoint | kAttrArchive;
 
 // The type of the file system that holds the open folder `fd`, from the
 // mount table; "" when the table does not name its mount.
@@ -314,7 +314,7 @@ class LinuxFileSystem::Impl {
     return d ? d->store : DosAttributeStore::kWineXattr;
   }
 
-  uint32_t AttributesOf(char letter, const Entry& e) {
+  Attributes AttributesOf(char letter, const Entry& e) {
     if (e.IsLink()) return kLinkAttributes;
     return ReadDosAttributes(StoreOf(letter), e.folder.get(), e.name, e.st);
   }
@@ -414,7 +414,7 @@ class LinuxFindSession : public FindSession {
     if (mode_ == FindMode::kNamesOnly && type != DT_UNKNOWN) {
       out.dwFileAttributes = type == DT_DIR   ? kAttrDirectory
                              : type == DT_LNK ? kAttrReparsePoint
-                                              : 0;
+                                              : kAttrNormal;
       return true;
     }
     struct statx st {};
@@ -423,7 +423,7 @@ class LinuxFindSession : public FindSession {
     if (mode_ == FindMode::kNamesOnly) {
       out.dwFileAttributes = S_ISDIR(st.stx_mode)   ? kAttrDirectory
                              : S_ISLNK(st.stx_mode) ? kAttrReparsePoint
-                                                    : 0;
+                                                    : kAttrNormal;
       return true;
     }
     if (S_ISLNK(st.stx_mode)) {
@@ -507,7 +507,7 @@ uint32_t LinuxFileSystem::GetLogicalDrives() {
   return mask;
 }
 
-uint32_t LinuxFileSystem::GetDriveType(std::string_view root) {
+DriveType LinuxFileSystem::GetDriveType(std::string_view root) {
   const auto parsed = ParseWinPath(root);
   if (!parsed || !parsed->parts.empty()) return kDriveNoRootDir;
   const Drive* d = impl_->FindDrive(parsed->letter);
@@ -526,22 +526,24 @@ std::unique_ptr<FindSession> LinuxFileSystem::FindFirst(std::string_view pattern
   return session;
 }
 
-uint32_t LinuxFileSystem::GetAttributes(std::string_view path) {
+std::optional<Attributes> LinuxFileSystem::GetAttributes(std::string_view path) {
   const auto parsed = ParseWinPath(path);
-  if (!parsed) return kInvalidAttributes;
+  if (!parsed) return std::nullopt;
   if (parsed->IsRoot()) {
-    return impl_->OpenFolder(*parsed, 0, O_PATH).valid() ? kAttrDirectory : kInvalidAttributes;
+    if (!impl_->OpenFolder(*parsed, 0, O_PATH).valid()) return std::nullopt;
+    return kAttrDirectory;
   }
   const auto e = impl_->Lookup(*parsed);
-  return e ? impl_->AttributesOf(parsed->letter, *e) : kInvalidAttributes;
+  if (!e) return std::nullopt;
+  return impl_->AttributesOf(parsed->letter, *e);
 }
 
-bool LinuxFileSystem::SetAttributes(std::string_view path, uint32_t attributes) {
+bool LinuxFileSystem::SetAttributes(std::string_view path, Attributes attributes) {
   const auto parsed = ParseWinPath(path);
   if (!parsed || parsed->IsRoot()) return false;
   const auto e = impl_->Lookup(*parsed);
   if (!e) return false;
-  if (e->IsLink()) return (attributes & (kAttrReadOnly | kAttrHidden | kAttrSystem)) == 0;
+  if (e->IsLink()) return !attributes.HasAny(kAttrReadOnly | kAttrHidden | kAttrSystem);
   return WriteDosAttributes(impl_->StoreOf(parsed->letter), e->folder.get(), e->name, e->st,
                             attributes);
 }
@@ -551,7 +553,7 @@ bool LinuxFileSystem::DeleteFile(std::string_view path) {
   if (!parsed) return false;
   auto e = impl_->Lookup(*parsed);
   if (!e || e->IsDir()) return false;
-  if (!e->IsLink() && (impl_->AttributesOf(parsed->letter, *e) & kAttrReadOnly) != 0) return false;
+  if (!e->IsLink() && impl_->AttributesOf(parsed->letter, *e).HasAny(kAttrReadOnly)) return false;
   if (!impl_->caseless.Remove(e->folder.get(), e->name,
                               [&] { return Impl::Unlink(e->folder.get(), e->name, 0); })) {
     return false;
@@ -580,7 +582,7 @@ bool LinuxFileSystem::DeleteFileForced(std::string_view path) {
   // way: a file without one is deleted straight away, one lookup in all. A
   // read-only file, or one the delete did not take, gets its attributes set
   // to normal first, so that a file that stays is left as that leaves it.
-  if ((impl_->AttributesOf(parsed->letter, *e) & kAttrReadOnly) == 0 &&
+  if (!impl_->AttributesOf(parsed->letter, *e).HasAny(kAttrReadOnly) &&
       impl_->caseless.Remove(e->folder.get(), e->name,
                              [&] { return Impl::Unlink(e->folder.get(), e->name, 0); })) {
     impl_->NoteDeleted(path, *e);
@@ -687,7 +689,7 @@ bool LinuxFileSystem::CopyFile(std::string_view from, std::string_view to) {
   std::string name;
   if (const auto existing = impl_->Lookup(*target)) {
     if (existing->IsDir()) return false;
-    if (!existing->IsLink() && (impl_->AttributesOf(letter, *existing) & kAttrReadOnly) != 0) {
+    if (!existing->IsLink() && impl_->AttributesOf(letter, *existing).HasAny(kAttrReadOnly)) {
       return false;
     }
     name = existing->name;
@@ -733,8 +735,8 @@ bool LinuxFileSystem::CopyFile(std::string_view from, std::string_view to) {
   impl_->caseless.Clear();
   if (!renamed) return false;
   // Hidden and system travel with the copy, as they do on Windows.
-  const uint32_t srcBits = impl_->AttributesOf(source->letter, *src);
-  if ((srcBits & (kAttrHidden | kAttrSystem)) != 0) {
+  const Attributes srcBits = impl_->AttributesOf(source->letter, *src);
+  if (srcBits.HasAny(kAttrHidden | kAttrSystem)) {
     struct statx st {};
     bool mountRoot = false;
     if (StatEntry(folder.get(), name, st, mountRoot)) {

@@ -66,7 +66,7 @@ class LinuxFileSystem : public FileSystem {
 
   struct DriveInfo {
     char letter;
-    uint32_t type;
+    DriveType type;
     std::string hostPath;
     std::string fsType;  // as the mount table names it; "" when unknown
     DosAttributeStore store;
@@ -76,12 +76,12 @@ class LinuxFileSystem : public FileSystem {
   std::vector<DriveInfo> Drives() const;
 
   uint32_t GetLogicalDrives() override;
-  uint32_t GetDriveType(std::string_view root) override;
+  DriveType GetDriveType(std::string_view root) override;
   using FileSystem::FindFirst;
   std::unique_ptr<FindSession> FindFirst(std::string_view pattern, FindData& first,
                                          FindMode mode) override;
-  uint32_t GetAttributes(std::string_view path) override;
-  bool SetAttributes(std::string_view path, uint32_t attributes) override;
+  std::optional<Attributes> GetAttributes(std::string_view path) override;
+  bool SetAttributes(std::string_view path, Attributes attributes) override;
   bool DeleteFile(std::string_view path) override;
   bool DeleteFileForced(std::string_view path) override;
   bool FileExists(std::string_view path) override;

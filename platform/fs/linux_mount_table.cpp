@@ -118,7 +118,7 @@ bool SourceDevice(const std::string& sysfsRoot, const std::string& source, unsig
   return ParseDevNumber(ReadSmallFile(classBlock / name / "dev"), major, minor);
 }
 
-uint32_t DiskType(const stdfs::path& device, int depth) {
+DriveType DiskType(const stdfs::path& device, int depth) {
   std::error_code ec;
   stdfs::path disk = device;
   if (stdfs::exists(device / "partition", ec)) disk = device.parent_path();
@@ -192,7 +192,7 @@ std::vector<MountInfoEntry> ParseMountInfo(std::string_view text) {
   return entries;
 }
 
-uint32_t BlockDeviceDriveType(const std::string& sysfsRoot, unsigned major, unsigned minor) {
+DriveType BlockDeviceDriveType(const std::string& sysfsRoot, unsigned major, unsigned minor) {
   std::error_code ec;
   const stdfs::path link = stdfs::path(sysfsRoot) / "dev" / "block" /
                            (std::to_string(major) + ":" + std::to_string(minor));
@@ -247,7 +247,7 @@ std::vector<MountDrive> AssignDriveLetters(const std::vector<MountInfoEntry>& mo
       return s.device == key && (s.root == "/" || IsAtOrBelow(m->root, s.root));
     });
     if (repeat) continue;
-    uint32_t type = kDriveFixed;
+    DriveType type = kDriveFixed;
     if (IsNetwork(*m)) {
       type = kDriveRemote;
     } else {

@@ -31,6 +31,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/fs/file_system.h"
+
 namespace veltrano::fs {
 
 struct MountInfoEntry {
@@ -52,7 +54,7 @@ std::string UnescapeMountField(std::string_view field);
 
 struct MountDrive {
   char letter = 'C';
-  uint32_t type = 3;
+  DriveType type = kDriveFixed;
   std::string mountPoint;
   int mountId = 0;
   std::string fsType;
@@ -64,7 +66,7 @@ std::vector<MountDrive> AssignDriveLetters(const std::vector<MountInfoEntry>& mo
                                            const std::string& sysfsRoot);
 
 // The drive type of the block device MAJOR:MINOR as sysfs describes it:
-// 5 optical, 2 removable or USB, 3 otherwise (also when sysfs has no entry).
-uint32_t BlockDeviceDriveType(const std::string& sysfsRoot, unsigned major, unsigned minor);
+// optical, removable (or USB), fixed otherwise (also when sysfs has no entry).
+DriveType BlockDeviceDriveType(const std::string& sysfsRoot, unsigned major, unsigned minor);
 
 }  // namespace veltrano::fs

@@ -8,7 +8,7 @@
 namespace veltrano::fs {
 namespace {
 
-constexpr uint32_t kSettableBits = kAttrReadOnly | kAttrHidden | kAttrSystem | kAttrArchive;
+constexpr Attributes kSettableBits = kAttrReadOnly | kAttrHidden | kAttrSystem | kAttrArchive;
 
 enum class Kind { kFile, kFolder, kLink };
 
@@ -17,7 +17,7 @@ enum class Kind { kFile, kFolder, kLink };
 struct MemoryFileSystem::Node {
   std::string name;
   Kind kind = Kind::kFile;
-  uint32_t attributes = 0;  // only kSettableBits
+  Attributes attributes;  // only kSettableBits
   std::string content;      // file content, or the target of a link
   int64_t created = 0, accessed = 0, written = 0;
   bool inUse = false;
@@ -36,7 +36,7 @@ struct MemoryFileSystem::Node {
     }
     return nullptr;
   }
-  uint32_t Attributes() const {
+  fs::Attributes Listed() const {
     switch (kind) {
       case Kind::kFolder:
         return attributes | kAttrDirectory;
@@ -55,7 +55,7 @@ struct MemoryFileSystem::Node {
 
 struct MemoryFileSystem::Drive {
   char letter = 'C';
-  uint32_t type = kDriveFixed;
+  DriveType type = kDriveFixed;
   bool mediumPresent = true;
   bool writeProtected = false;
   Node root;
@@ -109,7 +109,7 @@ MemoryFileSystem::Drive* MemoryFileSystem::FindDrive(char letter) const {
   return nullptr;
 }
 
-bool MemoryFileSystem::AddDrive(char letter, uint32_t type, bool mediumPresent) {
+bool MemoryFileSystem::AddDrive(char letter, DriveType type, bool mediumPresent) {
   letter = UpperLetter(letter);
   if (letter < 'A' || letter > 'Z') return false;
   std::erase_if(drives_, [letter](const auto& d) { return d->letter == letter; });
@@ -191,7 +191,7 @@ MemoryFileSystem::Node* MemoryFileSystem::MakeFolders(Drive& drive,
   return folder;
 }
 
-bool MemoryFileSystem::AddFolder(std::string_view path, uint32_t attributes) {
+bool MemoryFileSystem::AddFolder(std::string_view path, Attributes attributes) {
   const auto parsed = ParseWinPath(path);
   if (!parsed) return false;
   Drive* drive = FindDrive(parsed->letter);
@@ -203,7 +203,7 @@ bool MemoryFileSystem::AddFolder(std::string_view path, uint32_t attributes) {
 }
 
 bool MemoryFileSystem::AddFile(std::string_view path, std::string_view content,
-                               uint32_t attributes) {
+                               Attributes attributes) {
   const auto parsed = ParseWinPath(path);
   if (!parsed || parsed->parts.empty()) return false;
   Drive* drive = FindDrive(parsed->letter);
@@ -300,7 +300,7 @@ uint32_t MemoryFileSystem::GetLogicalDrives() {
   return mask;
 }
 
-uint32_t MemoryFileSystem::GetDriveType(std::string_view root) {
+DriveType MemoryFileSystem::GetDriveType(std::string_view root) {
   const auto parsed = ParseWinPath(root);
   if (!parsed || !parsed->parts.empty()) return kDriveNoRootDir;
   const Drive* d = FindDrive(parsed->letter);
@@ -322,9 +322,9 @@ std::unique_ptr<FindSession> MemoryFileSystem::FindFirst(std::string_view patter
     FindData d;
     d.cFileName = c->name;
     if (mode == FindMode::kNamesOnly) {
-      d.dwFileAttributes = c->Attributes() & (kAttrDirectory | kAttrReparsePoint);
+      d.dwFileAttributes = c->Listed() & (kAttrDirectory | kAttrReparsePoint);
     } else {
-      d.dwFileAttributes = c->Attributes();
+      d.dwFileAttributes = c->Listed();
       d.ftCreationTime = c->created;
       d.ftLastAccessTime = c->accessed;
       d.ftLastWriteTime = c->written;
@@ -337,19 +337,20 @@ std::unique_ptr<FindSession> MemoryFileSystem::FindFirst(std::string_view patter
   return std::make_unique<MemoryFindSession>(std::move(entries), openSessions_);
 }
 
-uint32_t MemoryFileSystem::GetAttributes(std::string_view path) {
+std::optional<Attributes> MemoryFileSystem::GetAttributes(std::string_view path) {
   Located at = LocateLive(path);
-  return at.node ? at.node->Attributes() : kInvalidAttributes;
+  if (!at.node) return std::nullopt;
+  return at.node->Listed();
 }
 
-bool MemoryFileSystem::SetAttributes(std::string_view path, uint32_t attributes) {
+bool MemoryFileSystem::SetAttributes(std::string_view path, Attributes attributes) {
   Located at = LocateLive(path);
   Node* n = at.node;
   if (!n || n == &at.drive->root || at.drive->writeProtected || n->accessDenied) return false;
   attributes &= kSettableBits;
   if (n->kind == Kind::kLink) {
     // A link carries no hidden, system or read-only state of its own.
-    return (attributes & (kAttrReadOnly | kAttrHidden | kAttrSystem)) == 0;
+    return !attributes.HasAny(kAttrReadOnly | kAttrHidden | kAttrSystem);
   }
   n->attributes = attributes;
   return true;
@@ -364,7 +365,7 @@ bool MemoryFileSystem::DeleteFile(std::string_view path) {
   Located at = LocateLive(path);
   Node* n = at.node;
   if (!n || n->kind == Kind::kFolder || at.drive->writeProtected) return false;
-  if (n->inUse || n->accessDenied || (n->attributes & kAttrReadOnly) != 0) return false;
+  if (n->inUse || n->accessDenied || n->attributes.HasAny(kAttrReadOnly)) return false;
   at.parent->Remove(n);
   return true;
 }
@@ -461,7 +462,7 @@ bool MemoryFileSystem::CopyFile(std::string_view from, std::string_view to) {
   if (target == src.node) return true;
   if (target) {
     if (target->kind == Kind::kFolder || target->inUse || target->accessDenied ||
-        (target->kind == Kind::kFile && (target->attributes & kAttrReadOnly) != 0)) {
+        (target->kind == Kind::kFile && target->attributes.HasAny(kAttrReadOnly))) {
       return false;
     }
     target->kind = Kind::kFile;  // a link in the way is replaced, never written through

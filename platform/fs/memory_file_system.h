@@ -27,7 +27,7 @@ class MemoryFileSystem : public FileSystem {
 
   // --- fixture -------------------------------------------------------------
   // Adds (or replaces) drive `letter` ('A'..'Z', either case) with an empty root.
-  bool AddDrive(char letter, uint32_t type, bool mediumPresent = true);
+  bool AddDrive(char letter, DriveType type, bool mediumPresent = true);
   // Takes the medium out or puts it back: without it the drive keeps its
   // letter and type, but nothing on it can be listed, read or changed.
   bool SetMediumPresent(char letter, bool present);
@@ -36,11 +36,11 @@ class MemoryFileSystem : public FileSystem {
 
   // Adds a folder (and any missing parent folders, with no attributes).
   // Returns false when a file is in the way or the path is not on a drive.
-  bool AddFolder(std::string_view path, uint32_t attributes = kAttrNormal);
+  bool AddFolder(std::string_view path, Attributes attributes = kAttrNormal);
   // Adds a file, or replaces the content and attributes of an existing one.
   // Missing parent folders are created. False when a folder is in the way.
   bool AddFile(std::string_view path, std::string_view content = {},
-               uint32_t attributes = kAttrArchive);
+               Attributes attributes = kAttrArchive);
   // Adds a link entry: it lists with kAttrReparsePoint, is never entered, and
   // deleting it removes only the link. `target` is kept for inspection only.
   bool AddLink(std::string_view path, std::string_view target);
@@ -76,12 +76,12 @@ class MemoryFileSystem : public FileSystem {
 
   // --- FileSystem --------------------------------------------------------------
   uint32_t GetLogicalDrives() override;
-  uint32_t GetDriveType(std::string_view root) override;
+  DriveType GetDriveType(std::string_view root) override;
   using FileSystem::FindFirst;
   std::unique_ptr<FindSession> FindFirst(std::string_view pattern, FindData& first,
                                          FindMode mode) override;
-  uint32_t GetAttributes(std::string_view path) override;
-  bool SetAttributes(std::string_view path, uint32_t attributes) override;
+  std::optional<Attributes> GetAttributes(std::string_view path) override;
+  bool SetAttributes(std::string_view path, Attributes attributes) override;
   bool DeleteFile(std::string_view path) override;
   bool DeleteFileForced(std::string_view path) override;
   bool FileExists(std::string_view path) override;

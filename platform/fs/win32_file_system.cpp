@@ -20,7 +20,7 @@ class Win32FileSystem::Impl {
  public:
   struct Root {
     char letter;
-    uint32_t type;
+    DriveType type;
     std::wstring native;  // "\\?\C:\tmp\usb", no trailing separator
   };
 
@@ -167,15 +167,16 @@ uint32_t Win32FileSystem::GetLogicalDrives() {
   return mask;
 }
 
-uint32_t Win32FileSystem::GetDriveType(std::string_view root) {
+DriveType Win32FileSystem::GetDriveType(std::string_view root) {
   const auto parsed = ParseWinPath(root);
   if (!parsed || !parsed->IsRoot()) return kDriveNoRootDir;
   if (impl_->directoryMode) {
     const Impl::Root* r = impl_->RootOf(parsed->letter);
-    return r != nullptr ? r->type : static_cast<uint32_t>(kDriveNoRootDir);
+    return r != nullptr ? r->type : kDriveNoRootDir;
   }
   const wchar_t name[] = {static_cast<wchar_t>(parsed->letter), L':', L'\\', L'\0'};
-  return ::GetDriveTypeW(name);
+  const UINT code = ::GetDriveTypeW(name);
+  return code <= static_cast<UINT>(kDriveRamDisk) ? static_cast<DriveType>(code) : kDriveUnknown;
 }
 
 std::unique_ptr<FindSession> Win32FileSystem::FindFirst(std::string_view pattern, FindData& first,
@@ -195,27 +196,31 @@ std::unique_ptr<FindSession> Win32FileSystem::FindFirst(std::string_view pattern
   return session;
 }
 
-uint32_t Win32FileSystem::GetAttributes(std::string_view path) {
+std::optional<Attributes> Win32FileSystem::GetAttributes(std::string_view path) {
   const auto parsed = ParseWinPath(path);
-  if (!parsed) return kInvalidAttributes;
+  if (!parsed) return std::nullopt;
   const auto native = impl_->Resolve(*parsed);
-  if (!native) return kInvalidAttributes;
+  if (!native) return std::nullopt;
   const DWORD a = impl_->calls.Attributes(*native);
   if (a == INVALID_FILE_ATTRIBUTES) {
     impl_->Fail();
-    return kInvalidAttributes;
+    return std::nullopt;
   }
   // A drive root is a folder, whatever bits the volume gives it.
-  if (parsed->IsRoot()) return IsFolder(a) ? kAttrDirectory : kInvalidAttributes;
+  if (parsed->IsRoot()) {
+    if (!IsFolder(a)) return std::nullopt;
+    return kAttrDirectory;
+  }
   return win32::CoreAttributes(a);
 }
 
-bool Win32FileSystem::SetAttributes(std::string_view path, uint32_t attributes) {
+bool Win32FileSystem::SetAttributes(std::string_view path, Attributes attributes) {
   const auto native = impl_->ResolveEntry(path);
   if (!native) return false;
   const DWORD a = impl_->calls.Attributes(*native);
   if (a == INVALID_FILE_ATTRIBUTES) return impl_->Fail();
-  const DWORD bits = attributes & (kAttrReadOnly | kAttrHidden | kAttrSystem | kAttrArchive);
+  const DWORD bits =
+      (attributes & (kAttrReadOnly | kAttrHidden | kAttrSystem | kAttrArchive)).Bits();
   // Through a handle to the entry itself: a link's own attributes change,
   // never its target's, also when a link took the entry's place just now.
   if (!impl_->calls.SetEntryAttributes(*native, bits)) return impl_->Fail();

@@ -63,12 +63,12 @@ class Win32FileSystem : public FileSystem {
   Win32FileSystem& operator=(const Win32FileSystem&) = delete;
 
   uint32_t GetLogicalDrives() override;
-  uint32_t GetDriveType(std::string_view root) override;
+  DriveType GetDriveType(std::string_view root) override;
   using FileSystem::FindFirst;
   std::unique_ptr<FindSession> FindFirst(std::string_view pattern, FindData& first,
                                          FindMode mode) override;
-  uint32_t GetAttributes(std::string_view path) override;
-  bool SetAttributes(std::string_view path, uint32_t attributes) override;
+  std::optional<Attributes> GetAttributes(std::string_view path) override;
+  bool SetAttributes(std::string_view path, Attributes attributes) override;
   bool DeleteFile(std::string_view path) override;
   bool DeleteFileForced(std::string_view path) override;
   bool FileExists(std::string_view path) override;

@@ -23,7 +23,7 @@ void Fill(const WIN32_FIND_DATAW& w, FindMode mode, FindData& out) {
   if (mode == FindMode::kNamesOnly) {
     out.dwFileAttributes = IsReparse(w.dwFileAttributes)  ? kAttrReparsePoint
                            : IsFolder(w.dwFileAttributes) ? kAttrDirectory
-                                                          : 0;
+                                                          : kAttrNormal;
     out.ftCreationTime = out.ftLastAccessTime = out.ftLastWriteTime = 0;
     out.nFileSize = 0;
     return;
@@ -138,10 +138,10 @@ bool NativeCalls::CopyFileEntry(const std::wstring& from, const std::wstring& to
   return ::CopyFileW(from.c_str(), to.c_str(), FALSE) != FALSE;
 }
 
-uint32_t CoreAttributes(DWORD a) {
+Attributes CoreAttributes(DWORD a) {
   DWORD bits = a & kCoreBits;
   if ((bits & FILE_ATTRIBUTE_REPARSE_POINT) != 0) bits &= ~FILE_ATTRIBUTE_DIRECTORY;
-  return bits;
+  return Attributes::FromBits(bits);
 }
 
 int64_t UnixSeconds(const FILETIME& ft) {

@@ -67,7 +67,7 @@ inline bool IsFolderLink(DWORD a) {
 
 // The bits the core sees: read-only, hidden, system, directory, archive and
 // the link bit; a link never carries the directory bit.
-uint32_t CoreAttributes(DWORD a);
+Attributes CoreAttributes(DWORD a);
 
 // Seconds since the Unix epoch of a FILETIME.
 int64_t UnixSeconds(const FILETIME& ft);

@@ -46,7 +46,7 @@ class GeneratedFolderFs : public fs::testing::ForwardingFileSystem {
     }
     return inner_.FindFirst(pattern, first, mode);
   }
-  bool SetAttributes(std::string_view path, uint32_t attributes) override {
+  bool SetAttributes(std::string_view path, fs::Attributes attributes) override {
     return Index(path) >= 0 || inner_.SetAttributes(path, attributes);
   }
   bool DeleteFile(std::string_view path) override {

@@ -38,9 +38,9 @@ class Backend {
  public:
   virtual ~Backend() = default;
   virtual FileSystem& fs() = 0;
-  virtual void Folder(const std::string& path, uint32_t attributes = 0) = 0;
+  virtual void Folder(const std::string& path, Attributes attributes = kAttrNormal) = 0;
   virtual void File(const std::string& path, const std::string& content = "",
-                    uint32_t attributes = kAttrArchive) = 0;
+                    Attributes attributes = kAttrArchive) = 0;
   // A link at `path` to the folder outside the drive, which holds precious.txt.
   virtual void LinkOutside(const std::string& path) = 0;
   // A link at `path` to precious.txt outside the drive.
@@ -65,10 +65,10 @@ class MemoryBackend : public Backend {
     fs_.AddFile("F:\\outside\\precious.txt", "keep me");
   }
   FileSystem& fs() override { return fs_; }
-  void Folder(const std::string& path, uint32_t attributes) override {
+  void Folder(const std::string& path, Attributes attributes) override {
     ASSERT_TRUE(fs_.AddFolder(path, attributes)) << path;
   }
-  void File(const std::string& path, const std::string& content, uint32_t attributes) override {
+  void File(const std::string& path, const std::string& content, Attributes attributes) override {
     ASSERT_TRUE(fs_.AddFile(path, content, attributes)) << path;
   }
   void LinkOutside(const std::string& path) override {
@@ -95,11 +95,11 @@ class LinuxBackend : public Backend {
         std::vector<DriveSpec>{{'E', kDriveRemovable, dir_ / "E"}});
   }
   FileSystem& fs() override { return *fs_; }
-  void Folder(const std::string& path, uint32_t attributes) override {
+  void Folder(const std::string& path, Attributes attributes) override {
     InWritableFolders(Host(path), [&] { std::filesystem::create_directories(Host(path)); });
     Apply(path, attributes);
   }
-  void File(const std::string& path, const std::string& content, uint32_t attributes) override {
+  void File(const std::string& path, const std::string& content, Attributes attributes) override {
     InWritableFolders(Host(path), [&] {
       std::filesystem::create_directories(std::filesystem::path(Host(path)).parent_path());
       testing::WriteHostFile(Host(path), content);
@@ -175,9 +175,9 @@ class LinuxBackend : public Backend {
     return out;
   }
   // Attributes set the way other programs leave them, not through the code under test.
-  void Apply(const std::string& path, uint32_t attributes) {
+  void Apply(const std::string& path, Attributes attributes) {
     const std::string host = Host(path);
-    const uint32_t dos = attributes & (kAttrReadOnly | kAttrHidden | kAttrSystem);
+    const uint32_t dos = (attributes & (kAttrReadOnly | kAttrHidden | kAttrSystem)).Bits();
     if (dos != 0 && store_ == Store::kFat && hiddenAndSystem_) {
       const int fd = open(host.c_str(), O_RDONLY | O_CLOEXEC);
       ASSERT_GE(fd, 0) << host;
@@ -195,13 +195,13 @@ class LinuxBackend : public Backend {
       ASSERT_EQ(setxattr(host.c_str(), "system.ntfs_attrib", raw, 4, 0), 0);
       return;
     }
-    const uint32_t hs = attributes & (kAttrHidden | kAttrSystem);
+    const uint32_t hs = (attributes & (kAttrHidden | kAttrSystem)).Bits();
     if (hs != 0 && store_ == Store::kWine) {
       char text[16];
       const int len = std::snprintf(text, sizeof text, "0x%x", hs);
       ASSERT_EQ(setxattr(host.c_str(), "user.DOSATTRIB", text, static_cast<size_t>(len), 0), 0);
     }
-    if ((attributes & kAttrReadOnly) != 0) {
+    if (attributes.HasAny(kAttrReadOnly)) {
       struct stat info {};
       ASSERT_EQ(stat(host.c_str(), &info), 0);
       ASSERT_EQ(chmod(host.c_str(), info.st_mode & ~0222), 0);
@@ -235,12 +235,13 @@ class ConformanceTest : public ::testing::TestWithParam<BackendFactory> {
   }
   // The attribute bits both backends keep exactly (archive is always set on
   // Linux files).
-  uint32_t Attrs(std::string_view path) {
-    const uint32_t a = fs().GetAttributes(path);
-    return a == kInvalidAttributes ? a : a & ~kAttrArchive;
+  std::optional<Attributes> Attrs(std::string_view path) {
+    std::optional<Attributes> a = fs().GetAttributes(path);
+    if (a) *a &= ~kAttrArchive;
+    return a;
   }
   // `bits` as far as the file system can hold them.
-  uint32_t Kept(uint32_t bits) {
+  Attributes Kept(Attributes bits) {
     return b().KeepsHiddenAndSystem() ? bits : bits & ~(kAttrHidden | kAttrSystem);
   }
 
@@ -279,7 +280,7 @@ TEST_P(ConformanceTest, ExistenceTestsTellFilesFromFoldersAndNeverFail) {
                               "x.exe", "", "E:\\a*b", "\\\\server\\share"}) {
     EXPECT_FALSE(fs().FileExists(missing)) << missing;
     EXPECT_FALSE(fs().FolderExists(missing)) << missing;
-    EXPECT_EQ(fs().GetAttributes(missing), kInvalidAttributes) << missing;
+    EXPECT_EQ(fs().GetAttributes(missing), std::nullopt) << missing;
   }
 }
 
@@ -324,7 +325,7 @@ TEST_P(ConformanceTest, AttributesAreReadAndWritten) {
   b().File("E:\\.profile", "x");
   EXPECT_EQ(Attrs("E:\\run.exe"), kAttrHidden | kAttrSystem | kAttrReadOnly);
   EXPECT_EQ(Attrs("E:\\photos"), kAttrDirectory | kAttrHidden | kAttrSystem);
-  EXPECT_EQ(Attrs("E:\\.profile"), 0u);  // a leading dot does not hide
+  EXPECT_EQ(Attrs("E:\\.profile"), kAttrNormal);  // a leading dot does not hide
 
   EXPECT_TRUE(fs().SetAttributes("E:\\photos", kAttrNormal));
   EXPECT_EQ(Attrs("E:\\photos"), kAttrDirectory);
@@ -333,7 +334,7 @@ TEST_P(ConformanceTest, AttributesAreReadAndWritten) {
   EXPECT_TRUE(fs().SetAttributes("E:\\run.exe", kAttrReadOnly | kAttrSystem));
   EXPECT_EQ(Attrs("E:\\run.exe"), kAttrReadOnly | kAttrSystem);
   EXPECT_TRUE(fs().SetAttributes("E:\\RUN.EXE", kAttrNormal));
-  EXPECT_EQ(Attrs("E:\\run.exe"), 0u);
+  EXPECT_EQ(Attrs("E:\\run.exe"), kAttrNormal);
 
   EXPECT_FALSE(fs().SetAttributes("E:\\missing", kAttrNormal));
   EXPECT_FALSE(fs().SetAttributes("E:\\", kAttrHidden));
@@ -399,12 +400,13 @@ TEST_P(ConformanceTest, SetAttributesSetsExactlyTheBitsGiven) {
   b().Folder("E:\\docs");
   // Where the archive bit has no place of its own it reads as set on files.
   const bool keepsArchive = b().KeepsArchive();
-  auto after = [&](std::string_view path, uint32_t attributes) {
+  auto after = [&](std::string_view path, Attributes attributes) {
     EXPECT_TRUE(fs().SetAttributes(path, attributes)) << path;
-    const uint32_t got = fs().GetAttributes(path);
-    return keepsArchive ? got : got & ~kAttrArchive;
+    std::optional<Attributes> got = fs().GetAttributes(path);
+    if (got && !keepsArchive) *got &= ~kAttrArchive;
+    return got;
   };
-  const uint32_t archive = keepsArchive ? kAttrArchive : 0;
+  const Attributes archive = keepsArchive ? kAttrArchive : kAttrNormal;
   EXPECT_EQ(after("E:\\x.exe", kAttrHidden | kAttrSystem | kAttrReadOnly),
             kAttrHidden | kAttrSystem | kAttrReadOnly);
   EXPECT_EQ(after("E:\\x.exe", kAttrHidden | kAttrArchive), kAttrHidden | archive);
@@ -419,7 +421,7 @@ TEST_P(ConformanceTest, APathEndingInASeparatorNamesOnlyAFolder) {
   b().Folder("E:\\docs");
   EXPECT_FALSE(fs().FileExists("E:\\x.exe\\"));
   EXPECT_FALSE(fs().FolderExists("E:\\x.exe\\"));
-  EXPECT_EQ(fs().GetAttributes("E:\\x.exe\\"), kInvalidAttributes);
+  EXPECT_EQ(fs().GetAttributes("E:\\x.exe\\"), std::nullopt);
   EXPECT_FALSE(fs().SetAttributes("E:\\x.exe\\", kAttrHidden));
   EXPECT_FALSE(fs().ReadFile("E:\\x.exe\\", 100).has_value());
   EXPECT_FALSE(fs().DeleteFile("E:\\x.exe\\"));
@@ -428,13 +430,13 @@ TEST_P(ConformanceTest, APathEndingInASeparatorNamesOnlyAFolder) {
   EXPECT_FALSE(fs().CopyFile("E:\\x.exe", "E:\\new.exe\\"));
   EXPECT_FALSE(fs().CopyFile("E:\\x.exe", "E:\\x.exe\\"));
   EXPECT_TRUE(fs().FileExists("E:\\x.exe"));
-  EXPECT_EQ(fs().GetAttributes("E:\\x.exe") & kAttrHidden, 0u);
+  EXPECT_FALSE(HasAny(fs().GetAttributes("E:\\x.exe"), kAttrHidden));
   EXPECT_EQ(fs().ReadFile("E:\\x.exe", 100), std::vector<uint8_t>{'x'});
   EXPECT_FALSE(fs().FileExists("E:\\new.exe")) << "a file was made through a folder path";
   EXPECT_FALSE(fs().FileExists("E:\\y.exe"));
   // A folder is found either way.
   EXPECT_TRUE(fs().FolderExists("E:\\docs\\"));
-  EXPECT_EQ(fs().GetAttributes("E:\\docs\\") & kAttrDirectory, kAttrDirectory);
+  EXPECT_TRUE(HasAll(fs().GetAttributes("E:\\docs\\"), kAttrDirectory));
 }
 
 TEST_P(ConformanceTest, LinksAreDeletedThemselvesAndNeverFollowed) {
@@ -447,7 +449,7 @@ TEST_P(ConformanceTest, LinksAreDeletedThemselvesAndNeverFollowed) {
   // A link to a folder is no folder of the drive and cannot be entered.
   EXPECT_FALSE(fs().FolderExists("E:\\Autorun.inf"));
   EXPECT_TRUE(fs().FileExists("E:\\Autorun.inf"));
-  EXPECT_NE(fs().GetAttributes("E:\\Autorun.inf") & kAttrReparsePoint, 0u);
+  EXPECT_TRUE(HasAny(fs().GetAttributes("E:\\Autorun.inf"), kAttrReparsePoint));
   EXPECT_FALSE(fs().FileExists("E:\\Autorun.inf\\precious.txt"));
   FindData d;
   EXPECT_EQ(fs().FindFirst("E:\\Autorun.inf\\*.*", d), nullptr);
@@ -493,7 +495,7 @@ TEST_P(ConformanceTest, ListingsFillTheRecordAndHonourThePattern) {
   EXPECT_EQ(full["zeta.exe"].dwFileAttributes & ~kAttrArchive, Kept(kAttrHidden | kAttrSystem));
   EXPECT_EQ(full["zeta.exe"].nFileSize, 5u);
   EXPECT_EQ(full["alpha"].dwFileAttributes & ~kAttrArchive, kAttrDirectory | Kept(kAttrHidden));
-  EXPECT_EQ(cheap["zeta.exe"].dwFileAttributes, 0u);
+  EXPECT_EQ(cheap["zeta.exe"].dwFileAttributes, kAttrNormal);
   EXPECT_EQ(cheap["zeta.exe"].nFileSize, 0u);
   EXPECT_EQ(cheap["alpha"].dwFileAttributes, kAttrDirectory);
   EXPECT_EQ(cheap.size(), 3u);

@@ -19,14 +19,16 @@ class ForwardingFileSystem : public FileSystem {
   explicit ForwardingFileSystem(FileSystem& inner) : inner_(inner) {}
 
   uint32_t GetLogicalDrives() override { return inner_.GetLogicalDrives(); }
-  uint32_t GetDriveType(std::string_view root) override { return inner_.GetDriveType(root); }
+  DriveType GetDriveType(std::string_view root) override { return inner_.GetDriveType(root); }
   using FileSystem::FindFirst;
   std::unique_ptr<FindSession> FindFirst(std::string_view pattern, FindData& first,
                                          FindMode mode) override {
     return inner_.FindFirst(pattern, first, mode);
   }
-  uint32_t GetAttributes(std::string_view path) override { return inner_.GetAttributes(path); }
-  bool SetAttributes(std::string_view path, uint32_t attributes) override {
+  std::optional<Attributes> GetAttributes(std::string_view path) override {
+    return inner_.GetAttributes(path);
+  }
+  bool SetAttributes(std::string_view path, Attributes attributes) override {
     return inner_.SetAttributes(path, attributes);
   }
   bool DeleteFile(std::string_view path) override { return inner_.DeleteFile(path); }

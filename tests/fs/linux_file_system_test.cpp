@@ -236,7 +236,7 @@ TEST_F(LinuxFileSystemTest, PathsPastPathMaxAreReached) {
   EXPECT_THAT(List(windows + "\\*.*"), ElementsAre("x.chk"));
   EXPECT_EQ(fs_.Probe(windows + "\\x.chk"), PathState::kFile);
   EXPECT_TRUE(fs_.SetAttributes(windows + "\\x.chk", kAttrHidden));
-  EXPECT_EQ(fs_.GetAttributes(windows + "\\x.chk") & kAttrHidden, kAttrHidden);
+  EXPECT_TRUE(HasAll(fs_.GetAttributes(windows + "\\x.chk"), kAttrHidden));
   EXPECT_TRUE(fs_.DeleteFile(windows + "\\x.chk"));
   EXPECT_EQ(fs_.Probe(windows + "\\x.chk"), PathState::kMissing);
   EXPECT_TRUE(fs_.DeleteFolderForced(windows.substr(0, windows.find('\\', 3))));
@@ -388,7 +388,7 @@ TEST_P(LinuxMountBoundaryTest, MountInsideADriveFolderIsNotPartOfTheDrive) {
     EXPECT_EQ(fs.FindFirst("E:\\mnt\\*.*", d), nullptr);
     EXPECT_FALSE(fs.DeleteFolderForced("E:\\mnt"));
     EXPECT_FALSE(fs.DeleteFile("E:\\mnt\\inside.tmp"));
-    EXPECT_EQ(fs.GetAttributes("E:\\mnt"), kInvalidAttributes);
+    EXPECT_EQ(fs.GetAttributes("E:\\mnt"), std::nullopt);
     EXPECT_EQ(fs.Probe("E:\\mnt"), PathState::kUnknown);
     EXPECT_EQ(fs.Probe("E:\\mnt\\inside.tmp"), PathState::kUnknown);
     EXPECT_EQ(fs.Probe("E:\\mnt\\none.tmp"), PathState::kUnknown);
@@ -421,8 +421,8 @@ TEST(LinuxAttributeWriteTest, AMountThatAppearsAfterTheLookupIsNotWritten) {
   } unmount{dir / "a.exe"};
   EXPECT_FALSE(WriteDosAttributes(DosAttributeStore::kWineXattr, folder, "a.exe", st,
                                   kAttrHidden | kAttrSystem | kAttrReadOnly));
-  EXPECT_FALSE(WriteDosAttributes(DosAttributeStore::kNtfsXattr, folder, "a.exe", st, 0));
-  EXPECT_FALSE(WriteDosAttributes(DosAttributeStore::kFatIoctl, folder, "a.exe", st, 0));
+  EXPECT_FALSE(WriteDosAttributes(DosAttributeStore::kNtfsXattr, folder, "a.exe", st, kAttrNormal));
+  EXPECT_FALSE(WriteDosAttributes(DosAttributeStore::kFatIoctl, folder, "a.exe", st, kAttrNormal));
   close(folder);
   struct stat info {};
   ASSERT_EQ(stat((outside / "precious.txt").c_str(), &info), 0);
@@ -578,7 +578,7 @@ TEST_F(NtfsImageTest, AttributesLiveInTheAttributeWord) {
     EXPECT_EQ(fs.GetAttributes("E:\\photos.exe"), kAttrArchive);
     ASSERT_TRUE(fs.SetAttributes("E:\\photos", kAttrHidden | kAttrSystem));
     ASSERT_TRUE(fs.SetAttributes("E:\\photos.exe", kAttrHidden | kAttrSystem | kAttrReadOnly));
-    EXPECT_EQ(Word("Photos.exe"), 0x2000u | kAttrHidden | kAttrSystem | kAttrReadOnly);
+    EXPECT_EQ(Word("Photos.exe"), 0x2000u | (kAttrHidden | kAttrSystem | kAttrReadOnly).Bits());
     EXPECT_FALSE(fs.DeleteFile("E:\\photos.exe"));
     fs.ReleaseHandles();
   }

@@ -71,7 +71,7 @@ class SysfsFixture {
 
 struct Expected {
   char letter;
-  uint32_t type;
+  DriveType type;
   std::string mountPoint;
 };
 
@@ -84,7 +84,7 @@ std::vector<Expected> Letters(const std::string& mountinfo, const std::string& s
 }
 
 MATCHER_P3(Drive, letter, type, mountPoint, "") {
-  return arg.letter == letter && arg.type == static_cast<uint32_t>(type) &&
+  return arg.letter == letter && arg.type == static_cast<DriveType>(type) &&
          arg.mountPoint == mountPoint;
 }
 

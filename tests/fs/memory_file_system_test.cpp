@@ -77,7 +77,7 @@ TEST(MemoryFileSystemTest, ListingFollowsCreationOrderAndFillsTheRecord) {
   s = fs.FindFirst("E:\\*", d, FindMode::kNamesOnly);
   ASSERT_TRUE(s);
   EXPECT_EQ(d.cFileName, "zeta.exe");
-  EXPECT_EQ(d.dwFileAttributes, 0u);
+  EXPECT_EQ(d.dwFileAttributes, kAttrNormal);
   EXPECT_EQ(d.nFileSize, 0u);
   EXPECT_EQ(d.ftLastWriteTime, 0);
   ASSERT_TRUE(s->FindNext(d));
@@ -129,7 +129,7 @@ TEST(MemoryFileSystemTest, DriveWithoutMediumKeepsTypeButShowsNothing) {
   EXPECT_EQ(fs.FindFirst("E:\\*.*", d), nullptr);
   EXPECT_FALSE(fs.FolderExists("E:\\"));
   EXPECT_FALSE(fs.FileExists("E:\\x.exe"));
-  EXPECT_EQ(fs.GetAttributes("E:\\x.exe"), kInvalidAttributes);
+  EXPECT_EQ(fs.GetAttributes("E:\\x.exe"), std::nullopt);
   EXPECT_FALSE(fs.SubFolders("E:\\").has_value());
   EXPECT_FALSE(fs.DeleteFile("E:\\x.exe"));
   EXPECT_TRUE(fs.Exists("E:\\x.exe"));  // the inspection API ignores the medium

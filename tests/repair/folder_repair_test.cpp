@@ -24,7 +24,7 @@ TEST_F(FolderRepairTest, NothingToRepairStillWritesTheSummary) {
   reudir_Click(form);
   EXPECT_THAT(Log(), ElementsAre("", "", kSummary0));
   EXPECT_EQ(form.List1.SelectedIndex(), 1);
-  EXPECT_EQ(fs.GetAttributes("C:\\hidden") & kAttrHidden, kAttrHidden);
+  EXPECT_TRUE(HasAll(fs.GetAttributes("C:\\hidden"), kAttrHidden));
 }
 
 TEST_F(FolderRepairTest, UnhidesHiddenRootFoldersOfARemovableDrive) {
@@ -41,9 +41,9 @@ TEST_F(FolderRepairTest, UnhidesHiddenRootFoldersOfARemovableDrive) {
   EXPECT_EQ(form.List1.SelectedIndex(), 3);
   EXPECT_EQ(fs.GetAttributes("E:\\a"), fs::kAttrDirectory);
   EXPECT_EQ(fs.GetAttributes("E:\\b"), fs::kAttrDirectory);  // read-only and system gone too
-  EXPECT_EQ(fs.GetAttributes("E:\\visible\\inner") & kAttrHidden, kAttrHidden);
-  EXPECT_EQ(fs.GetAttributes("E:\\sysonly") & kAttrSystem, kAttrSystem);
-  EXPECT_EQ(fs.GetAttributes("E:\\file") & kAttrHidden, kAttrHidden);
+  EXPECT_TRUE(HasAll(fs.GetAttributes("E:\\visible\\inner"), kAttrHidden));
+  EXPECT_TRUE(HasAll(fs.GetAttributes("E:\\sysonly"), kAttrSystem));
+  EXPECT_TRUE(HasAll(fs.GetAttributes("E:\\file"), kAttrHidden));
 }
 
 TEST_F(FolderRepairTest, OnlyTheOldRecycleFolderNameStaysHidden) {
@@ -55,8 +55,8 @@ TEST_F(FolderRepairTest, OnlyTheOldRecycleFolderNameStaysHidden) {
   EXPECT_THAT(Log(), ElementsAre("修复丢失文件夹  E:\\RECYCLER", "修复丢失文件夹  E:\\$RECYCLE.BIN",
                                  "修复丢失文件夹  E:\\recycled2", "", "",
                                  " U盘修复完毕,共修复文件夹： 3个！"));
-  EXPECT_EQ(fs.GetAttributes("E:\\Recycled") & kAttrHidden, kAttrHidden);
-  EXPECT_EQ(fs.GetAttributes("E:\\RECYCLED") & kAttrHidden, kAttrHidden);
+  EXPECT_TRUE(HasAll(fs.GetAttributes("E:\\Recycled"), kAttrHidden));
+  EXPECT_TRUE(HasAll(fs.GetAttributes("E:\\RECYCLED"), kAttrHidden));
 }
 
 TEST_F(FolderRepairTest, ChoosesRemovableDrivesThenTheLastUncancelledFixedDrive) {

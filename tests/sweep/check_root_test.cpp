@@ -13,7 +13,7 @@ using fs::kAttrSystem;
 using fs::kDriveFixed;
 using fs::kDriveRemovable;
 
-constexpr uint32_t kHiddenSystem = kAttrHidden | kAttrSystem;
+constexpr fs::Attributes kHiddenSystem = kAttrHidden | kAttrSystem;
 
 TEST_F(SweepTest, FakeFolderProgramGoesAndItsFolderComesBack) {
   mem.AddDrive('E', kDriveRemovable);

@@ -15,7 +15,7 @@ using fs::kAttrSystem;
 using fs::kDriveFixed;
 using fs::kDriveRemovable;
 
-constexpr uint32_t kHiddenSystem = kAttrHidden | kAttrSystem;
+constexpr fs::Attributes kHiddenSystem = kAttrHidden | kAttrSystem;
 constexpr std::string_view kNbsp = "\xC2\xA0";  // U+00A0, a name that shows as blank
 
 // Which part of the link gives its target.
@@ -51,10 +51,13 @@ LinkShape Target(std::string path) {
 
 class ShortcutWormTest : public SweepTest {
  protected:
-  void Link(std::string_view path, const LinkShape& shape, uint32_t attributes = fs::kAttrArchive) {
+  void Link(std::string_view path, const LinkShape& shape,
+            fs::Attributes attributes = fs::kAttrArchive) {
     ASSERT_TRUE(mem.AddFile(path, WriteLink(shape).bytes, attributes)) << path;
   }
-  uint32_t Attributes(std::string_view path) { return mem.GetAttributes(path); }
+  std::optional<fs::Attributes> Attributes(std::string_view path) {
+    return mem.GetAttributes(path);
+  }
   // The user's things on a stick: none of them may change.
   void AddUserShortcuts(char drive) {
     const std::string root = std::string(1, drive) + ":\\";
@@ -123,7 +126,7 @@ TEST_P(ShortcutWormFamily, VbsKind) {
   EXPECT_EQ(LastLine(), Summary(4));
   EXPECT_EQ(Attributes("E:\\Photos"), kAttrDirectory);
   EXPECT_EQ(Attributes("E:\\Work"), kAttrDirectory);
-  EXPECT_EQ(Attributes("E:\\report.docx"), 0u);
+  EXPECT_EQ(Attributes("E:\\report.docx"), fs::kAttrNormal);
   EXPECT_EQ(mem.Content("E:\\report.docx"), "doc");
   EXPECT_TRUE(mem.Exists("E:\\Photos\\cat.jpg"));
   for (const char* gone : {"E:\\Photos.lnk", "E:\\Work.lnk", "E:\\report.docx.lnk", "E:\\helper.vbs"}) {

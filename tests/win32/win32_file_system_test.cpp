@@ -128,12 +128,12 @@ TEST(Win32Listing, FillsTheRecordAndHonoursThePattern) {
   EXPECT_EQ(docs->dwFileAttributes & (kAttrHidden | kAttrDirectory), kAttrHidden | kAttrDirectory);
   const auto readme = Entry(fs, dir.path(), "readme.txt");
   ASSERT_TRUE(readme.has_value());
-  EXPECT_NE(readme->dwFileAttributes & kAttrReadOnly, 0u);
+  EXPECT_TRUE(readme->dwFileAttributes.HasAny(kAttrReadOnly));
 
   // Names only: the name and the folder bit, nothing read per entry.
   const auto quick = Entry(fs, dir.path(), "Setup.EXE", FindMode::kNamesOnly);
   ASSERT_TRUE(quick.has_value());
-  EXPECT_EQ(quick->dwFileAttributes, 0u);
+  EXPECT_EQ(quick->dwFileAttributes, kAttrNormal);
   EXPECT_EQ(quick->nFileSize, 0u);
   EXPECT_EQ(quick->ftLastWriteTime, 0);
   EXPECT_EQ(Entry(fs, dir.path(), "docs", FindMode::kNamesOnly)->dwFileAttributes, kAttrDirectory);
@@ -160,26 +160,27 @@ TEST(Win32Attributes, AreWrittenAsExactlyTheBitsGiven) {
   MakeFile(dir / "a.exe");
   MakeFolder(dir / "Folder");
   Win32FileSystem fs;
-  const uint32_t kept = kAttrReadOnly | kAttrHidden | kAttrSystem;
+  const Attributes kept = kAttrReadOnly | kAttrHidden | kAttrSystem;
 
   ASSERT_TRUE(fs.SetAttributes(dir / "A.EXE", kAttrHidden | kAttrSystem | kAttrReadOnly));
   EXPECT_EQ(RawAttributes(dir / "a.exe") & kept, kept);
-  EXPECT_EQ(fs.GetAttributes(dir / "a.exe") & kept, kept);
+  EXPECT_TRUE(HasAll(fs.GetAttributes(dir / "a.exe"), kept));
   ASSERT_TRUE(fs.SetAttributes(dir / "a.exe", kAttrHidden));
-  EXPECT_EQ(RawAttributes(dir / "a.exe") & kept, static_cast<DWORD>(kAttrHidden));
+  EXPECT_EQ(RawAttributes(dir / "a.exe") & kept.Bits(), kAttrHidden.Bits());
   ASSERT_TRUE(fs.SetAttributes(dir / "a.exe", kAttrNormal));
-  EXPECT_EQ(RawAttributes(dir / "a.exe") & kept, 0u);
+  EXPECT_EQ(RawAttributes(dir / "a.exe") & kept.Bits(), 0u);
 
   // A folder keeps its directory bit whatever is written.
   ASSERT_TRUE(fs.SetAttributes(dir / "folder", kAttrHidden | kAttrSystem));
-  EXPECT_EQ(fs.GetAttributes(dir / "Folder") & (kept | kAttrDirectory),
+  EXPECT_EQ(fs.GetAttributes(dir / "Folder").value_or(kAttrNormal) & (kept | kAttrDirectory),
             kAttrHidden | kAttrSystem | kAttrDirectory);
   ASSERT_TRUE(fs.SetAttributes(dir / "Folder", kAttrNormal));
-  EXPECT_EQ(fs.GetAttributes(dir / "Folder") & (kept | kAttrDirectory), kAttrDirectory);
+  EXPECT_EQ(fs.GetAttributes(dir / "Folder").value_or(kAttrNormal) & (kept | kAttrDirectory),
+            kAttrDirectory);
 
   // Only the four DOS bits reach the system, and a drive root is a folder.
   EXPECT_EQ(fs.GetAttributes("E:\\"), kAttrDirectory);
-  EXPECT_EQ(fs.GetAttributes(dir / "missing"), kInvalidAttributes);
+  EXPECT_EQ(fs.GetAttributes(dir / "missing"), std::nullopt);
   EXPECT_FALSE(fs.SetAttributes(dir / "missing", kAttrHidden));
   EXPECT_EQ(fs.LastError(), static_cast<uint32_t>(ERROR_FILE_NOT_FOUND));
   EXPECT_FALSE(fs.SetAttributes("E:\\", kAttrHidden));
@@ -248,7 +249,7 @@ TEST(Win32Existence, APathEndingInASeparatorNamesOnlyAFolder) {
   MakeFolder(dir / "docs");
   Win32FileSystem fs;
   EXPECT_FALSE(fs.FileExists(dir / "x.exe\\"));
-  EXPECT_EQ(fs.GetAttributes(dir / "x.exe\\"), kInvalidAttributes);
+  EXPECT_EQ(fs.GetAttributes(dir / "x.exe\\"), std::nullopt);
   EXPECT_FALSE(fs.DeleteFileForced(dir / "x.exe\\"));
   EXPECT_FALSE(fs.CopyFile(dir / "x.exe", dir / "new.exe\\"));
   EXPECT_TRUE(fs.FileExists(dir / "x.exe"));

@@ -41,7 +41,7 @@ class MainWindowTest : public ::testing::Test {
   void SetUp() override {
     INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES};
     InitCommonControlsEx(&controls);
-    drives_.AddDrive('C', 3);
+    drives_.AddDrive('C', fs::kDriveFixed);
     form_ = std::make_unique<Form1>(drives_, host_);
     window_ = std::make_unique<MainWindow>(
         *form_, CommandHandlers{[this] { ++qim_; }, nullptr, nullptr, [this] { ++clean_; }});
