@@ -67,8 +67,7 @@ void menuclean_Click(FormState& form) {
     for (int i = kFirstDrive; i <= highest; ++i) {
       // Once a stop request has cleared Busy the remaining drives are passed over.
       if (((mask >> i) & 1u) == 0 || form.Busy == 0) continue;
-      const std::string root{static_cast<char>('A' + i), ':', '\\'};
-      FindJunk(form, root);
+      FindJunk(form, fs::DriveRoot(static_cast<char>('A' + i)));
     }
   }
   form.Busy = 0;

@@ -55,14 +55,15 @@ void reudir_Click(FormState& form) {
   int repaired = 0;
   fs::FileSystem& fileSystem = form.FileSystem();
   for (char letter = 'D'; letter <= 'Z'; ++letter) {
-    const std::string root{letter, ':', '\\'};
+    fs::WinPath drive;  // the drive's root
+    drive.letter = letter;
     // The type is asked afresh for each test, as a drive may come or go meanwhile.
-    if (fileSystem.GetDriveType(root) == fs::kDriveFixed) {
-      PendingFixed = root;
-    } else if (fileSystem.GetDriveType(root) == fs::kDriveRemovable) {
-      repaired += findir(form, root);
+    if (fileSystem.GetDriveType(drive) == fs::kDriveFixed) {
+      PendingFixed = fs::DriveRoot(letter);
+    } else if (fileSystem.GetDriveType(drive) == fs::kDriveRemovable) {
+      repaired += findir(form, fs::DriveRoot(letter));
       PendingFixed.clear();
-    } else if (fileSystem.GetDriveType(root) == fs::kDriveCdRom) {
+    } else if (fileSystem.GetDriveType(drive) == fs::kDriveCdRom) {
       PendingFixed.clear();
     }
   }

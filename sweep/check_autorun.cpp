@@ -16,7 +16,7 @@ constexpr std::string_view kKeys[] = {"open", "Shellexecute"};
 }  // namespace
 
 void CheckAutorun(SweepRun& run, int16_t drive) {
-  const std::string root = DriveRoot(drive);
+  const std::string root = fs::DriveRoot(static_cast<char>('A' + drive));
 
   const std::string iniPath = root + "autorun.inf";
   if (run.fs.FileExists(iniPath)) {

@@ -6,7 +6,6 @@
 #include "app/form_state.h"
 #include "platform/fs/file_system.h"
 #include "platform/fs/win_path.h"
-#include "sweep/drive_path.h"
 #include "sweep/shortcut_worm.h"
 #include "sweep/sweep_run.h"
 #include "sweep/sweep_texts.h"
@@ -116,7 +115,7 @@ bool CheckEntry(SweepRun& run, int16_t drive, const std::string& root, RootFolde
 
 bool CheckRoot(SweepRun& run, int16_t drive) {
   FormState& form = run.form;
-  const std::string root = DriveRoot(drive);
+  const std::string root = fs::DriveRoot(static_cast<char>('A' + drive));
   // The rules need names and the folder bit only; attributes are asked for
   // where a rule needs them.
   std::unique_ptr<fs::FindSession> listing =

@@ -4,12 +4,6 @@
 
 namespace veltrano::sweep {
 
-std::string DriveRoot(int16_t index) {
-  std::string root(1, static_cast<char>('A' + index));
-  root += ":\\";
-  return root;
-}
-
 std::optional<std::string> PathOnDrive(std::string_view root, std::string_view value) {
   // No Windows name holds a control character; the path rules below refuse
   // the other reserved characters (':' among them, so no other drive and no

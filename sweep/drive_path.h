@@ -1,15 +1,11 @@
 // Paths the sweep builds from what it reads on a drive.
 #pragma once
 
-#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
 
 namespace veltrano::sweep {
-
-// The root of drive `index` (0 = A:): "E:\" for 4.
-std::string DriveRoot(int16_t index);
 
 // The path that an autorun.inf value names on the drive with root `root`:
 // the root followed by the value, resolved as Windows resolves it before it

@@ -5,7 +5,7 @@
 
 #include "app/form_state.h"
 #include "platform/fs/file_system.h"
-#include "sweep/drive_path.h"
+#include "platform/fs/win_path.h"
 #include "sweep/sweep_run.h"
 #include "sweep/sweep_texts.h"
 
@@ -47,7 +47,7 @@ void ScanDrives(FormState& form, int16_t DriveType, std::string_view label) {
     const int highest = std::bit_width(mask) - 1;
     const int16_t last = static_cast<int16_t>(highest < kLastDrive ? highest : kLastDrive);
     for (int16_t drive = kFirstDrive; drive <= last; ++drive) {
-      const std::string root = DriveRoot(drive);
+      const std::string root = fs::DriveRoot(static_cast<char>('A' + drive));
       if (run.fs.GetDriveType(root) != static_cast<fs::DriveType>(DriveType)) continue;
       form.List1.Append({});
       form.List1.Append(std::string(label) + root);

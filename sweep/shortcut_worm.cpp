@@ -3,7 +3,6 @@
 #include "app/form_state.h"
 #include "platform/fs/file_system.h"
 #include "platform/fs/win_path.h"
-#include "sweep/drive_path.h"
 #include "sweep/link_command.h"
 #include "sweep/shell_link.h"
 #include "sweep/sweep_texts.h"
@@ -20,7 +19,7 @@ constexpr int kMaxDeepLookups = 64;
 }  // namespace
 
 ShortcutWorms::ShortcutWorms(SweepRun& run, int16_t drive)
-    : run_(run), drive_(drive), root_(DriveRoot(drive)) {}
+    : run_(run), drive_(drive), root_(fs::DriveRoot(static_cast<char>('A' + drive))) {}
 
 void ShortcutWorms::ReadRoot() {
   read_ = true;

@@ -40,7 +40,7 @@ void PrintDrives(fs::FileSystem& fileSystem) {
   const uint32_t mask = fileSystem.GetLogicalDrives();
   for (int n = 0; n < 26; ++n) {
     if ((mask & (1u << n)) == 0) continue;
-    const std::string root = std::string(1, static_cast<char>('A' + n)) + ":\\";
+    const std::string root = fs::DriveRoot(static_cast<char>('A' + n));
     const fs::DriveType code = fileSystem.GetDriveType(root);
     const std::string_view type = fs::DriveTypeName(code);
     std::cout << root.substr(0, 2) << '\t'

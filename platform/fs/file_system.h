@@ -1,8 +1,11 @@
 // The file-system seam: everything the commands do to drives, folders and
 // files goes through this interface.
 //
-// Paths are Windows paths in UTF-8 ("E:\docs\a.exe"). Names match without
-// regard to letter case. Every operation reports failure through its result;
+// Paths are Windows paths in UTF-8 ("E:\docs\a.exe"), parsed once into a
+// WinPath (drive, names, folder-only; see win_path.h): every operation takes
+// a PathArg, which is a WinPath the caller keeps or text parsed at the call,
+// so no backend parses a path again. Names match without regard to letter
+// case. Every operation reports failure through its result;
 // nothing throws.
 //
 // A path never leaves its drive: ".." stops at the root ("E:\..\x" is
@@ -18,6 +21,8 @@
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "platform/fs/win_path.h"
 
 namespace veltrano::fs {
 
@@ -128,7 +133,7 @@ class FileSystem {
   // Bit n set means drive letter n ('A' + n) exists.
   virtual uint32_t GetLogicalDrives() = 0;
   // Type of a drive root such as "E:\"; kDriveNoRootDir when there is no such drive.
-  virtual DriveType GetDriveType(std::string_view root) = 0;
+  virtual DriveType GetDriveType(const PathArg& root) = 0;
 
   // Opens a listing of `pattern`, which is a folder path followed by "*.*" or "*"
   // ("E:\*.*", "E:\docs\*.*"), filling each entry as `mode` says. On success
@@ -144,46 +149,46 @@ class FileSystem {
 
   // DOS attributes of a file or folder; nullopt when the path does not exist
   // or cannot be read.
-  virtual std::optional<Attributes> GetAttributes(std::string_view path) = 0;
+  virtual std::optional<Attributes> GetAttributes(const PathArg& path) = 0;
   // Sets the read-only, hidden, system and archive bits of a file or folder to
   // exactly those in `attributes` (other bits are ignored). False on failure.
-  virtual bool SetAttributes(std::string_view path, Attributes attributes) = 0;
+  virtual bool SetAttributes(const PathArg& path, Attributes attributes) = 0;
 
   // Deletes a file (or a link, never its target). Folders are not deleted. False on failure.
-  virtual bool DeleteFile(std::string_view path) = 0;
+  virtual bool DeleteFile(const PathArg& path) = 0;
   // Removes a file whatever its attributes: what clearing them to normal and
   // deleting does, as the removal steps of the commands ask. A file that has
   // other hard links keeps the attributes it shares with them: it is deleted
   // without changing them where the file system allows that, and otherwise
   // left as it is (false). False on failure.
-  virtual bool DeleteFileForced(std::string_view path) = 0;
+  virtual bool DeleteFileForced(const PathArg& path) = 0;
   // True only when a file (not a folder) exists at `path`.
-  virtual bool FileExists(std::string_view path) = 0;
+  virtual bool FileExists(const PathArg& path) = 0;
   // True only when a folder exists at `path`.
-  virtual bool FolderExists(std::string_view path) = 0;
+  virtual bool FolderExists(const PathArg& path) = 0;
   // What is at `path`. Unlike the two tests above, which answer false when a
   // lookup fails, this tells "nothing there" apart from "cannot tell": a
   // deletion is done only when the delete worked or the path is kMissing.
-  virtual PathState Probe(std::string_view path) = 0;
+  virtual PathState Probe(const PathArg& path) = 0;
   // Probe of the one entry whose name is the path's last name exactly, as a
   // listing gave it: the re-test after deleting a listed entry. Where the file
   // system tells names apart by letter case ("a.scr" and "A.SCR" are two
   // files), an entry that differs only in case is not this one and is not
   // looked for, so the test costs no listing of the folder. Where names never
   // differ only in case, it is Probe.
-  virtual PathState ProbeEntry(std::string_view path) = 0;
+  virtual PathState ProbeEntry(const PathArg& path) = 0;
   // Deletes a folder and everything in it, read-only entries included. Never
   // follows a link: a link inside is removed itself. False when anything stayed.
-  virtual bool DeleteFolderForced(std::string_view path) = 0;
+  virtual bool DeleteFolderForced(const PathArg& path) = 0;
   // Names (no path) of the immediate sub-folders of a folder, in the platform's
   // order; nullopt when the folder cannot be listed.
-  virtual std::optional<std::vector<std::string>> SubFolders(std::string_view folder) = 0;
+  virtual std::optional<std::vector<std::string>> SubFolders(const PathArg& folder) = 0;
 
   // Whole content of a file, at most `maxBytes`; nullopt when it cannot be read.
-  virtual std::optional<std::vector<uint8_t>> ReadFile(std::string_view path,
+  virtual std::optional<std::vector<uint8_t>> ReadFile(const PathArg& path,
                                                        std::size_t maxBytes) = 0;
   // Copies a file, replacing an existing target. False on failure.
-  virtual bool CopyFile(std::string_view from, std::string_view to) = 0;
+  virtual bool CopyFile(const PathArg& from, const PathArg& to) = 0;
 
   // Lets go of any folder handles kept to speed up path lookups, so that a
   // removable drive can be unmounted. A command may call it when it ends; the

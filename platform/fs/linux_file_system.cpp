@@ -155,22 +155,22 @@ class LinuxFileSystem::Impl {
   // asks that folder for the exact name instead of walking from the root
   // again. It only reads; nothing is ever changed through it.
   struct Deleted {
-    std::string path;  // as the caller named it
+    WinPath path;
     UniqueFd folder;
     std::string name;
   };
   std::optional<Deleted> justDeleted;
 
-  void NoteDeleted(std::string_view path, Entry& e) {
-    justDeleted = Deleted{std::string(path), std::move(e.folder), e.name};
+  void NoteDeleted(const WinPath& path, Entry& e) {
+    justDeleted = Deleted{path, std::move(e.folder), e.name};
   }
 
   // What is now at the entry just deleted, when `path` names it; nullopt for
   // any other path (and the note is dropped either way).
-  std::optional<PathState> ProbeJustDeleted(std::string_view path) {
+  std::optional<PathState> ProbeJustDeleted(const PathArg& path) {
     std::optional<Deleted> d = std::move(justDeleted);
     justDeleted.reset();
-    if (!d || d->path != path) return std::nullopt;
+    if (!d || !path || d->path != *path) return std::nullopt;
     struct statx st {};
     bool mountRoot = false;
     if (!StatEntry(d->folder.get(), d->name, st, mountRoot)) {
@@ -292,19 +292,17 @@ class LinuxFileSystem::Impl {
     return e;
   }
 
-  std::optional<Entry> Lookup(std::string_view path) {
-    const auto parsed = ParseWinPath(path);
-    if (!parsed) return std::nullopt;
-    return Lookup(*parsed);
+  std::optional<Entry> Lookup(const PathArg& path) {
+    if (!path) return std::nullopt;
+    return Lookup(*path);
   }
 
-  PathState Probe(std::string_view path, bool exactName) {
-    const auto parsed = ParseWinPath(path);
-    if (!parsed) return PathState::kUnknown;
-    if (parsed->IsRoot()) {
-      return OpenFolder(*parsed, 0, O_PATH).valid() ? PathState::kFolder : PathState::kUnknown;
+  PathState Probe(const PathArg& path, bool exactName) {
+    if (!path) return PathState::kUnknown;
+    if (path->IsRoot()) {
+      return OpenFolder(*path, 0, O_PATH).valid() ? PathState::kFolder : PathState::kUnknown;
     }
-    const auto e = Lookup(*parsed, exactName);
+    const auto e = Lookup(*path, exactName);
     if (e) return e->IsDir() ? PathState::kFolder : PathState::kFile;
     return errno == ENOENT ? PathState::kMissing : PathState::kUnknown;
   }
@@ -507,10 +505,9 @@ uint32_t LinuxFileSystem::GetLogicalDrives() {
   return mask;
 }
 
-DriveType LinuxFileSystem::GetDriveType(std::string_view root) {
-  const auto parsed = ParseWinPath(root);
-  if (!parsed || !parsed->parts.empty()) return kDriveNoRootDir;
-  const Drive* d = impl_->FindDrive(parsed->letter);
+DriveType LinuxFileSystem::GetDriveType(const PathArg& root) {
+  if (!root || !root->parts.empty()) return kDriveNoRootDir;
+  const Drive* d = impl_->FindDrive(root->letter);
   return d ? d->type : kDriveNoRootDir;
 }
 
@@ -526,46 +523,42 @@ std::unique_ptr<FindSession> LinuxFileSystem::FindFirst(std::string_view pattern
   return session;
 }
 
-std::optional<Attributes> LinuxFileSystem::GetAttributes(std::string_view path) {
-  const auto parsed = ParseWinPath(path);
-  if (!parsed) return std::nullopt;
-  if (parsed->IsRoot()) {
-    if (!impl_->OpenFolder(*parsed, 0, O_PATH).valid()) return std::nullopt;
+std::optional<Attributes> LinuxFileSystem::GetAttributes(const PathArg& path) {
+  if (!path) return std::nullopt;
+  if (path->IsRoot()) {
+    if (!impl_->OpenFolder(*path, 0, O_PATH).valid()) return std::nullopt;
     return kAttrDirectory;
   }
-  const auto e = impl_->Lookup(*parsed);
+  const auto e = impl_->Lookup(*path);
   if (!e) return std::nullopt;
-  return impl_->AttributesOf(parsed->letter, *e);
+  return impl_->AttributesOf(path->letter, *e);
 }
 
-bool LinuxFileSystem::SetAttributes(std::string_view path, Attributes attributes) {
-  const auto parsed = ParseWinPath(path);
-  if (!parsed || parsed->IsRoot()) return false;
-  const auto e = impl_->Lookup(*parsed);
+bool LinuxFileSystem::SetAttributes(const PathArg& path, Attributes attributes) {
+  if (!path || path->IsRoot()) return false;
+  const auto e = impl_->Lookup(*path);
   if (!e) return false;
   if (e->IsLink()) return !attributes.HasAny(kAttrReadOnly | kAttrHidden | kAttrSystem);
-  return WriteDosAttributes(impl_->StoreOf(parsed->letter), e->folder.get(), e->name, e->st,
+  return WriteDosAttributes(impl_->StoreOf(path->letter), e->folder.get(), e->name, e->st,
                             attributes);
 }
 
-bool LinuxFileSystem::DeleteFile(std::string_view path) {
-  const auto parsed = ParseWinPath(path);
-  if (!parsed) return false;
-  auto e = impl_->Lookup(*parsed);
+bool LinuxFileSystem::DeleteFile(const PathArg& path) {
+  if (!path) return false;
+  auto e = impl_->Lookup(*path);
   if (!e || e->IsDir()) return false;
-  if (!e->IsLink() && impl_->AttributesOf(parsed->letter, *e).HasAny(kAttrReadOnly)) return false;
+  if (!e->IsLink() && impl_->AttributesOf(path->letter, *e).HasAny(kAttrReadOnly)) return false;
   if (!impl_->caseless.Remove(e->folder.get(), e->name,
                               [&] { return Impl::Unlink(e->folder.get(), e->name, 0); })) {
     return false;
   }
-  impl_->NoteDeleted(path, *e);
+  impl_->NoteDeleted(*path, *e);
   return true;
 }
 
-bool LinuxFileSystem::DeleteFileForced(std::string_view path) {
-  const auto parsed = ParseWinPath(path);
-  if (!parsed) return false;
-  auto e = impl_->Lookup(*parsed);
+bool LinuxFileSystem::DeleteFileForced(const PathArg& path) {
+  if (!path) return false;
+  auto e = impl_->Lookup(*path);
   if (!e || e->IsDir()) return false;
   if (!e->IsLink() && e->st.stx_nlink > 1) {
     // The inode lives on under its other names: its mode and attributes are
@@ -575,64 +568,61 @@ bool LinuxFileSystem::DeleteFileForced(std::string_view path) {
                                 [&] { return Impl::Unlink(e->folder.get(), e->name, 0); })) {
       return false;
     }
-    impl_->NoteDeleted(path, *e);
+    impl_->NoteDeleted(*path, *e);
     return true;
   }
   // The attributes go with the file, so only a read-only bit stands in the
   // way: a file without one is deleted straight away, one lookup in all. A
   // read-only file, or one the delete did not take, gets its attributes set
   // to normal first, so that a file that stays is left as that leaves it.
-  if (!impl_->AttributesOf(parsed->letter, *e).HasAny(kAttrReadOnly) &&
+  if (!impl_->AttributesOf(path->letter, *e).HasAny(kAttrReadOnly) &&
       impl_->caseless.Remove(e->folder.get(), e->name,
                              [&] { return Impl::Unlink(e->folder.get(), e->name, 0); })) {
-    impl_->NoteDeleted(path, *e);
+    impl_->NoteDeleted(*path, *e);
     return true;
   }
   SetAttributes(path, kAttrNormal);  // a failure shows in the delete
   return DeleteFile(path);
 }
 
-bool LinuxFileSystem::FileExists(std::string_view path) {
+bool LinuxFileSystem::FileExists(const PathArg& path) {
   const auto e = impl_->Lookup(path);
   return e && !e->IsDir();
 }
 
-bool LinuxFileSystem::FolderExists(std::string_view path) {
-  const auto parsed = ParseWinPath(path);
-  if (!parsed) return false;
-  if (parsed->IsRoot()) return impl_->OpenFolder(*parsed, 0, O_PATH).valid();
-  const auto e = impl_->Lookup(*parsed);
+bool LinuxFileSystem::FolderExists(const PathArg& path) {
+  if (!path) return false;
+  if (path->IsRoot()) return impl_->OpenFolder(*path, 0, O_PATH).valid();
+  const auto e = impl_->Lookup(*path);
   return e && e->IsDir();
 }
 
-PathState LinuxFileSystem::Probe(std::string_view path) {
+PathState LinuxFileSystem::Probe(const PathArg& path) {
   return impl_->Probe(path, false);
 }
 
-PathState LinuxFileSystem::ProbeEntry(std::string_view path) {
+PathState LinuxFileSystem::ProbeEntry(const PathArg& path) {
   if (const auto now = impl_->ProbeJustDeleted(path)) return *now;
   return impl_->Probe(path, true);
 }
 
-bool LinuxFileSystem::DeleteFolderForced(std::string_view path) {
-  const auto parsed = ParseWinPath(path);
-  if (!parsed || parsed->IsRoot()) return false;  // a drive root is never deleted
-  const auto e = impl_->Lookup(*parsed);
+bool LinuxFileSystem::DeleteFolderForced(const PathArg& path) {
+  if (!path || path->IsRoot()) return false;  // a drive root is never deleted
+  const auto e = impl_->Lookup(*path);
   if (!e || !e->IsDir()) return false;
   impl_->caseless.Clear();
   UniqueFd dir = OpenBeneath(e->folder.get(), e->name, O_RDONLY | O_DIRECTORY);
   if (!dir.valid()) return false;
-  const bool emptied = impl_->EmptyFolder(dir.get(), impl_->StoreOf(parsed->letter), 0);
+  const bool emptied = impl_->EmptyFolder(dir.get(), impl_->StoreOf(path->letter), 0);
   dir.reset();
   const bool removed = emptied && Impl::Unlink(e->folder.get(), e->name, AT_REMOVEDIR);
   impl_->caseless.Clear();
   return removed;
 }
 
-std::optional<std::vector<std::string>> LinuxFileSystem::SubFolders(std::string_view folder) {
-  const auto parsed = ParseWinPath(folder);
-  if (!parsed) return std::nullopt;
-  UniqueFd dir = impl_->OpenFolder(*parsed, parsed->parts.size(), O_RDONLY);
+std::optional<std::vector<std::string>> LinuxFileSystem::SubFolders(const PathArg& folder) {
+  if (!folder) return std::nullopt;
+  UniqueFd dir = impl_->OpenFolder(*folder, folder->parts.size(), O_RDONLY);
   if (!dir.valid()) return std::nullopt;
   std::vector<std::string> names;
   DirReader reader(dir.get());
@@ -649,7 +639,7 @@ std::optional<std::vector<std::string>> LinuxFileSystem::SubFolders(std::string_
   return names;
 }
 
-std::optional<std::vector<uint8_t>> LinuxFileSystem::ReadFile(std::string_view path,
+std::optional<std::vector<uint8_t>> LinuxFileSystem::ReadFile(const PathArg& path,
                                                               std::size_t maxBytes) {
   const auto e = impl_->Lookup(path);
   if (!e || !S_ISREG(e->st.stx_mode)) return std::nullopt;
@@ -675,26 +665,24 @@ std::optional<std::vector<uint8_t>> LinuxFileSystem::ReadFile(std::string_view p
   return data;
 }
 
-bool LinuxFileSystem::CopyFile(std::string_view from, std::string_view to) {
-  const auto source = ParseWinPath(from);
-  if (!source) return false;
-  const auto src = impl_->Lookup(*source);
+bool LinuxFileSystem::CopyFile(const PathArg& from, const PathArg& to) {
+  if (!from) return false;
+  const auto src = impl_->Lookup(*from);
   if (!src || !S_ISREG(src->st.stx_mode)) return false;
-  const auto target = ParseWinPath(to);
-  if (!target || target->IsRoot() || target->folderOnly) return false;
-  const char letter = target->letter;
+  if (!to || to->IsRoot() || to->folderOnly) return false;
+  const char letter = to->letter;
 
-  UniqueFd folder = impl_->OpenFolder(*target, target->parts.size() - 1, O_PATH);
+  UniqueFd folder = impl_->OpenFolder(*to, to->parts.size() - 1, O_PATH);
   if (!folder.valid()) return false;
   std::string name;
-  if (const auto existing = impl_->Lookup(*target)) {
+  if (const auto existing = impl_->Lookup(*to)) {
     if (existing->IsDir()) return false;
     if (!existing->IsLink() && impl_->AttributesOf(letter, *existing).HasAny(kAttrReadOnly)) {
       return false;
     }
     name = existing->name;
   } else {
-    const auto mapped = WindowsToLinuxName(target->parts.back());
+    const auto mapped = WindowsToLinuxName(to->parts.back());
     if (!mapped) return false;
     name = *mapped;
   }
@@ -735,7 +723,7 @@ bool LinuxFileSystem::CopyFile(std::string_view from, std::string_view to) {
   impl_->caseless.Clear();
   if (!renamed) return false;
   // Hidden and system travel with the copy, as they do on Windows.
-  const Attributes srcBits = impl_->AttributesOf(source->letter, *src);
+  const Attributes srcBits = impl_->AttributesOf(from->letter, *src);
   if (srcBits.HasAny(kAttrHidden | kAttrSystem)) {
     struct statx st {};
     bool mountRoot = false;

@@ -17,7 +17,7 @@ enum class Kind { kFile, kFolder, kLink };
 struct MemoryFileSystem::Node {
   std::string name;
   Kind kind = Kind::kFile;
-  Attributes attributes;  // only kSettableBits
+  Attributes attributes;    // only kSettableBits
   std::string content;      // file content, or the target of a link
   int64_t created = 0, accessed = 0, written = 0;
   bool inUse = false;
@@ -135,33 +135,32 @@ bool MemoryFileSystem::SetWriteProtected(char letter, bool on) {
   return true;
 }
 
-MemoryFileSystem::Located MemoryFileSystem::Locate(std::string_view path) const {
+MemoryFileSystem::Located MemoryFileSystem::Locate(const PathArg& path) const {
   Located at;
-  const auto parsed = ParseWinPath(path);
-  if (!parsed) return at;
-  Drive* drive = FindDrive(parsed->letter);
+  if (!path) return at;
+  Drive* drive = FindDrive(path->letter);
   if (!drive) return at;
   at.drive = drive;
   Node* folder = &drive->root;
-  if (parsed->parts.empty()) {
+  if (path->parts.empty()) {
     at.node = folder;
     return at;
   }
-  for (size_t i = 0; i + 1 < parsed->parts.size(); ++i) {
-    folder = folder->Child(parsed->parts[i]);
+  for (size_t i = 0; i + 1 < path->parts.size(); ++i) {
+    folder = folder->Child(path->parts[i]);
     if (!folder || folder->kind != Kind::kFolder) return Located{drive, nullptr, nullptr, {}};
   }
   at.parent = folder;
-  at.leaf = parsed->parts.back();
+  at.leaf = path->parts.back();
   at.node = folder->Child(at.leaf);
   // "E:\x.exe\" names a folder or nothing, and nothing is made there.
-  if (parsed->folderOnly && (!at.node || at.node->kind != Kind::kFolder)) {
+  if (path->folderOnly && (!at.node || at.node->kind != Kind::kFolder)) {
     return Located{drive, nullptr, nullptr, {}};
   }
   return at;
 }
 
-MemoryFileSystem::Located MemoryFileSystem::LocateLive(std::string_view path) const {
+MemoryFileSystem::Located MemoryFileSystem::LocateLive(const PathArg& path) const {
   Located at = Locate(path);
   if (at.drive && !at.drive->mediumPresent) return Located{};
   // Nothing below an unreachable folder can be reached either.
@@ -300,10 +299,9 @@ uint32_t MemoryFileSystem::GetLogicalDrives() {
   return mask;
 }
 
-DriveType MemoryFileSystem::GetDriveType(std::string_view root) {
-  const auto parsed = ParseWinPath(root);
-  if (!parsed || !parsed->parts.empty()) return kDriveNoRootDir;
-  const Drive* d = FindDrive(parsed->letter);
+DriveType MemoryFileSystem::GetDriveType(const PathArg& root) {
+  if (!root || !root->parts.empty()) return kDriveNoRootDir;
+  const Drive* d = FindDrive(root->letter);
   return d ? d->type : kDriveNoRootDir;
 }
 
@@ -311,7 +309,7 @@ std::unique_ptr<FindSession> MemoryFileSystem::FindFirst(std::string_view patter
                                                          FindMode mode) {
   const auto parsed = ParseWinPattern(pattern);
   if (!parsed) return nullptr;
-  Located at = LocateLive(parsed->folder.ToString());
+  Located at = LocateLive(parsed->folder);
   Node* folder = at.node;
   if (!folder || folder->kind != Kind::kFolder || folder->listingDenied || folder->accessDenied) {
     return nullptr;
@@ -337,13 +335,13 @@ std::unique_ptr<FindSession> MemoryFileSystem::FindFirst(std::string_view patter
   return std::make_unique<MemoryFindSession>(std::move(entries), openSessions_);
 }
 
-std::optional<Attributes> MemoryFileSystem::GetAttributes(std::string_view path) {
+std::optional<Attributes> MemoryFileSystem::GetAttributes(const PathArg& path) {
   Located at = LocateLive(path);
   if (!at.node) return std::nullopt;
   return at.node->Listed();
 }
 
-bool MemoryFileSystem::SetAttributes(std::string_view path, Attributes attributes) {
+bool MemoryFileSystem::SetAttributes(const PathArg& path, Attributes attributes) {
   Located at = LocateLive(path);
   Node* n = at.node;
   if (!n || n == &at.drive->root || at.drive->writeProtected || n->accessDenied) return false;
@@ -356,12 +354,12 @@ bool MemoryFileSystem::SetAttributes(std::string_view path, Attributes attribute
   return true;
 }
 
-bool MemoryFileSystem::DeleteFileForced(std::string_view path) {
+bool MemoryFileSystem::DeleteFileForced(const PathArg& path) {
   SetAttributes(path, kAttrNormal);  // a failure shows in the delete
   return DeleteFile(path);
 }
 
-bool MemoryFileSystem::DeleteFile(std::string_view path) {
+bool MemoryFileSystem::DeleteFile(const PathArg& path) {
   Located at = LocateLive(path);
   Node* n = at.node;
   if (!n || n->kind == Kind::kFolder || at.drive->writeProtected) return false;
@@ -370,23 +368,22 @@ bool MemoryFileSystem::DeleteFile(std::string_view path) {
   return true;
 }
 
-bool MemoryFileSystem::FileExists(std::string_view path) {
+bool MemoryFileSystem::FileExists(const PathArg& path) {
   Located at = LocateLive(path);
   return at.node && at.node->kind != Kind::kFolder;
 }
 
-bool MemoryFileSystem::FolderExists(std::string_view path) {
+bool MemoryFileSystem::FolderExists(const PathArg& path) {
   Located at = LocateLive(path);
   return at.node && at.node->kind == Kind::kFolder;
 }
 
-PathState MemoryFileSystem::Probe(std::string_view path) {
-  const auto parsed = ParseWinPath(path);
-  if (!parsed) return PathState::kUnknown;
-  const Drive* drive = FindDrive(parsed->letter);
+PathState MemoryFileSystem::Probe(const PathArg& path) {
+  if (!path) return PathState::kUnknown;
+  const Drive* drive = FindDrive(path->letter);
   if (!drive || !drive->mediumPresent) return PathState::kUnknown;
   const Node* at = &drive->root;
-  for (const std::string& part : parsed->parts) {
+  for (const std::string& part : path->parts) {
     if (at->kind != Kind::kFolder) return PathState::kUnknown;  // a file or link in the way
     if (at->unreachable) return PathState::kUnknown;
     at = at->Child(part);
@@ -397,7 +394,7 @@ PathState MemoryFileSystem::Probe(std::string_view path) {
 }
 
 // Names here never differ only in case: the entry is whatever the name finds.
-PathState MemoryFileSystem::ProbeEntry(std::string_view path) {
+PathState MemoryFileSystem::ProbeEntry(const PathArg& path) {
   return Probe(path);
 }
 
@@ -421,7 +418,7 @@ bool MemoryFileSystem::RemoveTree(Node& folder) {
   return all;
 }
 
-bool MemoryFileSystem::DeleteFolderForced(std::string_view path) {
+bool MemoryFileSystem::DeleteFolderForced(const PathArg& path) {
   Located at = LocateLive(path);
   Node* n = at.node;
   // The root of a drive is never deleted.
@@ -432,7 +429,7 @@ bool MemoryFileSystem::DeleteFolderForced(std::string_view path) {
   return true;
 }
 
-std::optional<std::vector<std::string>> MemoryFileSystem::SubFolders(std::string_view folder) {
+std::optional<std::vector<std::string>> MemoryFileSystem::SubFolders(const PathArg& folder) {
   Located at = LocateLive(folder);
   Node* n = at.node;
   if (!n || n->kind != Kind::kFolder || n->listingDenied || n->accessDenied) return std::nullopt;
@@ -443,7 +440,7 @@ std::optional<std::vector<std::string>> MemoryFileSystem::SubFolders(std::string
   return names;
 }
 
-std::optional<std::vector<uint8_t>> MemoryFileSystem::ReadFile(std::string_view path,
+std::optional<std::vector<uint8_t>> MemoryFileSystem::ReadFile(const PathArg& path,
                                                                std::size_t maxBytes) {
   Located at = LocateLive(path);
   Node* n = at.node;
@@ -453,7 +450,7 @@ std::optional<std::vector<uint8_t>> MemoryFileSystem::ReadFile(std::string_view 
                               n->content.begin() + static_cast<std::ptrdiff_t>(size));
 }
 
-bool MemoryFileSystem::CopyFile(std::string_view from, std::string_view to) {
+bool MemoryFileSystem::CopyFile(const PathArg& from, const PathArg& to) {
   Located src = LocateLive(from);
   if (!src.node || src.node->kind != Kind::kFile || src.node->accessDenied) return false;
   Located dst = LocateLive(to);

@@ -2,7 +2,7 @@
 
 namespace veltrano::fs {
 
-Removal RemoveFile(FileSystem& fileSystem, std::string_view path) {
+Removal RemoveFile(FileSystem& fileSystem, const PathArg& path) {
   const bool deleted = fileSystem.DeleteFileForced(path);
   const PathState after = fileSystem.ProbeEntry(path);
   if (after == PathState::kFile) return Removal::kStayed;

@@ -2,8 +2,6 @@
 // gone.
 #pragma once
 
-#include <string_view>
-
 #include "platform/fs/file_system.h"
 
 namespace veltrano::fs {
@@ -20,6 +18,6 @@ enum class Removal {
 // lookup after a failed delete never counts as gone: another mount on the
 // name, a path too long to look up or a folder swapped on the way cannot show
 // that the file went.
-Removal RemoveFile(FileSystem& fileSystem, std::string_view path);
+Removal RemoveFile(FileSystem& fileSystem, const PathArg& path);
 
 }  // namespace veltrano::fs

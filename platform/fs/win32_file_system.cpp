@@ -94,19 +94,17 @@ class Win32FileSystem::Impl {
     return native;
   }
 
-  std::optional<std::wstring> Resolve(std::string_view path) {
+  std::optional<std::wstring> Resolve(const PathArg& path) {
     lastError = 0;
-    const auto parsed = ParseWinPath(path);
-    if (!parsed) return std::nullopt;
-    return Resolve(*parsed);
+    if (!path) return std::nullopt;
+    return Resolve(*path);
   }
 
   // Resolves a path that must not be a drive root.
-  std::optional<std::wstring> ResolveEntry(std::string_view path) {
+  std::optional<std::wstring> ResolveEntry(const PathArg& path) {
     lastError = 0;
-    const auto parsed = ParseWinPath(path);
-    if (!parsed || parsed->IsRoot()) return std::nullopt;
-    return Resolve(*parsed);
+    if (!path || path->IsRoot()) return std::nullopt;
+    return Resolve(*path);
   }
 
   bool Fail() {
@@ -167,14 +165,13 @@ uint32_t Win32FileSystem::GetLogicalDrives() {
   return mask;
 }
 
-DriveType Win32FileSystem::GetDriveType(std::string_view root) {
-  const auto parsed = ParseWinPath(root);
-  if (!parsed || !parsed->IsRoot()) return kDriveNoRootDir;
+DriveType Win32FileSystem::GetDriveType(const PathArg& root) {
+  if (!root || !root->IsRoot()) return kDriveNoRootDir;
   if (impl_->directoryMode) {
-    const Impl::Root* r = impl_->RootOf(parsed->letter);
+    const Impl::Root* r = impl_->RootOf(root->letter);
     return r != nullptr ? r->type : kDriveNoRootDir;
   }
-  const wchar_t name[] = {static_cast<wchar_t>(parsed->letter), L':', L'\\', L'\0'};
+  const wchar_t name[] = {static_cast<wchar_t>(root->letter), L':', L'\\', L'\0'};
   const UINT code = ::GetDriveTypeW(name);
   return code <= static_cast<UINT>(kDriveRamDisk) ? static_cast<DriveType>(code) : kDriveUnknown;
 }
@@ -196,10 +193,8 @@ std::unique_ptr<FindSession> Win32FileSystem::FindFirst(std::string_view pattern
   return session;
 }
 
-std::optional<Attributes> Win32FileSystem::GetAttributes(std::string_view path) {
-  const auto parsed = ParseWinPath(path);
-  if (!parsed) return std::nullopt;
-  const auto native = impl_->Resolve(*parsed);
+std::optional<Attributes> Win32FileSystem::GetAttributes(const PathArg& path) {
+  const auto native = impl_->Resolve(path);
   if (!native) return std::nullopt;
   const DWORD a = impl_->calls.Attributes(*native);
   if (a == INVALID_FILE_ATTRIBUTES) {
@@ -207,14 +202,14 @@ std::optional<Attributes> Win32FileSystem::GetAttributes(std::string_view path) 
     return std::nullopt;
   }
   // A drive root is a folder, whatever bits the volume gives it.
-  if (parsed->IsRoot()) {
+  if (path->IsRoot()) {
     if (!IsFolder(a)) return std::nullopt;
     return kAttrDirectory;
   }
   return win32::CoreAttributes(a);
 }
 
-bool Win32FileSystem::SetAttributes(std::string_view path, Attributes attributes) {
+bool Win32FileSystem::SetAttributes(const PathArg& path, Attributes attributes) {
   const auto native = impl_->ResolveEntry(path);
   if (!native) return false;
   const DWORD a = impl_->calls.Attributes(*native);
@@ -227,12 +222,12 @@ bool Win32FileSystem::SetAttributes(std::string_view path, Attributes attributes
   return true;
 }
 
-bool Win32FileSystem::DeleteFileForced(std::string_view path) {
+bool Win32FileSystem::DeleteFileForced(const PathArg& path) {
   SetAttributes(path, kAttrNormal);  // a failure shows in the delete
   return DeleteFile(path);
 }
 
-bool Win32FileSystem::DeleteFile(std::string_view path) {
+bool Win32FileSystem::DeleteFile(const PathArg& path) {
   const auto native = impl_->ResolveEntry(path);
   if (!native) return false;
   const DWORD a = impl_->calls.Attributes(*native);
@@ -247,33 +242,32 @@ bool Win32FileSystem::DeleteFile(std::string_view path) {
   return true;
 }
 
-bool Win32FileSystem::FileExists(std::string_view path) {
+bool Win32FileSystem::FileExists(const PathArg& path) {
   const auto native = impl_->ResolveEntry(path);
   if (!native) return false;
   const DWORD a = impl_->calls.Attributes(*native);
   return a != INVALID_FILE_ATTRIBUTES && !IsFolderLike(a);  // a folder link is no file
 }
 
-bool Win32FileSystem::FolderExists(std::string_view path) {
+bool Win32FileSystem::FolderExists(const PathArg& path) {
   const auto native = impl_->Resolve(path);
   return native && IsFolderLike(impl_->calls.Attributes(*native));
 }
 
-PathState Win32FileSystem::Probe(std::string_view path) {
+PathState Win32FileSystem::Probe(const PathArg& path) {
   // Only the system's own "no such file" or "no such path" means nothing is
   // there; a file or a link on the way, an unknown drive, access denied or a
   // missing medium cannot tell.
   const auto missing = [](DWORD e) {
     return e == ERROR_FILE_NOT_FOUND || e == ERROR_PATH_NOT_FOUND;
   };
-  const auto parsed = ParseWinPath(path);
-  if (!parsed) return PathState::kUnknown;
+  if (!path) return PathState::kUnknown;
   // A drive that has gone (a stick pulled out) answers "no such path" too.
   const auto onItsDrive = [&] {
-    const auto root = impl_->RootPath(parsed->letter);
+    const auto root = impl_->RootPath(path->letter);
     return root && IsFolder(impl_->calls.Attributes(*root + L"\\")) ? PathState::kMissing : PathState::kUnknown;
   };
-  const auto native = impl_->Resolve(*parsed);
+  const auto native = impl_->Resolve(*path);
   if (!native) {
     return !impl_->blocked && missing(impl_->lastError) ? onItsDrive() : PathState::kUnknown;
   }
@@ -281,13 +275,13 @@ PathState Win32FileSystem::Probe(std::string_view path) {
   if (a == INVALID_FILE_ATTRIBUTES) {
     const DWORD error = GetLastError();
     impl_->lastError = error;
-    return !parsed->IsRoot() && missing(error) ? onItsDrive() : PathState::kUnknown;
+    return !path->IsRoot() && missing(error) ? onItsDrive() : PathState::kUnknown;
   }
   // A folder link is a folder here, as it is to Windows; a file link a file.
   return IsFolderLike(a) ? PathState::kFolder : PathState::kFile;
 }
 
-PathState Win32FileSystem::ProbeEntry(std::string_view path) {
+PathState Win32FileSystem::ProbeEntry(const PathArg& path) {
   // Right after DeleteFile removed this very entry, the system's answer is
   // known: the name is gone, or, while another program still holds the file
   // open, the file is marked for deletion and any lookup fails. Asking would
@@ -302,7 +296,7 @@ PathState Win32FileSystem::ProbeEntry(std::string_view path) {
   return Probe(path);
 }
 
-bool Win32FileSystem::DeleteFolderForced(std::string_view path) {
+bool Win32FileSystem::DeleteFolderForced(const PathArg& path) {
   const auto native = impl_->ResolveEntry(path);  // a drive root is never deleted
   if (!native) return false;
   const DWORD a = impl_->calls.Attributes(*native);
@@ -316,12 +310,10 @@ bool Win32FileSystem::DeleteFolderForced(std::string_view path) {
   return win32::DeleteTree(impl_->calls, *native, impl_->lastError);
 }
 
-std::optional<std::vector<std::string>> Win32FileSystem::SubFolders(std::string_view folder) {
-  const auto parsed = ParseWinPath(folder);
-  if (!parsed) return std::nullopt;
-  const auto native = impl_->Resolve(*parsed);
+std::optional<std::vector<std::string>> Win32FileSystem::SubFolders(const PathArg& folder) {
+  const auto native = impl_->Resolve(folder);
   if (!native) return std::nullopt;
-  if (!parsed->IsRoot() && !IsFolder(impl_->calls.Attributes(*native))) {
+  if (!folder->IsRoot() && !IsFolder(impl_->calls.Attributes(*native))) {
     impl_->lastError = ERROR_PATH_NOT_FOUND;
     return std::nullopt;
   }
@@ -335,7 +327,7 @@ std::optional<std::vector<std::string>> Win32FileSystem::SubFolders(std::string_
   return names;
 }
 
-std::optional<std::vector<uint8_t>> Win32FileSystem::ReadFile(std::string_view path,
+std::optional<std::vector<uint8_t>> Win32FileSystem::ReadFile(const PathArg& path,
                                                               std::size_t maxBytes) {
   const auto native = impl_->ResolveEntry(path);
   if (!native) return std::nullopt;
@@ -353,7 +345,7 @@ std::optional<std::vector<uint8_t>> Win32FileSystem::ReadFile(std::string_view p
   return win32::ReadWholeFile(*native, maxBytes, impl_->lastError);
 }
 
-bool Win32FileSystem::CopyFile(std::string_view from, std::string_view to) {
+bool Win32FileSystem::CopyFile(const PathArg& from, const PathArg& to) {
   const auto source = impl_->ResolveEntry(from);
   if (!source) return false;
   const DWORD sa = impl_->calls.Attributes(*source);

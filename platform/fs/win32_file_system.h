@@ -63,25 +63,24 @@ class Win32FileSystem : public FileSystem {
   Win32FileSystem& operator=(const Win32FileSystem&) = delete;
 
   uint32_t GetLogicalDrives() override;
-  DriveType GetDriveType(std::string_view root) override;
+  DriveType GetDriveType(const PathArg& root) override;
   using FileSystem::FindFirst;
   std::unique_ptr<FindSession> FindFirst(std::string_view pattern, FindData& first,
                                          FindMode mode) override;
-  std::optional<Attributes> GetAttributes(std::string_view path) override;
-  bool SetAttributes(std::string_view path, Attributes attributes) override;
-  bool DeleteFile(std::string_view path) override;
-  bool DeleteFileForced(std::string_view path) override;
-  bool FileExists(std::string_view path) override;
-  bool FolderExists(std::string_view path) override;
-  PathState Probe(std::string_view path) override;
+  std::optional<Attributes> GetAttributes(const PathArg& path) override;
+  bool SetAttributes(const PathArg& path, Attributes attributes) override;
+  bool DeleteFile(const PathArg& path) override;
+  bool DeleteFileForced(const PathArg& path) override;
+  bool FileExists(const PathArg& path) override;
+  bool FolderExists(const PathArg& path) override;
+  PathState Probe(const PathArg& path) override;
   // Names never differ only in case here; right after DeleteFile removed the
   // entry, its test is answered without a lookup.
-  PathState ProbeEntry(std::string_view path) override;
-  bool DeleteFolderForced(std::string_view path) override;
-  std::optional<std::vector<std::string>> SubFolders(std::string_view folder) override;
-  std::optional<std::vector<uint8_t>> ReadFile(std::string_view path,
-                                               std::size_t maxBytes) override;
-  bool CopyFile(std::string_view from, std::string_view to) override;
+  PathState ProbeEntry(const PathArg& path) override;
+  bool DeleteFolderForced(const PathArg& path) override;
+  std::optional<std::vector<std::string>> SubFolders(const PathArg& folder) override;
+  std::optional<std::vector<uint8_t>> ReadFile(const PathArg& path, std::size_t maxBytes) override;
+  bool CopyFile(const PathArg& from, const PathArg& to) override;
   void ReleaseHandles() override {}
 
   // The Windows error code (GetLastError) of the last operation that failed

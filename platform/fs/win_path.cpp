@@ -91,9 +91,12 @@ std::u32string FoldedChars(std::string_view s) {
 
 }  // namespace
 
+std::string DriveRoot(char letter) {
+  return std::string{letter, ':', '\\'};
+}
+
 std::string WinPath::ToString() const {
-  std::string out(1, letter);
-  out += ":\\";
+  std::string out = DriveRoot(letter);
   for (size_t i = 0; i < parts.size(); ++i) {
     if (i) out += '\\';
     out += parts[i];
@@ -125,6 +128,10 @@ std::optional<WinPath> ParseWinPath(std::string_view path) {
   if (!SplitNames(path.substr(2), out.parts, true)) return std::nullopt;
   out.folderOnly = !out.parts.empty() && IsSeparator(path.back());
   return out;
+}
+
+PathArg::PathArg(std::string_view text) : parsed_(ParseWinPath(text)) {
+  if (parsed_) path_ = &*parsed_;
 }
 
 std::optional<WinPattern> ParseWinPattern(std::string_view pattern) {

@@ -34,13 +34,44 @@ struct WinPath {
   bool IsRoot() const { return parts.empty(); }
   // "E:\" for the root, otherwise "E:\a\b" (no trailing separator).
   std::string ToString() const;
+
+  // The same drive, names (letter case counts) and folder-only mark.
+  friend bool operator==(const WinPath&, const WinPath&) = default;
 };
+
+// The root of drive `letter`: "E:\". Every drive root is spelled here.
+std::string DriveRoot(char letter);
 
 // Parses a full path "E:\a\b". Fails (nullopt) for anything that is not a
 // full path of a drive (relative paths, "\\server\share"), for names holding a
 // character that Windows names cannot hold (\ / : * ? " < > | or NUL) and for
 // names that are not valid UTF-8.
 std::optional<WinPath> ParseWinPath(std::string_view path);
+
+// A path as the file-system operations take it: parsed once, either by the
+// caller, who keeps the WinPath for several operations on one entry, or here
+// from text ("E:\a\b"). Null when the text is no full path of a drive (see
+// ParseWinPath): every operation finds nothing there. It lives only as long
+// as the call it is passed to and is never copied.
+class PathArg {
+ public:
+  // Both convert implicitly, so that a caller names a path the way it holds it.
+  PathArg(const WinPath& path) : path_(&path) {}
+  PathArg(std::string_view text);
+  PathArg(const std::string& text) : PathArg(std::string_view(text)) {}
+  PathArg(const char* text) : PathArg(std::string_view(text)) {}
+  PathArg(const PathArg&) = delete;
+  PathArg& operator=(const PathArg&) = delete;
+
+  explicit operator bool() const { return path_ != nullptr; }
+  const WinPath& operator*() const { return *path_; }
+  const WinPath* operator->() const { return path_; }
+  const WinPath* get() const { return path_; }
+
+ private:
+  std::optional<WinPath> parsed_;
+  const WinPath* path_ = nullptr;
+};
 
 // A listing pattern: a folder path followed by the name pattern ("E:\docs\*.*").
 struct WinPattern {

@@ -46,28 +46,28 @@ class GeneratedFolderFs : public fs::testing::ForwardingFileSystem {
     }
     return inner_.FindFirst(pattern, first, mode);
   }
-  bool SetAttributes(std::string_view path, fs::Attributes attributes) override {
+  bool SetAttributes(const fs::PathArg& path, fs::Attributes attributes) override {
     return Index(path) >= 0 || inner_.SetAttributes(path, attributes);
   }
-  bool DeleteFile(std::string_view path) override {
+  bool DeleteFile(const fs::PathArg& path) override {
     const int i = Index(path);
     if (i < 0) return inner_.DeleteFile(path);
     present_[static_cast<size_t>(i)] = false;
     return true;
   }
-  bool DeleteFileForced(std::string_view path) override {
+  bool DeleteFileForced(const fs::PathArg& path) override {
     return Index(path) >= 0 ? DeleteFile(path) : inner_.DeleteFileForced(path);
   }
-  bool FileExists(std::string_view path) override {
+  bool FileExists(const fs::PathArg& path) override {
     const int i = Index(path);
     return i >= 0 ? present_[static_cast<size_t>(i)] : inner_.FileExists(path);
   }
-  fs::PathState Probe(std::string_view path) override {
+  fs::PathState Probe(const fs::PathArg& path) override {
     const int i = Index(path);
     if (i < 0) return inner_.Probe(path);
     return present_[static_cast<size_t>(i)] ? fs::PathState::kFile : fs::PathState::kMissing;
   }
-  fs::PathState ProbeEntry(std::string_view path) override { return Probe(path); }
+  fs::PathState ProbeEntry(const fs::PathArg& path) override { return Probe(path); }
 
  private:
   class Listing : public fs::FindSession {
@@ -89,9 +89,11 @@ class GeneratedFolderFs : public fs::testing::ForwardingFileSystem {
   };
 
   // The number of a generated entry at `path`, or -1.
-  int Index(std::string_view path) const {
-    if (!path.starts_with(folder_)) return -1;
-    const std::string_view name = path.substr(folder_.size());
+  int Index(const fs::PathArg& parsed) const {
+    if (!parsed) return -1;
+    const std::string path = parsed->ToString();
+    if (!std::string_view(path).starts_with(folder_)) return -1;
+    const std::string_view name = std::string_view(path).substr(folder_.size());
     int i = -1;
     const auto [end, ec] = std::from_chars(name.data(), name.data() + name.size(), i);
     if (ec != std::errc() || end != name.data() + name.size() || i < 0 ||

@@ -19,35 +19,32 @@ class ForwardingFileSystem : public FileSystem {
   explicit ForwardingFileSystem(FileSystem& inner) : inner_(inner) {}
 
   uint32_t GetLogicalDrives() override { return inner_.GetLogicalDrives(); }
-  DriveType GetDriveType(std::string_view root) override { return inner_.GetDriveType(root); }
+  DriveType GetDriveType(const PathArg& root) override { return inner_.GetDriveType(root); }
   using FileSystem::FindFirst;
   std::unique_ptr<FindSession> FindFirst(std::string_view pattern, FindData& first,
                                          FindMode mode) override {
     return inner_.FindFirst(pattern, first, mode);
   }
-  std::optional<Attributes> GetAttributes(std::string_view path) override {
+  std::optional<Attributes> GetAttributes(const PathArg& path) override {
     return inner_.GetAttributes(path);
   }
-  bool SetAttributes(std::string_view path, Attributes attributes) override {
+  bool SetAttributes(const PathArg& path, Attributes attributes) override {
     return inner_.SetAttributes(path, attributes);
   }
-  bool DeleteFile(std::string_view path) override { return inner_.DeleteFile(path); }
-  bool DeleteFileForced(std::string_view path) override { return inner_.DeleteFileForced(path); }
-  bool FileExists(std::string_view path) override { return inner_.FileExists(path); }
-  bool FolderExists(std::string_view path) override { return inner_.FolderExists(path); }
-  PathState Probe(std::string_view path) override { return inner_.Probe(path); }
-  PathState ProbeEntry(std::string_view path) override { return inner_.ProbeEntry(path); }
-  bool DeleteFolderForced(std::string_view path) override {
-    return inner_.DeleteFolderForced(path);
-  }
-  std::optional<std::vector<std::string>> SubFolders(std::string_view folder) override {
+  bool DeleteFile(const PathArg& path) override { return inner_.DeleteFile(path); }
+  bool DeleteFileForced(const PathArg& path) override { return inner_.DeleteFileForced(path); }
+  bool FileExists(const PathArg& path) override { return inner_.FileExists(path); }
+  bool FolderExists(const PathArg& path) override { return inner_.FolderExists(path); }
+  PathState Probe(const PathArg& path) override { return inner_.Probe(path); }
+  PathState ProbeEntry(const PathArg& path) override { return inner_.ProbeEntry(path); }
+  bool DeleteFolderForced(const PathArg& path) override { return inner_.DeleteFolderForced(path); }
+  std::optional<std::vector<std::string>> SubFolders(const PathArg& folder) override {
     return inner_.SubFolders(folder);
   }
-  std::optional<std::vector<uint8_t>> ReadFile(std::string_view path,
-                                               std::size_t maxBytes) override {
+  std::optional<std::vector<uint8_t>> ReadFile(const PathArg& path, std::size_t maxBytes) override {
     return inner_.ReadFile(path, maxBytes);
   }
-  bool CopyFile(std::string_view from, std::string_view to) override {
+  bool CopyFile(const PathArg& from, const PathArg& to) override {
     return inner_.CopyFile(from, to);
   }
   void ReleaseHandles() override { inner_.ReleaseHandles(); }

@@ -197,6 +197,12 @@ TEST_F(LinuxFileSystemTest, TheTestAfterADeleteSeesWhatIsThereNow) {
   testing::WriteHostFile(dir_ / "a/X.SCR", "again");
   EXPECT_EQ(fs_.ProbeEntry("E:\\a\\X.SCR"), PathState::kFile);
 
+  // The test right after a delete of one twin asks about the other one.
+  testing::WriteHostFile(dir_ / "a/w.scr", "");
+  testing::WriteHostFile(dir_ / "a/W.SCR", "");
+  ASSERT_TRUE(fs_.DeleteFileForced("E:\\a\\w.scr"));
+  EXPECT_EQ(fs_.ProbeEntry("E:\\a\\W.SCR"), PathState::kFile);
+
   // Another path right after a delete is looked up as always.
   testing::WriteHostFile(dir_ / "a/y.scr", "");
   ASSERT_TRUE(fs_.DeleteFileForced("E:\\a\\y.scr"));

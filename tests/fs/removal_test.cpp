@@ -13,8 +13,8 @@ class ScriptedFs : public testing::ForwardingFileSystem {
  public:
   ScriptedFs(FileSystem& inner, bool deletes, PathState after)
       : ForwardingFileSystem(inner), deletes_(deletes), after_(after) {}
-  bool DeleteFileForced(std::string_view) override { return deletes_; }
-  PathState ProbeEntry(std::string_view) override { return after_; }
+  bool DeleteFileForced(const PathArg&) override { return deletes_; }
+  PathState ProbeEntry(const PathArg&) override { return after_; }
 
  private:
   bool deletes_;

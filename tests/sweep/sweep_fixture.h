@@ -22,6 +22,7 @@ class WrappedFs : public fs::testing::ForwardingFileSystem {
   using ForwardingFileSystem::ForwardingFileSystem;
 
   std::function<std::unique_ptr<fs::FindSession>(std::string_view, fs::FindData&)> findFirst;
+  // These two see the path as text ("E:\x.scr"; empty for a path that is none).
   std::function<bool(std::string_view)> deleteFileForced;
   std::function<fs::PathState(std::string_view)> probeEntry;
 
@@ -30,12 +31,15 @@ class WrappedFs : public fs::testing::ForwardingFileSystem {
                                              fs::FindMode mode) override {
     return findFirst ? findFirst(pattern, first) : inner().FindFirst(pattern, first, mode);
   }
-  bool DeleteFileForced(std::string_view path) override {
-    return deleteFileForced ? deleteFileForced(path) : inner().DeleteFileForced(path);
+  bool DeleteFileForced(const fs::PathArg& path) override {
+    return deleteFileForced ? deleteFileForced(Text(path)) : inner().DeleteFileForced(path);
   }
-  fs::PathState ProbeEntry(std::string_view path) override {
-    return probeEntry ? probeEntry(path) : inner().ProbeEntry(path);
+  fs::PathState ProbeEntry(const fs::PathArg& path) override {
+    return probeEntry ? probeEntry(Text(path)) : inner().ProbeEntry(path);
   }
+
+ private:
+  static std::string Text(const fs::PathArg& path) { return path ? path->ToString() : ""; }
 };
 
 inline std::string Summary(int count) {
