@@ -62,7 +62,12 @@ TEST_F(NestedCommandsTest, SweepClickDuringTheSearchStopsItAndStartsNothing) {
 // ends: a repair, or a click while its stopped search unwinds, leaves it alone.
 class CleanupHoldsTheLogTest : public ::testing::Test {
  protected:
-  bool Hidden(const char* path) { return (mem.GetAttributes(path) & fs::kAttrHidden) != 0; }
+  // Whether the entry is hidden; an entry that is not there fails the test.
+  bool Hidden(const char* path) {
+    const auto attributes = mem.GetAttributes(path);
+    EXPECT_TRUE(attributes) << path;
+    return attributes && attributes->HasAny(fs::kAttrHidden);
+  }
 
   fs::MemoryFileSystem mem;
   host::HeadlessWindowHost host;
