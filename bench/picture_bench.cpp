@@ -36,12 +36,12 @@
 #include <vector>
 
 #include "anigif/uc_ani_gif.h"
-#include "frame_split.h"
-#include "gif_writer.h"
-#include "giflib_oracle.h"
+#include "tests/platform/picture/frame_split.h"
+#include "tests/testing/gif_writer.h"
+#include "tests/platform/picture/giflib_oracle.h"
 #include "platform/host/headless_control_host.h"
 #include "platform/picture/picture.h"
-#include "test_images.h"
+#include "tests/platform/picture/test_images.h"
 
 // ---- Heap accounting for our loader (it allocates with new) --------------
 

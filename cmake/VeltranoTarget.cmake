@@ -1,13 +1,17 @@
 # Target selection: what differs between the Linux build and the Windows
 # build (cross-compiled with mingw-w64, see cmake/mingw-w64-x86_64.cmake) is
-# decided here, once, and the folders read VELTRANO_TARGET_WINDOWS.
+# decided here, once, and the folders read VELTRANO_TARGET_WINDOWS (and
+# nothing else: not WIN32, not CMAKE_SYSTEM_NAME). There are two targets, so
+# "not Windows" is Linux.
 #
 #   cmake -S . -B build-win -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake
 #   scripts/build-windows.sh           (the same, built and tested under Wine)
-if(WIN32)
+if(CMAKE_SYSTEM_NAME STREQUAL "Windows")
   set(VELTRANO_TARGET_WINDOWS ON)
-else()
+elseif(CMAKE_SYSTEM_NAME STREQUAL "Linux")
   set(VELTRANO_TARGET_WINDOWS OFF)
+else()
+  message(FATAL_ERROR "Veltrano builds for Linux and Windows, not for ${CMAKE_SYSTEM_NAME}")
 endif()
 
 if(VELTRANO_TARGET_WINDOWS)

@@ -1,6 +1,7 @@
-# veltrano_add_gtest(NAME name SOURCES ... LIBS ... [LABELS core|gui ...] [QT])
+# veltrano_test(name SOURCES ... [LINUX ...] [WINDOWS ...] DEPENDS ... [LABELS core|gui ...])
 #
-# Builds one GoogleTest executable and registers its tests with CTest.
+# Builds one GoogleTest executable and registers its tests with CTest; the
+# sources and libraries are given as to veltrano_module (cmake/VeltranoModule.cmake).
 # Tests are listed when ctest runs, not at build time, so a test binary that
 # needs a display or a QApplication never runs during the build.
 # Label "core" marks tests that also run under the sanitizers (no Qt).
@@ -47,10 +48,15 @@ else()
   find_package(GIF REQUIRED)
 endif()
 
-function(veltrano_add_gtest)
-  cmake_parse_arguments(T "" "NAME" "SOURCES;LIBS;LABELS" ${ARGN})
-  add_executable(${T_NAME} ${T_SOURCES})
-  target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} GTest::gtest GTest::gmock GTest::gtest_main)
+function(veltrano_test name)
+  cmake_parse_arguments(T "" "" "LABELS;SOURCES;LINUX;WINDOWS;DEPENDS" ${ARGN})
+  if(T_UNPARSED_ARGUMENTS)
+    message(FATAL_ERROR "${name}: unknown arguments ${T_UNPARSED_ARGUMENTS}")
+  endif()
+  set(T_NAME ${name})
+  veltrano_program(${name} SOURCES ${T_SOURCES} LINUX ${T_LINUX} WINDOWS ${T_WINDOWS}
+    DEPENDS ${T_DEPENDS})
+  target_link_libraries(${name} PRIVATE GTest::gtest GTest::gmock GTest::gtest_main)
   if(NOT T_LABELS)
     set(T_LABELS core)
   endif()

@@ -117,7 +117,7 @@ kill -0 \$pid 2>/dev/null || { echo "Veltrano.exe ended" >&2; exit 1; }
 echo "Veltrano.exe: its window is shown"
 /usr/lib/wine/wineserver -k 2>/dev/null || true
 INSIDE
-WINEDEBUG=-all bash "$root/tests/win32_ui/wine_display.sh" "$prefix" bash "$work/start.sh" ||
+WINEDEBUG=-all bash "$root/tests/ui/win32/wine_display.sh" "$prefix" bash "$work/start.sh" ||
   fail "a program does not start under Wine"
 phase_end
 echo "check-windows-release.sh: $(basename "$zip") is complete"

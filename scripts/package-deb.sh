@@ -7,7 +7,7 @@
 # has not been configured yet; a folder that has is used as it is (./test.sh
 # passes its own build). Only the three programs and the package's files are
 # built. The package is left in BUILD_DIR/package/. With --check it is then
-# checked by tests/package/check_deb.sh.
+# checked by tests/packaging/check_deb.sh.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -36,5 +36,5 @@ rm -f "$build"/package/veltrano_*.deb
 deb=$(ls "$build"/package/veltrano_*.deb)
 echo "package-deb: $deb"
 if [ "$check" -eq 1 ]; then
-  tests/package/check_deb.sh "$deb" .
+  tests/packaging/check_deb.sh "$deb" .
 fi

@@ -11,7 +11,7 @@
 #include "anigif/uc_ani_gif_internals.h"
 #include "platform/gdi/gdi.h"
 #include "platform/host/headless_control_host.h"
-#include "tests/anigif/gif_writer.h"
+#include "tests/testing/gif_blocks.h"
 
 namespace veltrano::anigif::testing {
 

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/anigif/gif_writer.h"
+#include "tests/testing/gif_blocks.h"
 
 namespace veltrano::anigif {
 namespace {

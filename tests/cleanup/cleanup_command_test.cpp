@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "tests/cleanup/command_fixture.h"
+#include "tests/testing/command_fixture.h"
 #include "tests/cleanup/generated_folder_fs.h"
 
 namespace veltrano::cleanup {

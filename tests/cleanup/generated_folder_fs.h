@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "platform/fs/memory_file_system.h"
-#include "tests/fs/forwarding_file_system.h"
+#include "tests/platform/fs/forwarding_file_system.h"
 
 namespace veltrano::testing {
 

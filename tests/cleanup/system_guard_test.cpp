@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "cleanup/find_junk.h"
-#include "tests/cleanup/command_fixture.h"
+#include "tests/testing/command_fixture.h"
 
 namespace veltrano::cleanup {
 namespace {

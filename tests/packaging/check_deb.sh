@@ -63,7 +63,7 @@ ok "control fields of veltrano $version ($arch), Depends: $depends"
 dpkg-deb -c "$deb" >"$work/contents"
 awk '$1 !~ /^d/ { print substr($6, 2) }' "$work/contents" | sort >"$work/files"
 if ! diff -u <(sort "$here/expected-files.txt") "$work/files" >"$work/files.diff"; then
-  fail "the file list differs from tests/package/expected-files.txt:"
+  fail "the file list differs from tests/packaging/expected-files.txt:"
   cat "$work/files.diff" >&2
 fi
 while read -r mode owner _ _ _ path _; do

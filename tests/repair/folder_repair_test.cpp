@@ -3,7 +3,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "tests/cleanup/command_fixture.h"
+#include "tests/testing/command_fixture.h"
 
 namespace veltrano::repair {
 namespace {

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "sweep/shell_link.h"
-#include "tests/sweep/link_writer.h"
+#include "tests/testing/link_writer.h"
 
 namespace veltrano::sweep {
 namespace {

@@ -13,7 +13,7 @@
 #include "platform/text/text.h"
 #include "platform/text/wide_text_win32.h"
 #include "sweep/shell_link.h"
-#include "tests/win32/win32_fixture.h"
+#include "tests/testing/win32_fixture.h"
 
 namespace veltrano::sweep {
 namespace {

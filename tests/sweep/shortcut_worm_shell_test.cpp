@@ -17,7 +17,7 @@
 #include <shobjidl.h>
 
 #include "platform/text/wide_text_win32.h"
-#include "tests/win32/win32_fixture.h"
+#include "tests/testing/win32_fixture.h"
 
 namespace veltrano::sweep {
 namespace {

@@ -3,7 +3,7 @@
 // and the user's own shortcuts and files beside them.
 #include <gtest/gtest.h>
 
-#include "link_writer.h"
+#include "tests/testing/link_writer.h"
 #include "sweep_fixture.h"
 
 namespace veltrano::sweep::testing {

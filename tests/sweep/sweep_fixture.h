@@ -11,7 +11,7 @@
 #include "commands/form1.h"
 #include "platform/fs/memory_file_system.h"
 #include "platform/host/headless_window_host.h"
-#include "tests/fs/forwarding_file_system.h"
+#include "tests/platform/fs/forwarding_file_system.h"
 
 namespace veltrano::sweep::testing {
 

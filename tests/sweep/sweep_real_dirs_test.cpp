@@ -7,7 +7,7 @@
 
 #include "commands/form1.h"
 #include "host_dirs.h"
-#include "link_writer.h"
+#include "tests/testing/link_writer.h"
 #include "platform/fs/drive_table.h"
 #include "platform/fs/linux_dir.h"
 #include "platform/fs/linux_file_system.h"

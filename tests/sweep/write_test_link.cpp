@@ -5,7 +5,7 @@
 #include <fstream>
 #include <string>
 
-#include "link_writer.h"
+#include "tests/testing/link_writer.h"
 
 int main(int argc, char** argv) {
   using veltrano::sweep::testing::LinkShape;

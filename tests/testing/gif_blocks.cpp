@@ -1,4 +1,4 @@
-#include "tests/anigif/gif_writer.h"
+#include "tests/testing/gif_blocks.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "gif_writer.h"
+#include "tests/testing/gif_writer.h"
 
 #include <algorithm>
 #include <unordered_map>

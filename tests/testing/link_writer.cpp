@@ -1,4 +1,4 @@
-#include "tests/sweep/link_writer.h"
+#include "tests/testing/link_writer.h"
 
 #include <stdexcept>
 #include <vector>

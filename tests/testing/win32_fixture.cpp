@@ -1,4 +1,4 @@
-#include "tests/win32/win32_fixture.h"
+#include "tests/testing/win32_fixture.h"
 
 #include <gtest/gtest.h>
 

@@ -54,7 +54,7 @@ class ConsoleOutput : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
     // Started from a pipe the process has no console of its own; a new one
-    // needs a display under Wine (tests/win32_ui/wine_display.sh).
+    // needs a display under Wine (tests/ui/win32/wine_display.sh).
     if (::GetConsoleOutputCP() != 0) return;
     ::FreeConsole();
     ::AllocConsole();

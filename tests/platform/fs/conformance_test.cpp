@@ -23,7 +23,7 @@
 
 #include "platform/fs/linux_file_system.h"
 #include "platform/fs/memory_file_system.h"
-#include "tests/fs/fs_test_support.h"
+#include "tests/platform/fs/fs_test_support.h"
 
 namespace veltrano::fs {
 namespace {

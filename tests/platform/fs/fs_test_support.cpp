@@ -1,4 +1,4 @@
-#include "tests/fs/fs_test_support.h"
+#include "tests/platform/fs/fs_test_support.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>

@@ -17,7 +17,7 @@
 
 #include "platform/fs/linux_dir.h"
 #include "platform/fs/linux_dos_attributes.h"
-#include "tests/fs/fs_test_support.h"
+#include "tests/platform/fs/fs_test_support.h"
 
 namespace veltrano::fs {
 namespace {

@@ -9,7 +9,7 @@
 
 #include "platform/fs/file_system.h"
 #include "platform/fs/linux_file_system.h"
-#include "tests/fs/fs_test_support.h"
+#include "tests/platform/fs/fs_test_support.h"
 
 namespace veltrano::fs {
 namespace {

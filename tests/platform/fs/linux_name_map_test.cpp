@@ -5,7 +5,7 @@
 #include <algorithm>
 
 #include "platform/fs/linux_file_system.h"
-#include "tests/fs/fs_test_support.h"
+#include "tests/platform/fs/fs_test_support.h"
 
 namespace veltrano::fs {
 namespace {

@@ -8,7 +8,7 @@
 
 #include "platform/fs/win32_file_system.h"
 #include "platform/fs/win32_native.h"
-#include "tests/win32/win32_fixture.h"
+#include "tests/testing/win32_fixture.h"
 
 namespace veltrano::fs {
 namespace {

@@ -20,7 +20,7 @@
 #include "platform/fs/win32_file_system.h"
 #include "platform/fs/win32_native.h"
 #include "platform/text/wide_text_win32.h"
-#include "tests/win32/win32_fixture.h"
+#include "tests/testing/win32_fixture.h"
 
 namespace veltrano::fs {
 namespace {

@@ -2,7 +2,7 @@
 // clipping and mirroring.
 #include <gtest/gtest.h>
 
-#include "tests/gdi/gdi_test_util.h"
+#include "tests/platform/gdi/gdi_test_util.h"
 
 namespace veltrano::gdi {
 namespace {

@@ -3,7 +3,7 @@
 // 32-bit window surface.
 #include <gtest/gtest.h>
 
-#include "tests/gdi/gdi_test_util.h"
+#include "tests/platform/gdi/gdi_test_util.h"
 
 namespace veltrano::gdi {
 namespace {

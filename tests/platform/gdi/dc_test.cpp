@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/gdi/gdi_handles.h"
-#include "tests/gdi/gdi_test_util.h"
+#include "tests/platform/gdi/gdi_test_util.h"
 
 namespace veltrano::gdi {
 namespace {

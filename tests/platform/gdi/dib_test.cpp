@@ -1,7 +1,7 @@
 // DIB sections: memory layout, headers, colour tables, queries.
 #include <gtest/gtest.h>
 
-#include "tests/gdi/gdi_test_util.h"
+#include "tests/platform/gdi/gdi_test_util.h"
 
 namespace veltrano::gdi {
 namespace {

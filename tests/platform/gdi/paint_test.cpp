@@ -1,7 +1,7 @@
 // Brushes, fills, system colours, the styled rectangle outline and pixels.
 #include <gtest/gtest.h>
 
-#include "tests/gdi/gdi_test_util.h"
+#include "tests/platform/gdi/gdi_test_util.h"
 
 namespace veltrano::gdi {
 namespace {

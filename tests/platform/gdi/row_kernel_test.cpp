@@ -11,7 +11,7 @@
 #include <string>
 
 #include "platform/gdi/row_kernels.h"
-#include "tests/gdi/gdi_test_util.h"
+#include "tests/platform/gdi/gdi_test_util.h"
 
 namespace veltrano::gdi {
 namespace {

@@ -1,4 +1,4 @@
-#include "frame_split.h"
+#include "tests/platform/picture/frame_split.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "giflib_oracle.h"
+#include "tests/platform/picture/giflib_oracle.h"
 
 #include <gif_lib.h>
 

@@ -7,7 +7,7 @@
 #include <span>
 #include <vector>
 
-#include "gif_writer.h"
+#include "tests/testing/gif_writer.h"
 
 namespace veltrano::picture::testing {
 

@@ -5,7 +5,7 @@
 #include <numeric>
 #include <vector>
 
-#include "gif_writer.h"
+#include "tests/testing/gif_writer.h"
 
 namespace veltrano::picture {
 namespace {

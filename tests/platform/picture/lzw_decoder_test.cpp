@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "gif_writer.h"
-#include "test_images.h"
+#include "tests/testing/gif_writer.h"
+#include "tests/platform/picture/test_images.h"
 
 namespace veltrano::picture {
 namespace {

@@ -7,11 +7,11 @@
 #include <string>
 #include <vector>
 
-#include "frame_split.h"
-#include "gif_writer.h"
-#include "giflib_oracle.h"
+#include "tests/platform/picture/frame_split.h"
+#include "tests/testing/gif_writer.h"
+#include "tests/platform/picture/giflib_oracle.h"
 #include "platform/picture/picture.h"
-#include "test_images.h"
+#include "tests/platform/picture/test_images.h"
 
 namespace veltrano::picture {
 namespace {

@@ -4,9 +4,9 @@
 
 #include <vector>
 
-#include "gif_writer.h"
+#include "tests/testing/gif_writer.h"
 #include "platform/gdi/gdi.h"
-#include "test_images.h"
+#include "tests/platform/picture/test_images.h"
 
 namespace veltrano::picture {
 namespace {

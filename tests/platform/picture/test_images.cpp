@@ -1,4 +1,4 @@
-#include "test_images.h"
+#include "tests/platform/picture/test_images.h"
 
 #include <algorithm>
 #include <cmath>

@@ -19,13 +19,13 @@
 #include "app/form1_texts.h"
 #include "commands/form1.h"
 #include "platform/fs/memory_file_system.h"
-#include "qt_test_support.h"
 #include "ui/qt/anigif/ani_gif_widget.h"
 #include "ui/qt/banner.h"
 #include "ui/qt/main_window.h"
 #include "ui/qt/qt_window_host.h"
 #include "ui/qt/resources.h"
 #include "ui/qt/scan_log_view.h"
+#include "tests/ui/qt/qt_test_support.h"
 
 namespace veltrano::qt {
 namespace {

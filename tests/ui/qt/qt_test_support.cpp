@@ -1,4 +1,4 @@
-#include "qt_test_support.h"
+#include "tests/ui/qt/qt_test_support.h"
 
 #include <gtest/gtest.h>
 

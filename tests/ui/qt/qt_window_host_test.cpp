@@ -6,7 +6,7 @@
 #include <QTest>
 
 #include "ui/qt/qt_window_host.h"
-#include "qt_test_support.h"
+#include "tests/ui/qt/qt_test_support.h"
 
 namespace veltrano::qt {
 namespace {

@@ -9,7 +9,7 @@
 
 #include "app/scan_log.h"
 #include "ui/qt/scan_log_view.h"
-#include "qt_test_support.h"
+#include "tests/ui/qt/qt_test_support.h"
 
 namespace veltrano::qt {
 namespace {

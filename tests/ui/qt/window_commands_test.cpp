@@ -11,11 +11,11 @@
 
 #include "commands/form1.h"
 #include "platform/fs/memory_file_system.h"
-#include "qt_test_support.h"
 #include "ui/qt/form_commands.h"
 #include "ui/qt/main_window.h"
 #include "ui/qt/qt_window_host.h"
 #include "ui/qt/scan_log_view.h"
+#include "tests/ui/qt/qt_test_support.h"
 
 namespace veltrano::qt {
 namespace {

@@ -10,8 +10,8 @@
 
 #include "anigif/banner_property_set.h"
 #include "anigif/property_bag.h"
-#include "tests/anigif/gif_writer.h"
-#include "tests/win32_ui/win32_test_support.h"
+#include "tests/testing/gif_blocks.h"
+#include "tests/ui/win32/win32_test_support.h"
 #include "ui/win32/anigif/pointer_shapes.h"
 #include "ui/win32/windows_api.h"
 

@@ -9,7 +9,7 @@
 #include "app/form1_texts.h"
 #include "platform/fs/memory_file_system.h"
 #include "platform/host/headless_window_host.h"
-#include "tests/win32_ui/win32_test_support.h"
+#include "tests/ui/win32/win32_test_support.h"
 #include "ui/win32/anigif/gif_control_window.h"
 #include "ui/win32/wide_text.h"
 #include "ui/win32/windows_api.h"

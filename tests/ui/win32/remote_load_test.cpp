@@ -8,8 +8,8 @@
 #include <string>
 #include <thread>
 
-#include "tests/anigif/gif_writer.h"
-#include "tests/win32_ui/win32_test_support.h"
+#include "tests/testing/gif_blocks.h"
+#include "tests/ui/win32/win32_test_support.h"
 #include "ui/win32/anigif/gif_control_window.h"
 #include "ui/win32/anigif/remote_reader.h"
 #include "ui/win32/wide_text.h"

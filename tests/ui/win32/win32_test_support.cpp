@@ -1,4 +1,4 @@
-#include "tests/win32_ui/win32_test_support.h"
+#include "tests/ui/win32/win32_test_support.h"
 
 #include "ui/win32/windows_api.h"
 

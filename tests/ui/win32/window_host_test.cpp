@@ -8,7 +8,7 @@
 #include <string>
 #include <thread>
 
-#include "tests/win32_ui/win32_test_support.h"
+#include "tests/ui/win32/win32_test_support.h"
 #include "ui/win32/wide_text.h"
 #include "ui/win32/windows_api.h"
 

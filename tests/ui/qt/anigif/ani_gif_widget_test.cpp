@@ -18,8 +18,8 @@
 #include "ui/qt/anigif/ani_gif_widget.h"
 #include "ui/qt/anigif/control_timers.h"
 #include "ui/qt/anigif/input_mapping.h"
-#include "tests/anigif/gif_writer.h"
-#include "tests/qt_anigif/test_gifs.h"
+#include "tests/testing/gif_blocks.h"
+#include "tests/ui/qt/anigif/test_gifs.h"
 
 namespace veltrano::qtgif {
 namespace {

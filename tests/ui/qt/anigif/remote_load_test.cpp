@@ -12,7 +12,7 @@
 
 #include "ui/qt/anigif/ani_gif_widget.h"
 #include "ui/qt/anigif/async_reader.h"
-#include "tests/qt_anigif/test_gifs.h"
+#include "tests/ui/qt/anigif/test_gifs.h"
 
 namespace veltrano::qtgif {
 namespace {

@@ -1,6 +1,6 @@
-#include "tests/qt_anigif/test_gifs.h"
+#include "tests/ui/qt/anigif/test_gifs.h"
 
-#include "tests/anigif/gif_writer.h"
+#include "tests/testing/gif_blocks.h"
 
 namespace veltrano::qtgif::testing {
 

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/fs/memory_file_system.h"
-#include "tests/fs/forwarding_file_system.h"
+#include "tests/platform/fs/forwarding_file_system.h"
 
 namespace veltrano::fs {
 namespace {
