@@ -1,5 +1,6 @@
 // Builds GIF data block by block for the tests: header and tables, loop and
-// graphic control extensions, images with real LZW data.
+// graphic control extensions, images with LZW data from the one encoder of
+// gif_writer.h.
 #pragma once
 
 #include <cstdint>
@@ -21,9 +22,6 @@ struct ImageSpec {
   int minCodeSize = 0;  // 0 = chosen from the table size
 };
 
-// Smallest 3-bit size field whose table holds `colors` entries.
-int SizeField(size_t colors);
-
 // Signature (e.g. "GIF89a"), logical screen, optional global table (padded
 // to a power of two).
 void AppendHeader(Bytes& out, const std::string& signature, int width, int height,
@@ -34,9 +32,6 @@ void AppendControl(Bytes& out, int disposal, int delayCs, int transIndex, uint8_
 void AppendComment(Bytes& out, const std::string& text);
 void AppendImage(Bytes& out, const ImageSpec& image, bool fileHasGlobalTable);
 void AppendTrailer(Bytes& out);
-
-// LZW data sub-blocks (without the minimum code size byte) for the indices.
-Bytes EncodeLzw(const std::vector<uint8_t>& indices, int minCodeSize);
 
 // A grey ramp of n colours.
 std::vector<uint32_t> Ramp(size_t n);

@@ -33,6 +33,8 @@ class BitWriter {
   std::size_t bits_ = 0;
 };
 
+}  // namespace
+
 int TableSizeField(std::size_t entries) {
   int field = 0;
   while ((std::size_t{2} << field) < entries && field < 7) ++field;
@@ -53,8 +55,6 @@ void PutTable(std::vector<std::uint8_t>& out, const std::vector<std::uint32_t>& 
     out.push_back(static_cast<std::uint8_t>(c));
   }
 }
-
-}  // namespace
 
 LzwStream EncodeLzw(std::span<const std::uint8_t> pixels, int min_code_size,
                     const LzwOptions& options) {

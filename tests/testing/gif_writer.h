@@ -78,6 +78,13 @@ struct GifSpec {
   std::vector<FrameSpec> frames;
 };
 
+// The pieces of a file: the 3-bit size field of a colour table of `entries`
+// colours, a little-endian word, and a table (0x00RRGGBB entries) padded to
+// the size its field gives.
+int TableSizeField(std::size_t entries);
+void PutWord(std::vector<std::uint8_t>& out, int v);
+void PutTable(std::vector<std::uint8_t>& out, const std::vector<std::uint32_t>& table);
+
 // Writes the file. Colour tables are padded to a power of two (at least 2).
 std::vector<std::uint8_t> WriteGif(const GifSpec& desc);
 
