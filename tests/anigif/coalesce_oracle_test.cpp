@@ -9,6 +9,7 @@
 #include <sstream>
 
 #include "tests/anigif/control_fixture.h"
+#include "tests/testing/temp_folder.h"
 
 namespace veltrano::anigif::testing {
 namespace {
@@ -53,10 +54,9 @@ bool HaveConvert() {
 }
 
 // ImageMagick's composed frames of `gif` over the background colour.
-std::vector<Image> Coalesce(const Bytes& gif, const std::string& name) {
-  const fs::path dir = fs::temp_directory_path() / ("anigif_oracle_" + name);
-  fs::remove_all(dir);
-  fs::create_directories(dir);
+std::vector<Image> Coalesce(const Bytes& gif) {
+  const veltrano::testing::TempFolder folder;
+  const fs::path dir = folder.path();
   const fs::path file = dir / "in.gif";
   std::ofstream(file, std::ios::binary)
       .write(reinterpret_cast<const char*>(gif.data()), static_cast<std::streamsize>(gif.size()));
@@ -74,7 +74,6 @@ std::vector<Image> Coalesce(const Bytes& gif, const std::string& name) {
     if (!ReadPpm(dir / leaf, image)) break;
     frames.push_back(std::move(image));
   }
-  fs::remove_all(dir);
   return frames;
 }
 
@@ -201,7 +200,7 @@ TEST(CoalesceOracle, ComposedFramesMatchImageMagick) {
   if (!HaveConvert()) GTEST_SKIP() << "ImageMagick's convert is not installed";
   for (const OracleCase& c : Corpus()) {
     const Bytes gif = OracleGif(c.frames);
-    const std::vector<Image> expected = Coalesce(gif, c.name);
+    const std::vector<Image> expected = Coalesce(gif);
     const std::vector<Image> got = Play(gif);
     ASSERT_EQ(expected.size(), c.frames.size()) << c.name;
     ASSERT_EQ(got.size(), c.frames.size()) << c.name;

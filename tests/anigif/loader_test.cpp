@@ -4,35 +4,23 @@
 #include <fstream>
 
 #include "tests/anigif/control_fixture.h"
+#include "tests/testing/temp_folder.h"
 
 namespace veltrano::anigif::testing {
 namespace {
 
 namespace fs = std::filesystem;
 
-class TempDir {
+class TempDir : public veltrano::testing::TempFolder {
  public:
-  TempDir() {
-    path_ = fs::temp_directory_path() /
-            ("anigif_loader_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-             "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::create_directories(path_);
-  }
-  ~TempDir() {
-    std::error_code ec;
-    fs::remove_all(path_, ec);
-  }
   std::string Write(const std::string& name, const Bytes& bytes) const {
-    const fs::path p = path_ / fs::path(std::u8string(name.begin(), name.end()));
+    const fs::path p = fs::path(path()) / fs::path(std::u8string(name.begin(), name.end()));
     std::ofstream(p, std::ios::binary)
         .write(reinterpret_cast<const char*>(bytes.data()),
                static_cast<std::streamsize>(bytes.size()));
     const std::u8string u8 = p.u8string();
     return std::string(u8.begin(), u8.end());
   }
-
- private:
-  fs::path path_;
 };
 
 Bytes ThreeFrames() {

@@ -12,6 +12,7 @@
 #include "commands/form1.h"
 #include "platform/fs/memory_file_system.h"
 #include "platform/host/headless_window_host.h"
+#include "tests/testing/temp_folder.h"
 
 namespace veltrano {
 namespace {
@@ -81,8 +82,7 @@ TEST(InstallOfferTest, PlanAndTextsNameTheRealFolders) {
 class FormLoadTest : public ::testing::Test {
  protected:
   FormLoadTest() : form_(fs_, host_) {
-    char pattern[] = "/tmp/veltrano-offer-XXXXXX";
-    root_ = mkdtemp(pattern);
+    root_ = folder_.path();
     home_ = root_ / "home";
     stdfs::create_directories(home_);
     stdfs::create_directories(root_ / "usb");
@@ -90,10 +90,6 @@ class FormLoadTest : public ::testing::Test {
     WriteFile(program_, "the program's bytes");
     context_ = {program_.string(), home_.string(), (home_ / "Desktop").string(), "",
                 std::string("\x89PNG icon", 9)};
-  }
-  ~FormLoadTest() override {
-    std::error_code ec;
-    stdfs::remove_all(root_, ec);
   }
 
   static void WriteFile(const stdfs::path& path, const std::string& bytes) {
@@ -130,6 +126,7 @@ class FormLoadTest : public ::testing::Test {
   fs::MemoryFileSystem fs_;
   host::HeadlessWindowHost host_;
   Form1 form_;
+  veltrano::testing::TempFolder folder_;
   stdfs::path root_, home_, program_;
   InstallContext context_;
   LinuxInstallSteps steps_;

@@ -108,7 +108,7 @@ size_t CountOf(const std::string& text, const std::string& what) {
 }
 
 TEST(CliCleanup, DeletesExactlyTheJunkOfAGeneratedTree) {
-  TempTree tree;
+  TempFolder tree;
   const std::string c = tree / "c";
   MakeTree(c);
   const std::set<std::string> all = Files(c);
@@ -146,7 +146,7 @@ TEST(CliCleanup, DeletesExactlyTheJunkOfAGeneratedTree) {
 }
 
 TEST(CliRepair, UnhidesTheRootFoldersOfTheChosenDrives) {
-  TempTree tree;
+  TempFolder tree;
   // C: is never repaired; D: fixed is cancelled by the removable E:; F: is a
   // CD-ROM; G: removable; H: is the last fixed drive and nothing follows it.
   const std::vector<std::pair<std::string, std::string>> drives = {

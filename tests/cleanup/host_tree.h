@@ -16,45 +16,11 @@
 #include <set>
 #include <string>
 
+#include "tests/testing/temp_folder.h"
+
 namespace veltrano::testing {
 
-class TempTree {
- public:
-  TempTree() {
-    const char* base = std::getenv("TMPDIR");
-    std::string templ = std::string(base && *base ? base : "/tmp") + "/veltrano-cleanup-XXXXXX";
-    if (!mkdtemp(templ.data())) std::abort();
-    root_ = templ;
-  }
-  ~TempTree() { RemoveAll(root_); }
-  TempTree(const TempTree&) = delete;
-  TempTree& operator=(const TempTree&) = delete;
-
-  const std::string& root() const { return root_; }
-  std::string operator/(const std::string& relative) const { return root_ + "/" + relative; }
-
-  // Removes a tree without following links.
-  static void RemoveAll(const std::string& path) {
-    struct stat st;
-    if (lstat(path.c_str(), &st) != 0) return;
-    if (S_ISDIR(st.st_mode)) {
-      chmod(path.c_str(), 0700);
-      if (DIR* dir = opendir(path.c_str())) {
-        while (dirent* e = readdir(dir)) {
-          const std::string name = e->d_name;
-          if (name != "." && name != "..") RemoveAll(path + "/" + name);
-        }
-        closedir(dir);
-      }
-      rmdir(path.c_str());
-    } else {
-      unlink(path.c_str());
-    }
-  }
-
- private:
-  std::string root_;
-};
+using veltrano::testing::TempFolder;
 
 // Creates every missing folder of `path`.
 inline void MakeDirs(const std::string& path) {

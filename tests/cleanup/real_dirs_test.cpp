@@ -25,7 +25,7 @@ using veltrano::testing::DosBits;
 using veltrano::testing::Exists;
 using veltrano::testing::Files;
 using veltrano::testing::MakeDirs;
-using veltrano::testing::TempTree;
+using veltrano::testing::TempFolder;
 using veltrano::testing::Touch;
 
 // A cleanup answered Yes on drive C: mapped to `root`; returns the log.
@@ -39,7 +39,7 @@ std::vector<std::string> CleanUp(const std::string& root) {
 }
 
 TEST(CleanupOnRealFolders, EachLoggedPathNamesTheVeryFileFound) {
-  TempTree tree;
+  TempFolder tree;
   const std::string c = tree / "c";
   // Junk whose names hold '\', ':' or bytes that are not UTF-8, next to
   // look-alikes that a lossy name mapping would confuse them with.
@@ -63,7 +63,7 @@ TEST(CleanupOnRealFolders, EachLoggedPathNamesTheVeryFileFound) {
 }
 
 TEST(CleanupOnRealFolders, LinksAreNeverFollowed) {
-  TempTree tree;
+  TempFolder tree;
   const std::string c = tree / "c";
   Touch(tree / "outside/Temp/secret.txt", "keep");
   Touch(tree / "outside/precious.chk", "keep");
@@ -99,7 +99,7 @@ class MountPoint {
 };
 
 TEST(CleanupOnRealFolders, FakeSystemRootKeepsItsSystemAndOtherMounts) {
-  TempTree tree;
+  TempFolder tree;
   const std::string c = tree / "root";
   Touch(c + "/etc/ssl/old.chk");
   Touch(c + "/usr/lib/x86_64-linux-gnu/libsoftokn3.chk");
@@ -135,7 +135,7 @@ TEST(CleanupOnRealFolders, FakeSystemRootKeepsItsSystemAndOtherMounts) {
 // A system whose /usr is a mount of its own, with a chroot below it whose
 // /usr is one too: both are system roots, each guarded by its own lists.
 TEST(CleanupOnRealFolders, SystemsWithUsrMountedApartAreGuarded) {
-  TempTree tree;
+  TempFolder tree;
   const std::string c = tree / "root";
   const std::string chroot = c + "/srv/chroot/sid";
   for (const std::string& root : {c, chroot}) {
@@ -162,7 +162,7 @@ TEST(CleanupOnRealFolders, SystemsWithUsrMountedApartAreGuarded) {
 // A file bound over a junk-named file lists as that file, but it is another
 // mount: it is neither deleted nor reported as deleted.
 TEST(CleanupOnRealFolders, AJunkNameAnotherMountStandsOnIsAFailure) {
-  TempTree tree;
+  TempFolder tree;
   const std::string c = tree / "c";
   Touch(c + "/Recycled/a.txt");
   Touch(c + "/Recycled/b.txt");
@@ -188,7 +188,7 @@ TEST(CleanupOnRealFolders, AJunkNameAnotherMountStandsOnIsAFailure) {
 // somewhere else; at the confirmation, a junk folder already searched is
 // moved out of the drive. Neither move takes the cleanup outside its drives.
 TEST(CleanupOnRealFolders, FoldersMovedDuringTheRunAreNotFollowed) {
-  TempTree tree;
+  TempFolder tree;
   const std::string c = tree / "c";
   const std::string d = tree / "d";
   Touch(c + "/a/Thumbs.db");
@@ -223,7 +223,7 @@ TEST(CleanupOnRealFolders, FoldersMovedDuringTheRunAreNotFollowed) {
 // A junk file with a second name outside the drive: the cleanup removes the
 // drive's name only, and the file outside keeps its mode and attributes.
 TEST(CleanupOnRealFolders, HardLinkedJunkLeavesTheSharedFileAlone) {
-  TempTree tree;
+  TempFolder tree;
   const std::string c = tree / "c";
   Touch(tree / "outside/keep.txt", "keep");
   veltrano::testing::SetDosBits(tree / "outside/keep.txt", 2);
@@ -243,7 +243,7 @@ TEST(CleanupOnRealFolders, HardLinkedJunkLeavesTheSharedFileAlone) {
 // reach their own entry, so the folders are listed a few times in all, not
 // once per deleted file.
 TEST(CleanupOnRealFolders, DeletionsListTheirFoldersAFewTimesInAll) {
-  TempTree tree;
+  TempFolder tree;
   const std::string c = tree / "c";
   constexpr int kFiles = 3000;
   for (int i = 0; i < kFiles; ++i) {
@@ -261,7 +261,7 @@ TEST(CleanupOnRealFolders, DeletionsListTheirFoldersAFewTimesInAll) {
 // x.chk and X.CHK are two files where letter case tells names apart: two
 // lines, each deleted and reported by its own name.
 TEST(CleanupOnRealFolders, CaseTwinsAreDeletedAndReportedEach) {
-  TempTree tree;
+  TempFolder tree;
   const std::string c = tree / "c";
   Touch(c + "/x.chk");
   Touch(c + "/X.CHK");

@@ -1,5 +1,5 @@
-// Real folders for the tests that sweep the host's file system: a temporary
-// folder tree and direct access to the DOS bits the way Wine and Samba keep
+// Real folders for the tests that sweep the host's file system: temporary
+// folders and direct access to the DOS bits the way Wine and Samba keep
 // them (the user.DOSATTRIB extended attribute), independent of the code under
 // test.
 #pragma once
@@ -16,28 +16,11 @@
 #include <set>
 #include <string>
 
+#include "tests/testing/temp_folder.h"
+
 namespace veltrano::sweep::testing {
 
-class HostDir {
- public:
-  HostDir() {
-    std::string templ = std::filesystem::temp_directory_path().string() + "/veltrano-sweep-XXXXXX";
-    if (!mkdtemp(templ.data())) std::abort();
-    path_ = templ;
-  }
-  ~HostDir() {
-    std::error_code ec;
-    std::filesystem::remove_all(path_, ec);  // does not follow links
-  }
-  HostDir(const HostDir&) = delete;
-  HostDir& operator=(const HostDir&) = delete;
-
-  const std::string& path() const { return path_; }
-  std::string operator/(const std::string& relative) const { return path_ + "/" + relative; }
-
- private:
-  std::string path_;
-};
+using veltrano::testing::TempFolder;
 
 inline void Write(const std::string& path, const std::string& content = "MZ") {
   std::filesystem::create_directories(std::filesystem::path(path).parent_path());

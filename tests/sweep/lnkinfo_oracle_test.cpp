@@ -12,6 +12,7 @@
 
 #include "sweep/shell_link.h"
 #include "tests/testing/link_writer.h"
+#include "tests/testing/temp_folder.h"
 
 namespace veltrano::sweep {
 namespace {
@@ -76,13 +77,6 @@ class LnkinfoOracle : public ::testing::Test {
  protected:
   void SetUp() override {
     if (::access(kLnkinfo, X_OK) != 0) GTEST_SKIP() << "lnkinfo (liblnk-utils) is not installed";
-    dir_ = std::filesystem::temp_directory_path() /
-           ("veltrano-lnkinfo-" + std::to_string(::getpid()) + "-" +
-            ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    std::filesystem::create_directories(dir_);
-  }
-  void TearDown() override {
-    if (!dir_.empty()) std::filesystem::remove_all(dir_);
   }
 
   // Writes the link, has lnkinfo read it and checks it took what was
@@ -117,7 +111,8 @@ class LnkinfoOracle : public ::testing::Test {
   }
 
  private:
-  std::filesystem::path dir_;
+  veltrano::testing::TempFolder folder_;
+  std::filesystem::path dir_{folder_.path()};
 };
 
 TEST_F(LnkinfoOracle, TargetByIdListOnly) {

@@ -18,7 +18,7 @@ namespace {
 
 class RealDirSweep : public ::testing::Test {
  protected:
-  HostDir tmp;
+  TempFolder tmp;
   const std::string usb = tmp / "usb";    // E:, removable
   const std::string disk = tmp / "disk";  // D:, fixed
   const std::string outside = tmp / "outside";

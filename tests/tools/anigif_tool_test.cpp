@@ -10,6 +10,7 @@
 
 #include "anigif/property_bag.h"
 #include "tests/anigif/control_fixture.h"
+#include "tests/testing/temp_folder.h"
 
 namespace veltrano::anigif::testing {
 namespace {
@@ -37,21 +38,14 @@ ToolRun Tool(const std::string& args, const std::string& errFile = "/dev/null") 
 
 class ToolTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    dir_ = fs::temp_directory_path() /
-           ("anigif_tool_" +
-            std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-  }
-  void TearDown() override { fs::remove_all(dir_); }
   std::string Write(const Bytes& gif) {
     const fs::path p = dir_ / "in.gif";
     std::ofstream(p, std::ios::binary)
         .write(reinterpret_cast<const char*>(gif.data()), static_cast<std::streamsize>(gif.size()));
     return p.string();
   }
-  fs::path dir_;
+  veltrano::testing::TempFolder folder_;
+  fs::path dir_{folder_.path()};
 };
 
 std::vector<FrameSpec> TwoFrames() {

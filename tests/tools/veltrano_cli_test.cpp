@@ -84,7 +84,7 @@ std::vector<std::vector<std::string>> TableRows(const std::string& out) {
 
 // "drives" prints the table of the drives given and touches none of them.
 TEST(VeltranoCli, DrivesPrintsTheTableOfTheFoldersGiven) {
-  HostDir tmp;
+  TempFolder tmp;
   const std::string usb = tmp / "usb";
   const std::string odd = tmp / "a\tb\\c";  // printed with its tab escaped
   MakeFolder(odd);
@@ -143,7 +143,7 @@ TEST(VeltranoCli, WithoutDrivesItUsesTheMountsTheWindowSees) {
 }
 
 TEST(VeltranoCli, WorkedExampleOnRealFolders) {
-  HostDir tmp;
+  TempFolder tmp;
   const std::string usb = tmp / "usb";
   MakeFolder(tmp / "c");
   Write(usb + "/autorun.inf", "[autorun]\r\nopen=x.exe\r\n");
@@ -174,7 +174,7 @@ TEST(VeltranoCli, WorkedExampleOnRealFolders) {
 }
 
 TEST(VeltranoCli, AnswersBoxesAndRunsCommandsInOrder) {
-  HostDir tmp;
+  TempFolder tmp;
   const std::string c = tmp / "c";
   Write(c + "/Thumbs.db");
   const std::string drive = "--drive 'C:fixed:" + c + "' ";
@@ -199,7 +199,7 @@ TEST(VeltranoCli, AnswersBoxesAndRunsCommandsInOrder) {
 // Several commands: each one's log under its name, in the order run, and
 // each as the window showed it when that command ended.
 TEST(VeltranoCli, EveryCommandsLogIsPrintedUnderItsName) {
-  HostDir tmp;
+  TempFolder tmp;
   const std::string c = tmp / "c";
   const std::string usb = tmp / "usb";
   Write(c + "/Thumbs.db");
@@ -266,7 +266,7 @@ Result RunOnTerminal(const std::vector<std::string>& args, const std::string& re
 
 // Without --answer the cleanup asks on the terminal, and No is the default.
 TEST(VeltranoCli, WithoutAnswerTheCleanupAsksOnTheTerminal) {
-  HostDir tmp;
+  TempFolder tmp;
   const std::string c = tmp / "c";
   Write(c + "/Thumbs.db");
   const std::vector<std::string> args{"--drive", "C:fixed:" + c, "menuclean"};
@@ -290,7 +290,7 @@ TEST(VeltranoCli, WithoutAnswerTheCleanupAsksOnTheTerminal) {
 // With no terminal to ask on and no --answer, nothing is deleted, and the
 // user is told why on standard error.
 TEST(VeltranoCli, WithoutAnswerOrTerminalTheCleanupDeletesNothing) {
-  HostDir tmp;
+  TempFolder tmp;
   const std::string c = tmp / "c";
   Write(c + "/Thumbs.db");
   Write(tmp / "y.txt", "y\n");  // a file says nothing: only a user at a terminal answers
@@ -310,7 +310,7 @@ TEST(VeltranoCli, WithoutAnswerOrTerminalTheCleanupDeletesNothing) {
 }
 
 TEST(VeltranoCli, BadArgumentsAreRefusedClearly) {
-  HostDir tmp;
+  TempFolder tmp;
   MakeFolder(tmp / "c");
   const struct {
     std::string args;
@@ -345,7 +345,7 @@ TEST(VeltranoCli, BadArgumentsAreRefusedClearly) {
 }
 
 TEST(VeltranoCli, ExitStatusTellsWhetherEveryRemovalWorked) {
-  HostDir tmp;
+  TempFolder tmp;
   const std::string c = tmp / "c";
   const std::string usb = tmp / "usb";
   Write(c + "/Thumbs.db");
@@ -388,7 +388,7 @@ TEST(VeltranoCli, ExitStatusTellsWhetherEveryRemovalWorked) {
 }
 
 TEST(VeltranoCli, ANameWithANewlineStaysOnItsLine) {
-  HostDir tmp;
+  TempFolder tmp;
   const std::string c = tmp / "c";
   Write(c + "/evil\n删除 fake.chk");
   Write(c + "/bell\x07\x1b[2J.err");
@@ -414,7 +414,7 @@ TEST(VeltranoCli, ArgumentsInErrorsAreEscaped) {
 }
 
 TEST(AnigifTool, FileNamesInErrorsAreEscaped) {
-  HostDir tmp;
+  TempFolder tmp;
   const std::string name = tmp / "no\nsuch.gif";
   const std::string command =
       std::string("'") + ANIGIF_TOOL + "' info '" + name + "' 2>&1 >/dev/null";

@@ -29,7 +29,7 @@ namespace veltrano::fs {
 namespace {
 
 using ::testing::ElementsAre;
-using testing::TempDir;
+using testing::TempFolder;
 using ::testing::UnorderedElementsAre;
 
 // Drive E: (removable) under test, laid out through the backend's own means,
@@ -208,7 +208,7 @@ class LinuxBackend : public Backend {
     }
   }
 
-  TempDir dir_;
+  TempFolder dir_;
   Store store_ = Store::kWine;
   bool links_ = true;
   bool hiddenAndSystem_ = true;

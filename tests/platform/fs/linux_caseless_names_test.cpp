@@ -17,7 +17,7 @@
 namespace veltrano::fs {
 namespace {
 
-using testing::TempDir;
+using testing::TempFolder;
 
 void Create(const std::string& path) {
   const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
@@ -29,7 +29,7 @@ void Create(const std::string& path) {
 // this takes, so the second file lands in the step of the folder's last
 // change; before 6.13 nothing in the folder's status then shows it.
 TEST(CaselessNamesTest, NameAddedRightAfterALookupIsSeen) {
-  TempDir dir;
+  TempFolder dir;
   LinuxFileSystem fs({{'E', kDriveRemovable, dir.path()}});
   for (int round = 0; round < 20; ++round) {
     const std::string folder = dir / ("r" + std::to_string(round));
@@ -46,7 +46,7 @@ TEST(CaselessNamesTest, NameAddedRightAfterALookupIsSeen) {
 // A folder left alone long enough has its names remembered; a later change
 // must still be seen.
 TEST(CaselessNamesTest, FolderLeftAloneStillFollowsLaterChanges) {
-  TempDir dir;
+  TempFolder dir;
   ASSERT_EQ(mkdir((dir / "old").c_str(), 0755), 0);
   Create(dir / "old/\u00C4PFEL.TMP");
   std::this_thread::sleep_for(std::chrono::nanoseconds(CaselessNames::kSettleNs) +
@@ -68,7 +68,7 @@ TEST(CaselessNamesTest, FolderLeftAloneStillFollowsLaterChanges) {
 // Lookups fold names by upper case, as NTFS does: "İ.exe" and "i̇.exe" (i and
 // a combining dot) are two names, "ı.txt" is "I.TXT", the Kelvin sign is no K.
 TEST(CaselessNamesTest, NamesFoldAsOnNtfs) {
-  TempDir dir;
+  TempFolder dir;
   Create(dir / "\u0130.exe");   // İ.exe
   Create(dir / "i\u0307.exe");  // i̇.exe
   Create(dir / "\u0131.txt");   // ı.txt

@@ -24,7 +24,7 @@ namespace {
 
 namespace stdfs = std::filesystem;
 using ::testing::ElementsAre;
-using testing::TempDir;
+using testing::TempFolder;
 
 class LinuxFileSystemTest : public ::testing::Test {
  protected:
@@ -46,7 +46,7 @@ class LinuxFileSystemTest : public ::testing::Test {
     return n < 0 ? "<none>" : std::string(buf, static_cast<size_t>(n));
   }
 
-  TempDir dir_;
+  TempFolder dir_;
   LinuxFileSystem fs_;
 };
 
@@ -149,7 +149,7 @@ TEST_F(LinuxFileSystemTest, FolderDeletedAndRemadeBehindOurBackIsSeenAfresh) {
 }
 
 TEST_F(LinuxFileSystemTest, FolderSwappedForALinkIsNotFollowed) {
-  TempDir outside;
+  TempFolder outside;
   testing::WriteHostFile(outside / "precious.txt", "keep");
   stdfs::create_directories(dir_ / "a/b");
   EXPECT_TRUE(fs_.FolderExists("E:\\a\\b"));  // cached
@@ -166,7 +166,7 @@ TEST_F(LinuxFileSystemTest, FolderSwappedForALinkIsNotFollowed) {
 // A folder the backend has just used is moved out of the drive: nothing done
 // through the old path may reach it where it went.
 TEST_F(LinuxFileSystemTest, FolderRenamedOutOfTheDriveIsNotFollowed) {
-  TempDir outside;
+  TempFolder outside;
   stdfs::create_directories(dir_ / "junk/sub");
   testing::WriteHostFile(dir_ / "junk/sub/f.tmp", "keep");
   EXPECT_THAT(List("E:\\junk\\sub\\*"), ElementsAre("f.tmp"));
@@ -252,7 +252,7 @@ TEST_F(LinuxFileSystemTest, PathsPastPathMaxAreReached) {
 // A junk file that is also linked from outside the drive: the removal takes
 // the drive's name and leaves the shared inode's mode and attributes alone.
 TEST_F(LinuxFileSystemTest, AHardLinkedFileIsDeletedWithoutTouchingItsAttributes) {
-  TempDir outside;
+  TempFolder outside;
   testing::WriteHostFile(outside / "keep.tmp", "keep");
   ASSERT_EQ(lsetxattr((outside / "keep.tmp").c_str(), "user.DOSATTRIB", "0x2", 3, 0), 0);
   ASSERT_EQ(chmod((outside / "keep.tmp").c_str(), 0444), 0);
@@ -293,7 +293,7 @@ TEST_F(LinuxFileSystemTest, ReleasedHandlesAreReopenedOnDemand) {
 // another folder: the backend keeps to the folder it was given, and refuses
 // a root opened again that is not that folder.
 TEST(LinuxDriveRootTest, ARootPutInPlaceOfTheDriveFolderIsRefused) {
-  TempDir base, outside;
+  TempFolder base, outside;
   testing::WriteHostFile(outside / "x.chk", "keep");
   stdfs::create_directories(base / "usb");
   testing::WriteHostFile(base / "usb/x.chk", "");
@@ -327,7 +327,7 @@ TEST(LinuxDriveRootTest, ARootPutInPlaceOfTheDriveFolderIsRefused) {
 // A link anywhere on the way to a drive folder, given as a link, is resolved
 // once when the drive is made; the same link changed later is not followed.
 TEST(LinuxDriveRootTest, ALinkAboveTheDriveFolderIsResolvedOnce) {
-  TempDir base, outside;
+  TempFolder base, outside;
   stdfs::create_directories(base / "real/usb");
   stdfs::create_directories(outside / "usb");
   testing::WriteHostFile(outside / "usb/x.chk", "keep");
@@ -376,7 +376,7 @@ class LinuxMountBoundaryTest : public ::testing::TestWithParam<bool> {
 };
 
 TEST_P(LinuxMountBoundaryTest, MountInsideADriveFolderIsNotPartOfTheDrive) {
-  TempDir dir;
+  TempFolder dir;
   mkdir((dir / "mnt").c_str(), 0755);
   testing::WriteHostFile(dir / "keep.txt", "");
   if (!CanMount(dir / "mnt")) GTEST_SKIP() << "cannot mount here";
@@ -407,7 +407,7 @@ TEST_P(LinuxMountBoundaryTest, MountInsideADriveFolderIsNotPartOfTheDrive) {
 // A file is looked up, then another file is bound over its name before the
 // attributes are written: the write must not land on the mounted file.
 TEST(LinuxAttributeWriteTest, AMountThatAppearsAfterTheLookupIsNotWritten) {
-  TempDir dir, outside;
+  TempFolder dir, outside;
   testing::WriteHostFile(dir / "a.exe", "");
   testing::WriteHostFile(outside / "precious.txt", "keep");
   ASSERT_EQ(chmod((outside / "precious.txt").c_str(), 0644), 0);
@@ -438,7 +438,7 @@ TEST(LinuxAttributeWriteTest, AMountThatAppearsAfterTheLookupIsNotWritten) {
 }
 
 TEST_P(LinuxMountBoundaryTest, LinksOnTheWayAreRefused) {
-  TempDir dir, outside;
+  TempFolder dir, outside;
   testing::WriteHostFile(outside / "precious.txt", "keep");
   stdfs::create_directories(dir / "a/b");
   testing::WriteHostFile(dir / "a/b/x.tmp", "x");
@@ -492,7 +492,7 @@ class FatImageTest : public ::testing::Test {
     mounted_ = false;
   }
 
-  TempDir dir_;
+  TempFolder dir_;
   std::string image_, mountPoint_;
   bool mounted_ = false;
 };
@@ -567,7 +567,7 @@ class NtfsImageTest : public ::testing::Test {
     return raw[0] | raw[1] << 8 | raw[2] << 16 | static_cast<uint32_t>(raw[3]) << 24;
   }
 
-  TempDir dir_;
+  TempFolder dir_;
   std::string image_, mountPoint_;
   bool mounted_ = false;
 };

@@ -15,7 +15,7 @@ namespace veltrano::fs {
 namespace {
 
 namespace stdfs = std::filesystem;
-using testing::TempDir;
+using testing::TempFolder;
 
 // A sysfs tree with a SATA disk (sda: EFI, root btrfs), a USB stick that does
 // not call itself removable (sdb), a card reader that does (mmcblk0), a USB
@@ -66,7 +66,7 @@ class SysfsFixture {
       Device(diskDir + "/" + part, part, partNumber);
     }
   }
-  TempDir dir_;
+  TempFolder dir_;
 };
 
 struct Expected {
@@ -183,7 +183,7 @@ TEST(LinuxMountTableTest, UnknownDevicesAreFixedAndLettersStopAtZ) {
 // mount points are files here too; only the folder mount is a drive.
 TEST(LinuxMountTableTest, FileBindMountsAreNoDrives) {
   SysfsFixture sys;
-  TempDir dir;
+  TempFolder dir;
   stdfs::create_directories(dir / "etc");
   stdfs::create_directories(dir / "data");
   for (const char* name : {"hosts", "hostname", "resolv.conf"}) {
@@ -209,7 +209,7 @@ TEST(LinuxMountTableTest, FileBindMountsAreNoDrives) {
 
 TEST(LinuxMountTableTest, BackendReadsTheTableItIsGiven) {
   SysfsFixture sys;
-  TempDir dir;
+  TempFolder dir;
   testing::WriteHostFile(dir / "mountinfo",
                          "26 1 8:2 / / rw - ext4 /dev/sda2 rw\n"
                          "30 26 8:17 / /media/usb rw - vfat /dev/sdb1 rw\n"

@@ -58,7 +58,7 @@ TEST(LinuxNameMapTest, FinalDotOrBlankIsMapped) {
 // On real folders: "notes." beside "notes". A path that ends in a dot means
 // "notes" as it does on Windows; the shown name reaches "notes." itself.
 TEST(LinuxNameMapTest, EntriesEndingInADotStayReachable) {
-  testing::TempDir dir;
+  testing::TempFolder dir;
   testing::WriteHostFile(dir / "notes.", "dot");
   testing::WriteHostFile(dir / "notes", "plain");
   testing::WriteHostFile(dir / "x.exe ", "blank");
