@@ -16,6 +16,7 @@
 #include <set>
 #include <string>
 
+#include "tests/testing/run_command.h"
 #include "tests/testing/temp_folder.h"
 
 namespace veltrano::testing {
@@ -82,23 +83,8 @@ inline std::set<std::string> Files(const std::string& root) {
   return out;
 }
 
-struct CommandResult {
-  int exitCode = -1;
-  std::string out;
-};
-
 // Runs a shell command and collects what it prints (stdout and stderr).
-inline CommandResult RunShell(const std::string& command) {
-  CommandResult r;
-  FILE* pipe = popen((command + " 2>&1").c_str(), "r");
-  if (!pipe) return r;
-  char buf[4096];
-  size_t n;
-  while ((n = fread(buf, 1, sizeof buf, pipe)) > 0) r.out.append(buf, n);
-  const int status = pclose(pipe);
-  r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return r;
-}
+inline CommandResult RunShell(const std::string& command) { return RunCommand(command + " 2>&1"); }
 
 // Quotes a text for the shell.
 inline std::string Quote(const std::string& text) {

@@ -12,6 +12,7 @@
 
 #include "sweep/shell_link.h"
 #include "tests/testing/link_writer.h"
+#include "tests/testing/run_command.h"
 #include "tests/testing/temp_folder.h"
 
 namespace veltrano::sweep {
@@ -40,12 +41,9 @@ std::string Trim(const std::string& s) {
 Oracle RunLnkinfo(const std::filesystem::path& file) {
   Oracle out;
   const std::string command = std::string(kLnkinfo) + " -c windows-936 '" + file.string() + "' 2>&1";
-  FILE* pipe = ::popen(command.c_str(), "r");
-  if (!pipe) return out;
-  std::string text;
-  char buffer[4096];
-  while (size_t n = std::fread(buffer, 1, sizeof buffer, pipe)) text.append(buffer, n);
-  out.ok = ::pclose(pipe) == 0;
+  const veltrano::testing::CommandResult run = veltrano::testing::RunCommand(command);
+  const std::string& text = run.out;
+  out.ok = run.exitCode == 0;
   std::string pendingName;  // an item's name until its long name is known
   const auto flushItem = [&] {
     if (pendingName.empty()) return;

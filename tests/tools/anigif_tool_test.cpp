@@ -10,6 +10,7 @@
 
 #include "anigif/property_bag.h"
 #include "tests/anigif/control_fixture.h"
+#include "tests/testing/run_command.h"
 #include "tests/testing/temp_folder.h"
 
 namespace veltrano::anigif::testing {
@@ -24,16 +25,9 @@ struct ToolRun {
 
 // Runs the tool; its standard error goes to `errFile`, or is dropped.
 ToolRun Tool(const std::string& args, const std::string& errFile = "/dev/null") {
-  ToolRun r;
-  const std::string command = std::string(ANIGIF_TOOL) + " " + args + " 2>" + errFile;
-  FILE* pipe = popen(command.c_str(), "r");
-  if (pipe == nullptr) return r;
-  char buffer[4096];
-  size_t n;
-  while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) r.out.append(buffer, n);
-  const int status = pclose(pipe);
-  r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return r;
+  const auto r =
+      veltrano::testing::RunCommand(std::string(ANIGIF_TOOL) + " " + args + " 2>" + errFile);
+  return {r.exitCode, r.out};
 }
 
 class ToolTest : public ::testing::Test {

@@ -19,27 +19,16 @@
 #include "platform/fs/drive_table.h"
 #include "platform/fs/linux_file_system.h"
 #include "tests/sweep/host_dirs.h"
+#include "tests/testing/run_command.h"
 
 namespace veltrano::sweep::testing {
 namespace {
 
-struct Result {
-  int exitCode = -1;
-  std::string out;  // stdout and stderr together
-};
+using Result = veltrano::testing::CommandResult;
 
 // Runs veltrano-cli through the shell; `redirect` says where its output goes.
 Result RunCli(const std::string& args, const char* redirect = " 2>&1") {
-  Result r;
-  const std::string command = std::string("'") + VELTRANO_CLI + "' " + args + redirect;
-  FILE* pipe = popen(command.c_str(), "r");
-  if (!pipe) return r;
-  char buf[4096];
-  size_t n;
-  while ((n = fread(buf, 1, sizeof buf, pipe)) > 0) r.out.append(buf, n);
-  const int status = pclose(pipe);
-  r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return r;
+  return veltrano::testing::RunCommand(std::string("'") + VELTRANO_CLI + "' " + args + redirect);
 }
 
 // Makes a file impossible to delete (immutable) for as long as it is in
@@ -418,14 +407,9 @@ TEST(AnigifTool, FileNamesInErrorsAreEscaped) {
   const std::string name = tmp / "no\nsuch.gif";
   const std::string command =
       std::string("'") + ANIGIF_TOOL + "' info '" + name + "' 2>&1 >/dev/null";
-  FILE* pipe = popen(command.c_str(), "r");
-  ASSERT_NE(pipe, nullptr);
-  std::string err;
-  char buf[4096];
-  size_t n;
-  while ((n = fread(buf, 1, sizeof buf, pipe)) > 0) err.append(buf, n);
-  const int status = pclose(pipe);
-  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << err;
+  const Result r = veltrano::testing::RunCommand(command);
+  const std::string& err = r.out;
+  EXPECT_TRUE(r.exitCode == 1) << err;
   EXPECT_EQ(err, "anigif-tool: cannot load " + tmp.path() + "/no\\nsuch.gif\n");
 }
 
