@@ -25,7 +25,7 @@ localedef -i zh_CN -f UTF-8 "$LOCPATH/zh_CN.UTF-8" 2>/dev/null || true
 export LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8
 cp "$exe" "$work/stick/Veltrano.exe"
 # The stick is E:; nothing of the host is reachable from the prefix.
-"$(dirname "$0")/../../scripts/wine-prefix.sh" --stick "$work/stick" "$WINEPREFIX" ||
+"$(dirname "$0")/../../../scripts/wine-prefix.sh" --stick "$work/stick" "$WINEPREFIX" ||
   fail "the Wine prefix"
 
 cat >"$work/inside.sh" <<INSIDE

@@ -12,7 +12,7 @@
 set -euo pipefail
 prefix=$(realpath -m "$1")
 shift
-scripts=$(cd "$(dirname "$0")/../../scripts" && pwd)
+scripts=$(cd "$(dirname "$0")/../../../scripts" && pwd)
 "$scripts/wine-prefix.sh" "$prefix"
 work=$(mktemp -d /tmp/veltrano-wine-display.XXXXXX)
 xvfb_pid=""
