@@ -10,7 +10,7 @@
 #include "app/form1_texts.h"
 #include "app/install_offer_linux.h"
 #include "commands/form1.h"
-#include "platform/fs/memory_file_system.h"
+#include "tests/testing/memory_file_system.h"
 #include "platform/host/headless_window_host.h"
 #include "tests/testing/temp_folder.h"
 

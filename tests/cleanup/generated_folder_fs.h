@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/fs/memory_file_system.h"
+#include "tests/testing/memory_file_system.h"
 #include "tests/platform/fs/forwarding_file_system.h"
 
 namespace veltrano::testing {

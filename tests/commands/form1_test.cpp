@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "app/form1_texts.h"
-#include "platform/fs/memory_file_system.h"
+#include "tests/testing/memory_file_system.h"
 #include "platform/host/headless_window_host.h"
 
 namespace veltrano {

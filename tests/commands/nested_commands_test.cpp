@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "commands/form1.h"
-#include "platform/fs/memory_file_system.h"
+#include "tests/testing/memory_file_system.h"
 #include "platform/host/headless_window_host.h"
 
 namespace veltrano {

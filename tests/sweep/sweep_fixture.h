@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "commands/form1.h"
-#include "platform/fs/memory_file_system.h"
+#include "tests/testing/memory_file_system.h"
 #include "platform/host/headless_window_host.h"
 #include "tests/platform/fs/forwarding_file_system.h"
 

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "app/form_state.h"
-#include "platform/fs/memory_file_system.h"
+#include "tests/testing/memory_file_system.h"
 #include "platform/host/headless_window_host.h"
 
 namespace veltrano::testing {

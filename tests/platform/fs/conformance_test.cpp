@@ -22,7 +22,7 @@
 #include <vector>
 
 #include "platform/fs/linux_file_system.h"
-#include "platform/fs/memory_file_system.h"
+#include "tests/testing/memory_file_system.h"
 #include "tests/platform/fs/fs_test_support.h"
 
 namespace veltrano::fs {

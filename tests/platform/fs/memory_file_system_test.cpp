@@ -1,7 +1,7 @@
 // What the memory backend offers beyond the shared contract: its fixture
 // API and its failure switches. The contract itself is checked for every
 // backend by the conformance suite.
-#include "platform/fs/memory_file_system.h"
+#include "tests/testing/memory_file_system.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

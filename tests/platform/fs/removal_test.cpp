@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/fs/memory_file_system.h"
+#include "tests/testing/memory_file_system.h"
 #include "tests/platform/fs/forwarding_file_system.h"
 
 namespace veltrano::fs {

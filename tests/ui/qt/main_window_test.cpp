@@ -18,7 +18,7 @@
 
 #include "app/form1_texts.h"
 #include "commands/form1.h"
-#include "platform/fs/memory_file_system.h"
+#include "tests/testing/memory_file_system.h"
 #include "ui/qt/anigif/ani_gif_widget.h"
 #include "ui/qt/banner.h"
 #include "ui/qt/main_window.h"

@@ -10,7 +10,7 @@
 #include <QTimer>
 
 #include "commands/form1.h"
-#include "platform/fs/memory_file_system.h"
+#include "tests/testing/memory_file_system.h"
 #include "ui/qt/form_commands.h"
 #include "ui/qt/main_window.h"
 #include "ui/qt/qt_window_host.h"

@@ -11,7 +11,7 @@
 
 #include "app/install_offer_windows.h"
 #include "commands/form1.h"
-#include "platform/fs/memory_file_system.h"
+#include "tests/testing/memory_file_system.h"
 #include "platform/host/window_host.h"
 #include "ui/win32/wide_text.h"
 #include "ui/win32/windows_api.h"

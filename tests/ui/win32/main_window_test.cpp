@@ -7,7 +7,7 @@
 #include <string>
 
 #include "app/form1_texts.h"
-#include "platform/fs/memory_file_system.h"
+#include "tests/testing/memory_file_system.h"
 #include "platform/host/headless_window_host.h"
 #include "tests/ui/win32/win32_test_support.h"
 #include "ui/win32/anigif/gif_control_window.h"

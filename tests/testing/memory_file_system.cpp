@@ -1,4 +1,4 @@
-#include "platform/fs/memory_file_system.h"
+#include "tests/testing/memory_file_system.h"
 
 #include <algorithm>
 #include <utility>
