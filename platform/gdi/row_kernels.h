@@ -3,7 +3,8 @@
 // depths, direction and operation settled once per transfer. They cover what
 // the GIF control draws on every frame (8-bit strip into the 24-bit canvas,
 // the 1-bit mask and the 32-bit surface; the mask and the canvas onto the
-// surface; mirroring the strip and the canvas in place) and give exactly the
+// surface; its kept 32-bit drawings onto the surface; mirroring the strip and
+// the canvas in place) and give exactly the
 // pixels the general read-then-store path gives.
 #pragma once
 
