@@ -291,6 +291,9 @@ void ucAniGIF::ResetGif() {
   FrameStore& s = store_;
   ArmTimer(TimerKind::kStop);
   drawnComposed_ = {};
+  composedCache_.Clear();
+  composedChain_ = loopsComposed_ = 0;
+  canvasBehind_ = false;
   s.Frames.clear();
   Action_ = PlayState::kStopped;
   CurrentFrame_ = 0;

@@ -57,6 +57,7 @@ bool ucAniGIF::SetPalette(int32_t FrameIndex, std::span<const int32_t> paletteEn
     ColorTable& entries = store_.ColorTables[static_cast<size_t>(table)];
     const int32_t count = entries[kColorCountSlot];
     if (paletteEntries.size() >= static_cast<size_t>(count)) {
+      ForgetComposedDrawings();
       std::copy_n(paletteEntries.begin(), count, entries.begin());
       store_.CurrentTable = -1;  // the next drawing loads the changed table
       result = true;
@@ -79,6 +80,7 @@ bool ucAniGIF::CacheColorTables() {
 
 bool ucAniGIF::RestoreColorTables(bool bReleaseCache) {
   if (store_.CacheFlag == 0) return false;
+  ForgetComposedDrawings();
   store_.ColorTables = store_.CachedTables;
   store_.CurrentTable = -1;
   if (bReleaseCache) {

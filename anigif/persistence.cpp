@@ -39,6 +39,7 @@ void ucAniGIF::WriteProperties(PropertyBag& bag) const {
 }
 
 void ucAniGIF::ReadProperties(const PropertyBag& bag) {
+  ForgetComposedDrawings();
   store_.GifBytes = bag.ReadBytes("GIF", std::move(store_.GifBytes));
   // A delay below the floor would re-arm the frame clock without pause.
   MinFrameDelay_ =

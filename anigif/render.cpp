@@ -51,18 +51,97 @@ bool ucAniGIF::RenderFrame(int32_t i, gdi::HDC dc) {
     return true;
   }
 
-  std::vector<uint8_t> SavedMaskRows;
-  std::vector<uint8_t> SavedCanvasRows;
-  ComposeFrame(i, false, SavedMaskRows, SavedCanvasRows);
-  BlitFrame(BlitSource::kStripFrame, i, s.CanvasDC, false, Rect{f.Left, f.Top, f.Width, f.Height});
   const auto w = Nearest(host_.ClientWidth());
   const auto h = Nearest(host_.ClientHeight());
-  if (w && h) BlitComposed(i, dc, stretched, Rect{OffsetX_, OffsetY_, *w, *h});
+  const Rect target{OffsetX_, OffsetY_, w.value_or(0), h.value_or(0)};
+  // Frame 1 starts from an empty image, so whatever came before it, frame
+  // 1 and each frame after it in order compose to the same image every
+  // loop: such a drawing may be kept, and shown again instead.
+  const bool inOrder = i == 1 || composedChain_ == i - 1;
+  const bool keep = w && h && inOrder && KeepsComposedDrawings(stretched, target);
+  if (keep && composedCache_.Has(i)) {
+    if (!canvasBehind_) {
+      canvasBehind_ = true;
+      canvasChain_ = composedChain_;
+    }
+    composedCache_.Draw(i, dc, target.x, target.y, target.w, target.h);
+    drawnComposed_.stamp = 0;
+    composedChain_ = i;
+    return true;
+  }
+
+  SettleCanvas();
+  std::vector<uint8_t> SavedMaskRows;
+  std::vector<uint8_t> SavedCanvasRows;
+  DrawOnCanvas(i, SavedMaskRows, SavedCanvasRows);
+  // Drawings are kept from the second loop on: an animation shown once
+  // never pays for them.
+  if (keep && loopsComposed_ >= 1 &&
+      composedCache_.Record(i, s.CanvasDC, s.CanvasBitmap, s.CanvasMask, s.GifInfo.Width,
+                            s.GifInfo.Height)) {
+    composedCache_.Draw(i, dc, target.x, target.y, target.w, target.h);
+    drawnComposed_.stamp = 0;
+  } else if (w && h) {
+    BlitComposed(i, dc, stretched, target);
+  }
+  DisposeOnCanvas(i, SavedMaskRows, SavedCanvasRows);
+  composedChain_ = inOrder ? i : 0;
+  if (inOrder && i == s.FrameCount() && loopsComposed_ < 2) ++loopsComposed_;
+  return true;
+}
+
+void ucAniGIF::DrawOnCanvas(int32_t i, std::vector<uint8_t>& SavedMaskRows,
+                            std::vector<uint8_t>& SavedCanvasRows) {
+  const FrameInfo& f = store_.Frame(i);
+  ComposeFrame(i, false, SavedMaskRows, SavedCanvasRows);
+  BlitFrame(BlitSource::kStripFrame, i, store_.CanvasDC, false,
+            Rect{f.Left, f.Top, f.Width, f.Height});
+}
+
+void ucAniGIF::DisposeOnCanvas(int32_t i, std::vector<uint8_t>& SavedMaskRows,
+                               std::vector<uint8_t>& SavedCanvasRows) {
+  const FrameInfo& f = store_.Frame(i);
   if (f.Disposal == DisposalMethod::kRestoreBackground ||
       f.Disposal == DisposalMethod::kRestorePrevious) {
     ComposeFrame(i, true, SavedMaskRows, SavedCanvasRows);
   }
-  return true;
+}
+
+bool ucAniGIF::KeepsComposedDrawings(bool stretched, const Rect& rect) {
+  const FrameStore& s = store_;
+  // A solid background is filled into Canvas at the scaled image's size,
+  // so the composed image would depend on the scale too: not kept. Nor
+  // while frames still wait for their decoding.
+  if (SolidBkgColorUsed_ || deferredPending_ || !s.CanvasBitmap) return false;
+  ComposedCache::Shape shape{s.GifInfo.Width, s.GifInfo.Height, false,
+                             static_cast<bool>(s.CanvasMask)};
+  if (stretched) {
+    shape.width = rect.w;
+    shape.height = rect.h;
+    shape.stretched = true;
+  }
+  return composedCache_.Prepare(shape, s.FrameCount());
+}
+
+void ucAniGIF::SettleCanvas() {
+  if (!canvasBehind_) return;
+  canvasBehind_ = false;
+  if (!store_.CanvasBitmap) return;
+  // From frame 1 again unless Canvas holds the start of the same run.
+  const int32_t from = canvasChain_ >= 1 && canvasChain_ < composedChain_ ? canvasChain_ + 1 : 1;
+  std::vector<uint8_t> SavedMaskRows;
+  std::vector<uint8_t> SavedCanvasRows;
+  for (int32_t k = from; k <= composedChain_; ++k) {
+    DrawOnCanvas(k, SavedMaskRows, SavedCanvasRows);
+    DisposeOnCanvas(k, SavedMaskRows, SavedCanvasRows);
+  }
+}
+
+void ucAniGIF::ForgetComposedDrawings() {
+  SettleCanvas();
+  composedCache_.Clear();
+  composedChain_ = 0;
+  loopsComposed_ = 0;
 }
 
 void ucAniGIF::ComposedChanged(int64_t x, int64_t y, int64_t w, int64_t h) {
@@ -393,6 +472,7 @@ void ucAniGIF::MirrorFrames(MirrorStyle otherStyle, bool firstFrameOnly, bool al
   }
   const MirrorStyle flip = Mirrored_ ^ otherStyle;
   if (flip == MirrorStyle::kNone) return;
+  ForgetComposedDrawings();
   const bool horizontal = Flips(flip, MirrorStyle::kHorizontal);
   const bool vertical = Flips(flip, MirrorStyle::kVertical);
   const int32_t last = firstFrameOnly ? 1 : s.FrameCount();

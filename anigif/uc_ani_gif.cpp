@@ -176,11 +176,13 @@ void ucAniGIF::SetOffsetY(int32_t NewOffset) {
 }
 
 void ucAniGIF::SetSolidBkgColor(int32_t Color) {
+  if (Color != SolidBkgColor_) ForgetComposedDrawings();
   SolidBkgColor_ = Color;
   if (SolidBkgColorUsed_ && !UserMode()) Refresh();
 }
 
 void ucAniGIF::SetSolidBkgColorUsed(bool IgnoreTransparency) {
+  if (IgnoreTransparency != SolidBkgColorUsed_) ForgetComposedDrawings();
   SolidBkgColorUsed_ = IgnoreTransparency;
   if (!UserMode()) Refresh();
 }

@@ -15,6 +15,7 @@
 #include <string_view>
 #include <vector>
 
+#include "anigif/composed_cache.h"
 #include "anigif/control_types.h"
 #include "anigif/frame_store.h"
 #include "platform/gdi/gdi_handles.h"
@@ -140,7 +141,13 @@ class ucAniGIF : public host::ControlClient {
                            int64_t totalBytes) override;
 
   // ---- inspection, for tools and tests --------------------------------------
-  // The frame store as the last load left it.
+  // The frame store as the last load left it, the composed image brought
+  // up to the frame last drawn (kept drawings can let it lag behind; the
+  // const form leaves it as it is).
+  const FrameStore& Store() {
+    SettleCanvas();
+    return store_;
+  }
   const FrameStore& Store() const { return store_; }
   // Frames 2 and later wait for the short timer that decodes them.
   bool DeferredDecodePending() const { return deferredPending_; }
@@ -194,6 +201,21 @@ class ucAniGIF : public host::ControlClient {
   // Notes that the composed image (Canvas or CanvasMask) changed in the
   // rectangle x, y, w, h (in its own pixels).
   void ComposedChanged(int64_t x, int64_t y, int64_t w, int64_t h);
+  // Frame i drawn into Canvas (and its mask) at its place, and its disposal
+  // applied after it has been shown.
+  void DrawOnCanvas(int32_t i, std::vector<uint8_t>& SavedMaskRows,
+                    std::vector<uint8_t>& SavedCanvasRows);
+  void DisposeOnCanvas(int32_t i, std::vector<uint8_t>& SavedMaskRows,
+                       std::vector<uint8_t>& SavedCanvasRows);
+  // Whether the composed image drawn at rect may be kept per frame, the
+  // kept drawings then being of the right shape.
+  bool KeepsComposedDrawings(bool stretched, const Rect& rect);
+  // Composes again, into Canvas, the frames whose kept drawings were shown
+  // in its place, so that it holds what drawing them would have left.
+  void SettleCanvas();
+  // Before anything that changes how frames compose (colours, mirroring,
+  // the solid background): the kept drawings no longer hold.
+  void ForgetComposedDrawings();
   host::TimerProc BuildCallbackThunk(TimerKind handler, int32_t argumentCount, int32_t thunkNumber,
                                      ucAniGIF* owner, bool probeRunMode);
   host::TimerProc FindCallbackEntry(ucAniGIF* owner, TimerKind handler);
@@ -252,6 +274,18 @@ class ucAniGIF : public host::ControlClient {
     Rect rect;
     int32_t left = 0, top = 0, right = 0, bottom = 0;
   } drawnComposed_;
+  // Drawings of the composed image kept per frame once the animation plays
+  // on past its first loop.
+  ComposedCache composedCache_;
+  // The composed image holds frames 1..composedChain_ composed in order,
+  // each disposed of after it was shown (0: not such a run); whole loops
+  // composed in order since the kept drawings were last forgotten.
+  int32_t composedChain_ = 0;
+  int32_t loopsComposed_ = 0;
+  // Canvas holds the run of frames 1..canvasChain_ while kept drawings of
+  // the frames after it were shown instead of composing them.
+  bool canvasBehind_ = false;
+  int32_t canvasChain_ = 0;
 };
 
 }  // namespace veltrano::anigif

@@ -2,6 +2,7 @@
 // tests and benchmarks only.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "anigif/uc_ani_gif.h"
@@ -13,6 +14,14 @@ struct ucAniGIFInternals {
   // frame 0.
   static bool RenderFrame(ucAniGIF& control, int32_t frameIndex, gdi::HDC dc) {
     return control.RenderFrame(frameIndex, dc);
+  }
+  // Bytes the kept drawings of the composed image may take (0: none kept).
+  static void SetComposedCacheBudget(ucAniGIF& control, size_t bytes) {
+    control.composedCache_.SetBudget(bytes);
+  }
+  // Whether a drawing of frame `frameIndex` is kept.
+  static bool KeepsDrawing(const ucAniGIF& control, int32_t frameIndex) {
+    return control.composedCache_.Has(frameIndex);
   }
   // Releases the frame store and stops the clock, as every load starts.
   static void ResetGif(ucAniGIF& control) { control.ResetGif(); }
