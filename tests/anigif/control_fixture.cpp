@@ -25,6 +25,27 @@ FrameSpec Frame(int left, int top, int w, int h, int colors, int seed) {
   return f;
 }
 
+RandomAnimation MakeRandomAnimation(std::mt19937& rng, int round, int minFrames, int maxFrames) {
+  auto pick = [&](int lo, int hi) { return lo + static_cast<int>(rng() % (hi - lo + 1)); };
+  RandomAnimation a;
+  a.w = pick(9, 40);
+  a.h = pick(5, 30);
+  std::vector<FrameSpec> frames;
+  const int n = pick(minFrames, maxFrames);
+  for (int k = 0; k < n; ++k) {
+    const bool smallFirst = k == 0 && round % 3 == 0;
+    const int fw = smallFirst ? pick(1, a.w) : pick(1, a.w / 2);
+    const int fh = smallFirst ? pick(1, a.h) : pick(1, a.h / 2);
+    FrameSpec f = Frame(pick(0, a.w - fw), pick(0, a.h - fh), fw, fh, 4, pick(0, 99));
+    if (k == 0 && !smallFirst) f = Frame(0, 0, a.w, a.h, 4, pick(0, 99));
+    f.disposal = pick(0, 3);
+    if (pick(0, 2) > 0) f.transIndex = pick(0, 3);
+    frames.push_back(f);
+  }
+  a.gif = MakeGif(frames, 4, -1, a.w, a.h);
+  return a;
+}
+
 ControlFixture::ControlFixture(bool runMode, int width, int height)
     : host(clock, runMode), control(host) {
   host.Resize(width, height);

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <ostream>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -29,6 +30,15 @@ Bytes MakeGif(const std::vector<FrameSpec>& frames, size_t globalColors = 4, int
 
 // A frame of w x h at (left, top) filled with Pattern(w, h, colors, seed).
 FrameSpec Frame(int left, int top, int w, int h, int colors = 4, int seed = 0);
+
+// A random animation of w x h for drawing comparisons: partial frames at
+// random places, every disposal, transparency now and then; frame 1 covers
+// the whole image except in every third round, where it is a random part.
+struct RandomAnimation {
+  int w = 0, h = 0;
+  Bytes gif;
+};
+RandomAnimation MakeRandomAnimation(std::mt19937& rng, int round, int minFrames, int maxFrames);
 
 struct FrameChange {
   int32_t frame;
