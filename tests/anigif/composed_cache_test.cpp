@@ -38,18 +38,11 @@ TEST(ComposedCache, KeptDrawingsGiveThePixelsOfComposingEveryFrame) {
     const RandomAnimation a = MakeRandomAnimation(rng, round, 2, 12);
     const int w = a.w, h = a.h;
     const bool stretched = round % 2 == 1;
-    const int cw = stretched ? pick(w / 3 + 1, 3 * w) : w + 3;
-    const int ch = stretched ? pick(h / 3 + 1, 3 * h) : h + 2;
-    const Bytes& gif = a.gif;
+    int cw, ch;
+    PickClientSize(rng, a, stretched, &cw, &ch);
     ControlFixture kept(true, cw, ch), plain(true, cw, ch);
-    Internals::SetComposedCacheBudget(plain.control, 0);
-    for (ControlFixture* fx : {&kept, &plain}) {
-      fx->control.SetStretch(stretched ? 2 : 0);
-      fx->control.SetDelayAnimation(0);
-      ASSERT_TRUE(fx->Load(gif));
-      fx->control.SetAction(0);
-      fx->host.RepaintNow();
-    }
+    ASSERT_TRUE(kept.LoadStopped(a.gif, stretched, ComposedCache::kDefaultBudget));
+    ASSERT_TRUE(plain.LoadStopped(a.gif, stretched, 0));
     const int count = kept.control.FrameCount();
     ASSERT_EQ(count, plain.control.FrameCount());
     // Now and then a budget one byte short of what the drawings of every

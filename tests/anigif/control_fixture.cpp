@@ -25,6 +25,22 @@ FrameSpec Frame(int left, int top, int w, int h, int colors, int seed) {
   return f;
 }
 
+bool ControlFixture::LoadStopped(const Bytes& gif, bool stretched, size_t cacheBudget) {
+  ucAniGIFInternals::SetComposedCacheBudget(control, cacheBudget);
+  control.SetStretch(stretched ? 2 : 0);
+  control.SetDelayAnimation(0);
+  if (!Load(gif)) return false;
+  control.SetAction(0);
+  host.RepaintNow();
+  return true;
+}
+
+void PickClientSize(std::mt19937& rng, const RandomAnimation& a, bool stretched, int* cw, int* ch) {
+  auto pick = [&](int lo, int hi) { return lo + static_cast<int>(rng() % (hi - lo + 1)); };
+  *cw = stretched ? pick(a.w / 3 + 1, 3 * a.w) : a.w + 3;
+  *ch = stretched ? pick(a.h / 3 + 1, 3 * a.h) : a.h + 2;
+}
+
 RandomAnimation MakeRandomAnimation(std::mt19937& rng, int round, int minFrames, int maxFrames) {
   auto pick = [&](int lo, int hi) { return lo + static_cast<int>(rng() % (hi - lo + 1)); };
   RandomAnimation a;

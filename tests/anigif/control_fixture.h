@@ -39,6 +39,10 @@ struct RandomAnimation {
   Bytes gif;
 };
 RandomAnimation MakeRandomAnimation(std::mt19937& rng, int round, int minFrames, int maxFrames);
+// The client size for drawing it: a little larger than the image when
+// unscaled; when stretched, anything from a third to three times its size
+// on each axis.
+void PickClientSize(std::mt19937& rng, const RandomAnimation& a, bool stretched, int* cw, int* ch);
 
 struct FrameChange {
   int32_t frame;
@@ -56,6 +60,10 @@ class ControlFixture {
   ~ControlFixture();
 
   bool Load(const Bytes& gif) { return control.LoadAnimatedGIF_Array(ByteArrayArg::Of(gif)); }
+  // Loads gif with every frame decoded and the clock stopped, frame 1 shown,
+  // stretched to fill the control or unscaled. `cacheBudget` bytes for the
+  // drawings of the composed image the control keeps.
+  bool LoadStopped(const Bytes& gif, bool stretched, size_t cacheBudget);
   // Palette index of the strip at (x, y), y from the top.
   uint8_t StripIndex(int x, int y) const;
   // The decoded indices of frame i, top row first.
