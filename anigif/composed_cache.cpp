@@ -24,9 +24,9 @@ bool ComposedCache::Prepare(const Shape& shape, int32_t frames) {
   if (shape == shape_ && frames == frameCount_ && !drawings_.empty()) return true;
   Clear();
   if (frames < 2 || shape.width < 1 || shape.height < 1) return false;
-  const uint64_t pixels = uint64_t(uint32_t(shape.width)) * uint32_t(shape.height);
+  const uint64_t pixels = static_cast<uint64_t>(shape.width) * static_cast<uint64_t>(shape.height);
   const uint64_t perFrame = pixels * 4 * (shape.masked ? 2 : 1);
-  if (perFrame > budget_ / uint64_t(uint32_t(frames))) return false;
+  if (perFrame > budget_ / static_cast<uint64_t>(frames)) return false;
   if (!dc_) {
     dc_.reset(gdi::CreateCompatibleDC(gdi::ScreenDC()));
     if (!dc_) return false;
@@ -80,7 +80,7 @@ bool ComposedCache::Record(int32_t frame, gdi::HDC canvasDC, gdi::HBITMAP canvas
   if (frame < 1 || frame > frameCount_) return false;
   Drawing& d = drawings_[static_cast<size_t>(frame)];
   d = Drawing{};
-  const size_t count = size_t(uint32_t(shape_.width)) * uint32_t(shape_.height);
+  const size_t count = static_cast<size_t>(shape_.width) * static_cast<size_t>(shape_.height);
   if (shape_.masked) {
     if (!Plane(canvasDC, mask, gifWidth, gifHeight, &d.mask, &d.maskBits)) return false;
     // A mask that is black everywhere blackens the whole drawing, which the
