@@ -230,14 +230,65 @@ void FromColour24(const RowKernel& k, const uint8_t* s, int sx, uint8_t* d, int 
   }
 }
 
+#ifdef VELTRANO_GDI_X86_SIMD
+bool CpuHasAvx2() {
+  static const bool has = __builtin_cpu_supports("avx2");
+  return has;
+}
+
+// One vector of 32-bit source pixels with the operation applied onto the
+// destination vector at q.
+template <Rop R>
+__attribute__((target("avx2"))) inline __m256i Apply32Avx2(__m256i v, const __m256i* q) {
+  if constexpr (R == Rop::kAnd) {
+    v = _mm256_and_si256(_mm256_loadu_si256(q), v);
+  } else if constexpr (R == Rop::kOr) {
+    v = _mm256_or_si256(_mm256_loadu_si256(q), v);
+  } else if constexpr (R == Rop::kXor) {
+    v = _mm256_xor_si256(_mm256_loadu_si256(q), v);
+  } else if constexpr (R == Rop::kNotCopy) {
+    v = _mm256_xor_si256(v, _mm256_set1_epi32(-1));
+  }
+  return _mm256_and_si256(v, _mm256_set1_epi32(static_cast<int>(kRgbMask)));
+}
+
+// 32 into 32 bits 32 pixels at a time, then eight at a time (four vectors
+// in flight keep a whole-frame copy close to memcpy's speed). Returns the
+// number of pixels done.
+template <Rop R>
+__attribute__((target("avx2"))) int Colour32To32Avx2(const uint8_t* s, uint8_t* d, int n) {
+  auto* from = reinterpret_cast<const __m256i*>(s);
+  auto* to = reinterpret_cast<__m256i*>(d);
+  int i = 0;
+  for (; i + 32 <= n; i += 32, from += 4, to += 4) {
+    const __m256i a = _mm256_loadu_si256(from), b = _mm256_loadu_si256(from + 1);
+    const __m256i c = _mm256_loadu_si256(from + 2), e = _mm256_loadu_si256(from + 3);
+    _mm256_storeu_si256(to, Apply32Avx2<R>(a, to));
+    _mm256_storeu_si256(to + 1, Apply32Avx2<R>(b, to + 1));
+    _mm256_storeu_si256(to + 2, Apply32Avx2<R>(c, to + 2));
+    _mm256_storeu_si256(to + 3, Apply32Avx2<R>(e, to + 3));
+  }
+  for (; i + 8 <= n; i += 8, ++from, ++to) {
+    _mm256_storeu_si256(to, Apply32Avx2<R>(_mm256_loadu_si256(from), to));
+  }
+  return i;
+}
+#endif
+
 // 32 bits into 32 bits: the kept drawings of the GIF control go onto the
-// surface this way. A plain loop the compiler vectorises.
+// surface this way.
 template <class Op>
-void Colour32To32(const RowKernel&, const uint8_t* s, int sx, uint8_t* d, int dx, int n) {
+void Colour32To32(const RowKernel& k, const uint8_t* s, int sx, uint8_t* d, int dx, int n) {
   const uint8_t* p = s + 4 * static_cast<ptrdiff_t>(sx);
   uint8_t* q = d + 4 * static_cast<ptrdiff_t>(dx);
+  int i = 0;
+#ifdef VELTRANO_GDI_X86_SIMD
+  if (k.avx2) i = Colour32To32Avx2<Op::kRop>(p, q, n);
+#else
+  (void)k;
+#endif
   const Op op;
-  for (int i = 0; i < n; ++i) {
+  for (; i < n; ++i) {
     Put32(q + 4 * i, op(Load32(q + 4 * i), Load32(p + 4 * i) & kRgbMask) & kRgbMask);
   }
 }
@@ -300,6 +351,7 @@ bool RowKernel::Choose(const Bitmap& src, const Bitmap& dst, Rop rop, bool rever
   if (level <= 0) return false;
 #ifdef VELTRANO_GDI_X86_SIMD
   simd = level >= 2 && CpuHasSsse3();
+  avx2 = level >= 2 && CpuHasAvx2();
 #endif
   WithOp(rop, [&](auto op) {
     using Op = decltype(op);

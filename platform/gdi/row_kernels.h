@@ -35,7 +35,8 @@ class RowKernel {
   uint8_t lutBit[256] = {};
   // For a 1-bit source into colour: the 8 values one source byte gives.
   std::unique_ptr<uint32_t[]> expand;
-  bool simd = false;
+  bool simd = false;  // SSSE3
+  bool avx2 = false;
 
   using Fn = void (*)(const RowKernel&, const uint8_t*, int, uint8_t*, int, int);
 
